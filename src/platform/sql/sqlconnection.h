@@ -1,0 +1,74 @@
+#pragma once
+
+#include "sqlrecordset.h"
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+
+struct sqlite3;
+
+// One connection to a season database (an SQLite file).
+//
+// Values are always passed as bound parameters ("?" in the statement text),
+// never spliced into it. The statement as it ran, with its values filled in,
+// is available from lastStatement() for log lines.
+class SqlConnection
+{
+public:
+    SqlConnection();
+    ~SqlConnection();
+    SqlConnection(const SqlConnection&) = delete;
+    SqlConnection& operator=(const SqlConnection&) = delete;
+
+    // Opens an existing database file; a missing file is a failure (nothing is
+    // created). Sets WAL journaling, synchronous=FULL and a busy timeout.
+    bool open(const QString& path);
+    // Creates (or opens) the file; used for building the template database.
+    bool create(const QString& path);
+    void close();
+    bool isOpen() const { return m_db != nullptr; }
+    QString path() const { return m_path; }
+
+    // Runs a statement that returns no rows (INSERT, UPDATE, DELETE, DDL, or a
+    // script of several statements when params is empty).
+    bool execute(const QString& sql, const QVariantList& params = {});
+
+    // Runs a SELECT and reads its rows into a forward record set. Null on failure.
+    std::unique_ptr<SqlRecordset> query(const QString& sql, const QVariantList& params = {});
+
+    // Runs a SELECT of the form "SELECT * FROM <table> ..." and returns a record
+    // set whose rows can be edited in place (setField, update, cancel) and to
+    // which rows can be added. Null on failure (also for any other form).
+    std::unique_ptr<SqlRecordset> queryEditable(const QString& sql, const QVariantList& params = {});
+
+    // A whole table as an editable record set. With readRows false only the
+    // columns are read: the record set is used for adding rows.
+    std::unique_ptr<SqlRecordset> openTable(const QString& table, bool readRows = true);
+
+    // Rows changed by the last INSERT, UPDATE or DELETE.
+    int changes() const;
+    qint64 lastInsertRowId() const;
+
+    // Description of the last failure, empty after a success.
+    QString lastError() const { return m_lastError; }
+    // The last statement run or attempted, with its bound values filled in.
+    QString lastStatement() const { return m_lastStatement; }
+
+    // A statement text with its "?" parameters replaced by their values, quoted
+    // as SQL literals; for log lines of statements that did not get to run.
+    static QString expand(const QString& sql, const QVariantList& params);
+
+private:
+    friend class SqlRecordset;
+    bool prepareAndBind(const QString& sql, const QVariantList& params, void** stmtOut);
+    bool setError(const QString& text);
+    void clearError() { m_lastError.clear(); }
+
+    sqlite3* m_db = nullptr;
+    QString m_path;
+    QString m_lastError;
+    QString m_lastStatement;
+};

@@ -1,0 +1,1 @@
+#include "sqlrecordset.h"

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+class SqlConnection;
+class XmlDocument;
+
+// The rows of a SELECT, read into memory, with a current-row cursor.
+//
+// Reading a column that is null or that the statement does not have gives 0
+// for a number and "" for a text. An editable record set (from
+// SqlConnection::queryEditable or openTable) remembers the base table and each
+// row's rowid: setField + update() becomes one UPDATE of that row, cancel()
+// drops the pending edit, and addNew() + setField + update() one INSERT whose
+// new row (identity included) becomes the current row.
+//
+// An editable record set refers to its connection, which must outlive it.
+class SqlRecordset
+{
+public:
+    SqlRecordset() = default;
+
+    // Cursor.
+    bool isEof() const { return m_pos < 0 || m_pos >= m_rows.size(); }
+    bool moveFirst();
+    bool moveNext();
+    int rowCount() const { return m_rows.size(); }
+    int position() const { return m_pos; }
+
+    // Columns (the hidden rowid of an editable set is not among them).
+    const QStringList& columns() const { return m_columns; }
+    bool hasColumn(const QString& name) const { return m_index.contains(name); }
+
+    // Fields of the current row.
+    quint32 toUInt(const QString& column) const;
+    qint64 toInt64(const QString& column) const;
+    QString toText(const QString& column) const;
+    QVariant value(const QString& column) const; // null QVariant when null or absent
+    bool isNull(const QString& column) const;
+
+    // Editing (editable record sets only).
+    bool isEditable() const { return m_conn != nullptr; }
+    QString table() const { return m_table; }
+    void addNew();
+    bool setField(const QString& column, const QVariant& value);
+    bool update();
+    void cancel();
+    bool isEditing() const { return m_adding || !m_pending.isEmpty(); }
+
+    // The statement that produced the set, with its values filled in.
+    QString statement() const { return m_statement; }
+    QString lastError() const { return m_lastError; }
+
+    // Writes the set in the ADO record-set persistence shape: a root "xml"
+    // element with the rowset namespaces, an s:Schema part describing the
+    // columns, and rs:data holding one z:row per row with the columns as
+    // attributes; null columns are left out.
+    bool saveXml(XmlDocument& doc) const;
+
+private:
+    friend class SqlConnection;
+    int columnIndex(const QString& column) const;
+
+    SqlConnection* m_conn = nullptr; // set for editable sets
+    QString m_table;
+    QString m_statement;
+    QString m_lastError;
+    QStringList m_columns;
+    QHash<QString, int> m_index;
+    QVector<QVector<QVariant>> m_rows;
+    QVector<qint64> m_rowIds; // editable sets: rowid of each row
+    int m_pos = -1;
+
+    bool m_adding = false;
+    QHash<QString, QVariant> m_pending;
+};

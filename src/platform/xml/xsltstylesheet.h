@@ -1,0 +1,42 @@
+#pragma once
+
+#include "xmldocument.h"
+
+#include <QMap>
+#include <QString>
+
+#include <memory>
+
+struct XsltStylesheetData;
+
+// An XSLT 1.0 stylesheet, compiled once and applied any number of times with
+// string parameters. The stylesheet may not read other documents or files:
+// document(), xsl:include and xsl:import of outside resources are refused.
+class XsltStylesheet
+{
+public:
+    XsltStylesheet();
+    ~XsltStylesheet();
+    XsltStylesheet(const XsltStylesheet&) = delete;
+    XsltStylesheet& operator=(const XsltStylesheet&) = delete;
+
+    bool loadXml(const QString& text);
+    bool load(const QString& path);
+    bool isLoaded() const;
+
+    // A string parameter (quoted for XPath as needed, so any text is safe).
+    void setParameter(const QString& name, const QString& value);
+    void clearParameters();
+
+    // Transforms the subtree at node (or a whole document) into text, as the
+    // stylesheet's xsl:output says.
+    bool transformToText(const XmlNode& source, QString& out);
+    bool transformToText(const XmlDocument& source, QString& out) { return transformToText(source.documentNode(), out); }
+    // Transforms into a new document.
+    bool transformToDocument(const XmlNode& source, XmlDocument& out);
+
+    QString lastError() const;
+
+private:
+    std::unique_ptr<XsltStylesheetData> m_data;
+};
