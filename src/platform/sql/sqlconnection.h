@@ -5,7 +5,6 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
-
 #include <memory>
 
 struct sqlite3;
@@ -63,12 +62,25 @@ public:
 
 private:
     friend class SqlRecordset;
+    bool openFile(const QString& path, int flags);
+    // Prepares exactly one statement and binds params; stmtOut receives a
+    // sqlite3_stmt* the caller finalises. Sets lastStatement in every case.
     bool prepareAndBind(const QString& sql, const QVariantList& params, void** stmtOut);
+    bool bindValue(void* stmt, int index, const QVariant& value);
+    bool stepToEnd(void* stmt);
+    bool runScript(const QString& sql);
+    // Reads every row of a prepared statement into set; with hiddenRowId the
+    // first result column is the rowid and is kept out of the visible columns.
+    bool readRows(void* stmt, SqlRecordset& set, bool hiddenRowId);
     bool setError(const QString& text);
     void clearError() { m_lastError.clear(); }
+    static QString quoteIdentifier(const QString& name);
 
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_lastError;
     QString m_lastStatement;
+    // Replaced on every open and dropped on close, so that an editable record
+    // set can tell that the connection it came from is no longer there.
+    std::shared_ptr<int> m_alive;
 };

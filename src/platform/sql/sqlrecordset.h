@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <memory>
 
 class SqlConnection;
 class XmlDocument;
@@ -64,12 +65,26 @@ public:
 private:
     friend class SqlConnection;
     int columnIndex(const QString& column) const;
+    // The current row's value of a column index, pending edits included.
+    QVariant fieldValue(int index) const;
+    bool fail(const QString& text);
+    bool connectionUsable();
+    bool readBack(qint64 rowId, QVector<QVariant>& row);
+    bool isIntegerColumn(int index) const;
+
+    // Values as they are held in memory: null, qint64, double, QString or
+    // QByteArray. ok is false for a type that has no SQL counterpart.
+    static QVariant storedValue(const QVariant& value, bool* ok);
+    static qint64 int64Of(const QVariant& stored);
+    static QString textOf(const QVariant& stored);
 
     SqlConnection* m_conn = nullptr; // set for editable sets
+    std::weak_ptr<int> m_connAlive;
     QString m_table;
     QString m_statement;
-    QString m_lastError;
+    mutable QString m_lastError;
     QStringList m_columns;
+    QStringList m_declTypes; // declared type of each column, empty for expressions
     QHash<QString, int> m_index;
     QVector<QVector<QVariant>> m_rows;
     QVector<qint64> m_rowIds; // editable sets: rowid of each row

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+#include <chrono>
+
+class TxStream;
+
+// The display controller's protocol object. While its stream is open it frames
+// scoreboard text blocks and display commands as RTD messages (the format is
+// described in docs/rtd-protocol.md) and sends them on the stream.
+//
+// All send operations may be called from any thread; each returns 0 on success
+// and a negative TxStream status on failure (the stream's lastError() says why).
+// Every message is handed to the stream whole, so messages from two threads
+// never interleave on the wire; the pieces of two long text blocks sent at the
+// same time may alternate, which is harmless because each piece carries its own
+// offset.
+class RtdProtocol
+{
+public:
+    // Length of the scoreboard image and the offset of the update trigger (one
+    // past the image and its spare position).
+    static constexpr int ImageLength = 9693;
+    static constexpr int UpdateTriggerOffset = 9694;
+    // Longest piece of a text block sent with breakup.
+    static constexpr int PieceLength = 475;
+
+    // Framing: a 10-byte header, the payload, a 4-byte CRC-32. One frame always
+    // fits into one UDP datagram (65507 bytes).
+    static constexpr int HeaderSize = 10;
+    static constexpr int CrcSize = 4;
+    static constexpr int MaxPayload = 65493;
+    static constexpr int MaxFrameSize = HeaderSize + MaxPayload + CrcSize;
+    // A text block's payload is its 4-byte offset followed by the text.
+    static constexpr int MaxTextPerMessage = MaxPayload - 4;
+
+    enum MessageType : quint8 { TextBlockMessage = 1, PlaySequenceMessage = 2, ShowFrameMessage = 3 };
+    static constexpr quint8 UpdateFlag = 0x01;
+
+    explicit RtdProtocol(TxStream& stream);
+    RtdProtocol(const RtdProtocol&) = delete;
+    RtdProtocol& operator=(const RtdProtocol&) = delete;
+
+    // True while the stream is open (the stream attaches its protocol object
+    // before it opens its device and detaches it when it closes).
+    bool isAttached() const { return m_attached.load(); }
+
+    // Places text at a character offset of the receiving sign's image. With
+    // breakupPackets a text longer than PieceLength goes out as consecutive
+    // pieces of at most PieceLength characters, each at offset + the piece's
+    // position, with a pause (2 ms) after each piece. Otherwise the whole text is
+    // sent once at offset; a text too long for one message (MaxTextPerMessage)
+    // is then split at that length, so nothing is ever lost. An empty text is
+    // sent as an empty block.
+    int sendTextBlock(const QString& text, bool update, int offset, bool breakupPackets);
+    // The update trigger: one space at UpdateTriggerOffset with the update flag.
+    int sendUpdateTrigger();
+    // Starts a stored display sequence.
+    int playSequence(int sign, int mode, int times, const QString& drive, const QString& library,
+                     const QString& sequence);
+    // Shows a stored frame.
+    int showFrame(int sign, int frame);
+
+    // The pause after each piece of a broken-up text block (2 ms). Benchmarks set
+    // it to zero to measure the sending alone.
+    void setPieceDelay(std::chrono::microseconds delay) { m_pieceDelayUs.store(delay.count()); }
+    std::chrono::microseconds pieceDelay() const { return std::chrono::microseconds(m_pieceDelayUs.load()); }
+
+    // Text as it goes on the wire: one byte per character, Latin-1; characters
+    // above 255 become "?" (so character offsets stay byte offsets).
+    static QByteArray toWireText(const QString& text);
+
+    // Complete frames. An empty result means the content does not fit into one
+    // message (text longer than MaxTextPerMessage, or the three texts of a play
+    // sequence together too long).
+    static QByteArray encodeTextBlock(qint32 offset, const QByteArray& wireText, bool update);
+    static QByteArray encodePlaySequence(qint32 sign, qint32 mode, qint32 times, const QByteArray& drive,
+                                         const QByteArray& library, const QByteArray& sequence);
+    static QByteArray encodeShowFrame(qint32 sign, qint32 frame);
+
+private:
+    friend class TxStream;
+    void attach() { m_attached.store(true); }
+    void detach() { m_attached.store(false); }
+    int send(const QByteArray& frame, const QString& what);
+
+    TxStream& m_stream;
+    std::atomic<bool> m_attached{false};
+    std::atomic<qint64> m_pieceDelayUs{2000};
+};

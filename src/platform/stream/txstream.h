@@ -1,0 +1,219 @@
+#pragma once
+
+#include "rtdprotocol.h"
+#include "txstreamsettings.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QObject>
+#include <QReadWriteLock>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QThread;
+class TxStreamWorker;
+struct TxStreamLink;
+
+// One communication stream to arena equipment: a serial port, a UDP port, a TCP
+// connection or a file (HTTP and IPX streams are known by name but cannot be
+// opened). A port of the input/output configuration owns one.
+//
+// Settings are set while the stream is closed; changes made while it is open
+// take effect at the next open().
+//
+// Threads. An open stream has its own I/O thread with an event loop on which
+// its device lives. Sending may be called from any thread and is synchronous:
+// it returns once the bytes were handed to the device (written to the socket,
+// the serial driver or the file). Called on the stream's own I/O thread (for
+// example from its data receiver) it writes directly. A call that cannot reach
+// the I/O thread within CallTimeoutMs (the thread is stuck) fails with
+// StatusTimedOut instead of waiting for ever, and its bytes are never sent later.
+//
+// Receiving. Received bytes are decoded as RTD messages (RtdDecoder): a text
+// block is delivered as its text and offset; bytes that are no message are
+// delivered as they are, one character per byte (Latin-1), at offset 0; display
+// commands are not delivered. Delivery happens on the I/O thread, only while
+// receiving is enabled, to the receiver set with setDataReceiver(). A UDP stream
+// binds its port only while receiving is enabled, so an output-only port never
+// takes the port its scoreboard listens on. Receivers must not block on the
+// user-interface thread.
+//
+// Failures never throw: operations return a status (0 success, negative
+// failure) and lastError() describes the last failure. A device that fails
+// while open (a serial adapter unplugged, a TCP peer gone) closes its own side,
+// is reported by isOpen() and statusText() and does not affect other streams.
+class TxStream : public QObject
+{
+    Q_OBJECT
+public:
+    enum Kind { NoKind = 0, Serial = 1, Udp = 2, File = 3, Http = 4, Tcp = 5, Ipx = 6 };
+    enum Direction { Sent, Received };
+    Q_ENUM(Direction)
+
+    static constexpr int StatusOk = 0;
+    static constexpr int StatusFailed = -1;
+    static constexpr int StatusNotOpen = -2;
+    static constexpr int StatusNotSupported = -3;
+    static constexpr int StatusTimedOut = -4;
+
+    // How long close() waits for the I/O thread to end, and how long a call
+    // into the I/O thread waits before it gives up.
+    static constexpr int StopTimeoutMs = 5000;
+    static constexpr int CallTimeoutMs = 5000;
+    static constexpr int TcpConnectTimeoutMs = 3000;
+
+    using DataReceiver = std::function<void(const QString& text, int offset)>;
+
+    // "TxSCom.TxStreamCom" ... "TxSIpx.TxStreamIpx" for kinds 1 to 6, else empty.
+    static QString kindProgId(int kind);
+    // The kind of a name, with or without the ".1" version suffix, regardless
+    // of case; 0 for an unknown name.
+    static int kindFromName(const QString& name);
+    // "None", "Odd", "Even", "Mark", "Space"; empty for other values.
+    static QString parityName(int parity);
+    // An IPv4 or IPv6 address, or a host name made of valid labels.
+    static bool isValidHost(const QString& host);
+
+    explicit TxStream(QObject* parent = nullptr);
+    // Closes the stream. Also safe from the stream's own receiver.
+    ~TxStream() override;
+    TxStream(const TxStream&) = delete;
+    TxStream& operator=(const TxStream&) = delete;
+
+    // --- settings ---------------------------------------------------------
+    TxStreamSettings settings() const;
+    void setSettings(const TxStreamSettings& settings);
+    // Takes over kind, name and all the settings of every kind from other.
+    void copySettings(const TxStream& other);
+
+    // Kind by number (0 to 6) or by name; false (and no change) for others.
+    bool setKind(int kind);
+    bool setKind(const QString& name);
+    int kind() const;
+    // The kind's name with ".1" appended, empty without kind.
+    QString kindName() const;
+
+    void setName(const QString& name);
+    QString name() const;
+
+    // One line describing the settings, for dialogs and for comparing ports:
+    // "COM3 (/dev/ttyUSB0), 9600, 8, None", "UDP port 20000, destination
+    // 127.0.0.1", "File /var/out.txt", "TCP 10.0.0.5:4000".
+    QString settingsText() const;
+
+    // Serial. The port number n gives the port name "COMn" (SerialPortMap says
+    // which device that is); setSerialPort() takes the name.
+    bool setSerialPortNumber(int number);
+    bool setSerialPort(const QString& portName);
+    int serialPortNumber() const;
+    QString serialPortName() const;
+    // An explicit device path used instead of the COMn rule; empty for none.
+    void setSerialDevice(const QString& devicePath);
+    QString serialDevice() const;
+    // The device the stream opens: the explicit path, else COMn's device of
+    // this machine; empty when there is none.
+    QString resolvedSerialDevice() const;
+    bool setBaudRate(int baudRate);
+    int baudRate() const;
+    bool setDataBits(int dataBits);
+    int dataBits() const;
+    bool setParity(int parity);
+    int parity() const;
+
+    // UDP.
+    bool setUdpPort(int port);
+    int udpPort() const;
+    void setDestinationHost(const QString& host);
+    QString destinationHost() const;
+    void setListenAddress(const QString& address);
+    QString listenAddress() const;
+
+    // TCP client.
+    void setTcpHost(const QString& host);
+    QString tcpHost() const;
+    bool setTcpPort(int port);
+    int tcpPort() const;
+
+    // File.
+    void setFileName(const QString& fileName);
+    QString fileName() const;
+
+    // --- life cycle -------------------------------------------------------
+    // Attaches the protocol object, starts the I/O thread and opens the device.
+    // An open stream is closed first. Fails (negative) for HTTP, IPX, a stream
+    // without kind and every device that cannot be opened.
+    int open();
+    // Closes the device and ends the I/O thread, waiting up to StopTimeoutMs. A
+    // thread that does not end is reported (negative status, lastError()) and
+    // left alone; the stream is closed either way. Cannot be called from the
+    // stream's own I/O thread.
+    int close();
+    bool isOpen() const;
+    QString lastError() const;
+    // "Open", "Closed", or "Failed: <reason>" after the device failed while open.
+    QString statusText() const;
+    // The I/O thread while open, else null.
+    QThread* ioThread() const { return m_ioThread.load(); }
+
+    // --- sending ----------------------------------------------------------
+    // The RTD protocol object (attached while open).
+    RtdProtocol& protocol() { return m_protocol; }
+    // Text as it stands (announcer terminals): one byte per character,
+    // characters above 255 as "?".
+    int sendText(const QString& text);
+    int sendBytes(const QByteArray& bytes);
+
+    // --- receiving --------------------------------------------------------
+    // Replaces the receiver; once this returns the old one is not called again.
+    void setDataReceiver(DataReceiver receiver);
+    // Enables or disables delivery of received data; a UDP stream binds or
+    // releases its port (failure: negative status, receiving stays off).
+    int setReceiving(bool on);
+    bool isReceiving() const;
+
+signals:
+    // Every byte sent or received, for traffic viewers. Emitted on the I/O
+    // thread; connect with a context object to receive it queued.
+    void traffic(TxStream::Direction direction, const QByteArray& bytes, qint64 msecsSinceEpoch);
+    // Opened, closed, or the device failed.
+    void statusChanged();
+
+private:
+    friend class TxStreamWorker;
+    friend class RtdProtocol;
+
+    void setLastError(const QString& text);
+    bool onIoThread() const;
+    // The worker when called on its I/O thread, else null.
+    TxStreamWorker* ownWorker() const;
+    // Runs fn on the I/O thread and waits for it until the deadline; false when
+    // it could not run in time (it then never runs).
+    static bool callOnIoThread(TxStreamWorker* worker, const std::function<void()>& fn,
+                               QDeadlineTimer deadline);
+    int closeLocked();
+    // Forgets the I/O thread after close; one still running is left to end by itself.
+    void releaseThread(bool stillRunning);
+    void emitTraffic(Direction direction, const QByteArray& bytes);
+    void reportDeviceFailure(const QString& text);
+
+    mutable QMutex m_mutex; // guards the members below up to m_lifecycle
+    TxStreamSettings m_settings;
+    QString m_lastError;
+    QString m_failure;
+    DataReceiver m_receiver;
+    bool m_receiving = false;
+
+    // Held for reading by calls into the I/O thread, for writing by open and close.
+    QReadWriteLock m_lifecycle;
+    QThread* m_thread = nullptr;
+    std::shared_ptr<TxStreamLink> m_link;
+    std::atomic<QThread*> m_ioThread{nullptr};
+    std::atomic<TxStreamWorker*> m_worker{nullptr};
+    std::atomic<bool> m_open{false};
+    std::atomic<bool> m_deviceFailed{false};
+
+    RtdProtocol m_protocol;
+};

@@ -1,0 +1,390 @@
+#include "txstreamworker.h"
+
+#include <QFile>
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QSerialPort>
+#include <QTcpSocket>
+#include <QUdpSocket>
+#include <exception>
+
+namespace {
+
+QSerialPort::Parity toSerialParity(int parity)
+{
+    switch (parity) {
+    case 1:
+        return QSerialPort::OddParity;
+    case 2:
+        return QSerialPort::EvenParity;
+    case 3:
+        return QSerialPort::MarkParity;
+    case 4:
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+} // namespace
+
+TxStreamWorker::TxStreamWorker(std::shared_ptr<TxStreamLink> link, const TxStreamSettings& settings,
+                               const QString& serialDevice)
+    : m_link(std::move(link)), m_settings(settings), m_serialDevice(serialDevice)
+{
+}
+
+TxStreamWorker::~TxStreamWorker()
+{
+    closeDevice();
+}
+
+QString TxStreamWorker::label() const
+{
+    return m_settings.name.isEmpty() ? QStringLiteral("the stream")
+                                     : QStringLiteral("\"%1\"").arg(m_settings.name);
+}
+
+int TxStreamWorker::openDevice(bool receiving, QString* error)
+{
+    closeDevice();
+    m_failed = false;
+    m_decoder.clear();
+    m_receiving = receiving;
+    switch (m_settings.kind) {
+    case TxStream::Serial:
+        return openSerial(error);
+    case TxStream::Udp:
+        return openUdp(receiving, error);
+    case TxStream::Tcp:
+        return openTcp(error);
+    case TxStream::File:
+        return openFile(error);
+    default:
+        *error = QStringLiteral("Streams of this kind cannot be opened.");
+        return TxStream::StatusNotSupported;
+    }
+}
+
+int TxStreamWorker::openSerial(QString* error)
+{
+    const QString portName = QStringLiteral("COM%1").arg(m_settings.serialPort);
+    if (m_serialDevice.isEmpty()) {
+        *error = QStringLiteral("%1 does not name a serial device of this machine.").arg(portName);
+        return TxStream::StatusFailed;
+    }
+    if (m_settings.dataBits < 5 || m_settings.dataBits > 8 || m_settings.baudRate <= 0) {
+        *error = QStringLiteral("%1: %2 data bits at %3 baud cannot be set.")
+                     .arg(portName)
+                     .arg(m_settings.dataBits)
+                     .arg(m_settings.baudRate);
+        return TxStream::StatusFailed;
+    }
+    m_serial = new QSerialPort(this);
+    m_serial->setPortName(m_serialDevice);
+    m_serial->setBaudRate(m_settings.baudRate);
+    m_serial->setDataBits(static_cast<QSerialPort::DataBits>(m_settings.dataBits));
+    m_serial->setParity(toSerialParity(m_settings.parity));
+    m_serial->setStopBits(QSerialPort::OneStop);
+    m_serial->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_serial->open(QIODevice::ReadWrite)) {
+        *error = QStringLiteral("%1 (%2) cannot be opened: %3")
+                     .arg(portName, m_serialDevice, m_serial->errorString());
+        delete m_serial;
+        m_serial = nullptr;
+        return TxStream::StatusFailed;
+    }
+    connect(m_serial, &QSerialPort::readyRead, this, &TxStreamWorker::readStream);
+    connect(m_serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError code) {
+        if (code == QSerialPort::NoError || !m_serial)
+            return;
+        const QString text = QStringLiteral("%1 (%2): %3")
+                                 .arg(QStringLiteral("COM%1").arg(m_settings.serialPort), m_serialDevice,
+                                      m_serial->errorString());
+        // A vanished adapter reports a resource error; the port is useless from then on.
+        if (code == QSerialPort::ResourceError || code == QSerialPort::DeviceNotFoundError)
+            deviceFailed(text);
+        else
+            reportError(text);
+    });
+    return TxStream::StatusOk;
+}
+
+int TxStreamWorker::openUdp(bool receiving, QString* error)
+{
+    const int port = m_settings.udpPort;
+    if (port < 1 || port > 65535) {
+        *error = QStringLiteral("The UDP port %1 is not between 1 and 65535.").arg(port);
+        return TxStream::StatusFailed;
+    }
+    const QString host = m_settings.destinationHost.trimmed();
+    if (!TxStream::isValidHost(host)) {
+        *error = QStringLiteral("The destination host \"%1\" is not a valid address or name.").arg(host);
+        return TxStream::StatusFailed;
+    }
+    if (!m_destination.setAddress(host)) {
+        const QHostInfo info = QHostInfo::fromName(host);
+        if (info.addresses().isEmpty()) {
+            *error =
+                QStringLiteral("The destination host \"%1\" was not found: %2").arg(host, info.errorString());
+            return TxStream::StatusFailed;
+        }
+        m_destination = info.addresses().constFirst();
+        for (const QHostAddress& address : info.addresses()) {
+            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+                m_destination = address;
+                break;
+            }
+        }
+    }
+    m_udp = new QUdpSocket(this);
+    connect(m_udp, &QUdpSocket::readyRead, this, &TxStreamWorker::readDatagrams);
+    if (receiving)
+        return bindUdp(error);
+    return TxStream::StatusOk;
+}
+
+int TxStreamWorker::bindUdp(QString* error)
+{
+    QHostAddress local(QHostAddress::Any);
+    if (!m_settings.listenAddress.isEmpty() && !local.setAddress(m_settings.listenAddress)) {
+        *error = QStringLiteral("The listen address \"%1\" is not valid.").arg(m_settings.listenAddress);
+        return TxStream::StatusFailed;
+    }
+    // Never share: a second program on the same port would silently take our data.
+    if (!m_udp->bind(local, static_cast<quint16>(m_settings.udpPort), QAbstractSocket::DontShareAddress)) {
+        *error = QStringLiteral("UDP port %1 cannot be opened for receiving: %2")
+                     .arg(m_settings.udpPort)
+                     .arg(m_udp->errorString());
+        m_udp->abort();
+        return TxStream::StatusFailed;
+    }
+    return TxStream::StatusOk;
+}
+
+int TxStreamWorker::openTcp(QString* error)
+{
+    const int port = m_settings.tcpPort;
+    if (port < 1 || port > 65535) {
+        *error = QStringLiteral("The TCP port %1 is not between 1 and 65535.").arg(port);
+        return TxStream::StatusFailed;
+    }
+    const QString host = m_settings.tcpHost.trimmed();
+    if (!TxStream::isValidHost(host)) {
+        *error = QStringLiteral("The host \"%1\" is not a valid address or name.").arg(host);
+        return TxStream::StatusFailed;
+    }
+    m_tcp = new QTcpSocket(this);
+    m_tcp->connectToHost(host, static_cast<quint16>(port));
+    if (!m_tcp->waitForConnected(TxStream::TcpConnectTimeoutMs)) {
+        *error = QStringLiteral("Cannot connect to %1:%2: %3").arg(host).arg(port).arg(m_tcp->errorString());
+        delete m_tcp;
+        m_tcp = nullptr;
+        return TxStream::StatusFailed;
+    }
+    connect(m_tcp, &QTcpSocket::readyRead, this, &TxStreamWorker::readStream);
+    connect(m_tcp, &QTcpSocket::disconnected, this, [this] {
+        deviceFailed(QStringLiteral("The connection to %1:%2 was closed.")
+                         .arg(m_settings.tcpHost)
+                         .arg(m_settings.tcpPort));
+    });
+    return TxStream::StatusOk;
+}
+
+int TxStreamWorker::openFile(QString* error)
+{
+    if (m_settings.fileName.isEmpty()) {
+        *error = QStringLiteral("No file name is set.");
+        return TxStream::StatusFailed;
+    }
+    m_file = new QFile(m_settings.fileName, this);
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        *error = QStringLiteral("The file \"%1\" cannot be opened for writing: %2")
+                     .arg(m_settings.fileName, m_file->errorString());
+        delete m_file;
+        m_file = nullptr;
+        return TxStream::StatusFailed;
+    }
+    return TxStream::StatusOk;
+}
+
+void TxStreamWorker::closeDevice()
+{
+    if (m_serial) {
+        m_serial->disconnect(this);
+        m_serial->close();
+        delete m_serial;
+        m_serial = nullptr;
+    }
+    if (m_udp) {
+        m_udp->disconnect(this);
+        m_udp->abort();
+        delete m_udp;
+        m_udp = nullptr;
+    }
+    if (m_tcp) {
+        m_tcp->disconnect(this);
+        m_tcp->abort();
+        delete m_tcp;
+        m_tcp = nullptr;
+    }
+    if (m_file) {
+        m_file->close();
+        delete m_file;
+        m_file = nullptr;
+    }
+}
+
+int TxStreamWorker::write(const QByteArray& bytes, QString* error)
+{
+    if (m_failed) {
+        *error = QStringLiteral("Cannot send on %1: its device failed.").arg(label());
+        return TxStream::StatusNotOpen;
+    }
+    if (m_udp) {
+        const qint64 written =
+            m_udp->writeDatagram(bytes, m_destination, static_cast<quint16>(m_settings.udpPort));
+        if (written != bytes.size()) {
+            *error = QStringLiteral("Sending %1 bytes to %2:%3 failed: %4")
+                         .arg(bytes.size())
+                         .arg(m_destination.toString())
+                         .arg(m_settings.udpPort)
+                         .arg(m_udp->errorString());
+            return TxStream::StatusFailed;
+        }
+    } else {
+        QIODevice* device = m_serial ? static_cast<QIODevice*>(m_serial)
+                            : m_tcp  ? static_cast<QIODevice*>(m_tcp)
+                                     : static_cast<QIODevice*>(m_file);
+        if (!device || !device->isOpen()) {
+            *error = QStringLiteral("Cannot send on %1: it is not open.").arg(label());
+            return TxStream::StatusNotOpen;
+        }
+        if (device->write(bytes) != bytes.size()) {
+            *error = QStringLiteral("Writing %1 bytes to %2 failed: %3")
+                         .arg(bytes.size())
+                         .arg(label(), device->errorString());
+            return TxStream::StatusFailed;
+        }
+        // Hand the bytes over now rather than when the event loop gets to them,
+        // so that the pauses between pieces are pauses on the line.
+        bool flushed = true;
+        if (m_serial)
+            m_serial->flush();
+        else if (m_tcp)
+            m_tcp->flush();
+        else
+            flushed = m_file->flush();
+        if (!flushed) {
+            *error = QStringLiteral("Writing to the file \"%1\" failed: %2")
+                         .arg(m_settings.fileName, m_file->errorString());
+            return TxStream::StatusFailed;
+        }
+    }
+    tap(TxStream::Sent, bytes);
+    return TxStream::StatusOk;
+}
+
+int TxStreamWorker::setReceiving(bool on, QString* error)
+{
+    if (on == m_receiving)
+        return TxStream::StatusOk;
+    if (m_udp) {
+        m_udp->abort(); // releases a bound port; sending binds a free one again
+        if (on) {
+            const int status = bindUdp(error);
+            if (status < 0)
+                return status;
+        }
+    }
+    m_decoder.clear();
+    m_receiving = on;
+    return TxStream::StatusOk;
+}
+
+void TxStreamWorker::readDatagrams()
+{
+    while (m_udp && m_udp->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_udp->receiveDatagram();
+        if (!datagram.isValid())
+            break; // an error (reported through errorString) rather than a datagram
+        const QByteArray data = datagram.data();
+        tap(TxStream::Received, data);
+        if (m_receiving)
+            deliver(RtdDecoder::decodeDatagram(data));
+    }
+}
+
+void TxStreamWorker::readStream()
+{
+    QIODevice* device = m_serial ? static_cast<QIODevice*>(m_serial) : static_cast<QIODevice*>(m_tcp);
+    if (!device)
+        return;
+    const QByteArray data = device->readAll();
+    if (data.isEmpty())
+        return;
+    tap(TxStream::Received, data);
+    if (!m_receiving)
+        return;
+    m_decoder.feed(data);
+    const QList<RtdMessage> messages = m_decoder.takeMessages();
+    for (const RtdMessage& message : messages)
+        deliver(message);
+}
+
+void TxStreamWorker::deliver(const RtdMessage& message)
+{
+    int offset = 0;
+    switch (message.type) {
+    case RtdMessage::TextBlock:
+        offset = message.offset;
+        break;
+    case RtdMessage::Raw:
+        break;
+    default:
+        return; // display commands are for the display controller, not for readers
+    }
+    if (!m_receiver)
+        return;
+    {
+        QMutexLocker lock(&m_link->mutex);
+        if (!m_link->owner)
+            return;
+    }
+    // The receiver is someone else's code; nothing it throws may end this thread.
+    try {
+        m_receiver(QString::fromLatin1(message.bytes), offset);
+    } catch (const std::exception& e) {
+        reportError(
+            QStringLiteral("The receiver of %1 failed: %2").arg(label(), QString::fromLocal8Bit(e.what())));
+    } catch (...) {
+        reportError(QStringLiteral("The receiver of %1 failed: Unknown exception").arg(label()));
+    }
+}
+
+void TxStreamWorker::deviceFailed(const QString& text)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    // Drop the device from a queued call: we may be inside one of its signals.
+    QMetaObject::invokeMethod(
+        this, [this] { closeDevice(); }, Qt::QueuedConnection);
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->reportDeviceFailure(text);
+}
+
+void TxStreamWorker::reportError(const QString& text)
+{
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->setLastError(text);
+}
+
+void TxStreamWorker::tap(TxStream::Direction direction, const QByteArray& bytes)
+{
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->emitTraffic(direction, bytes);
+}
