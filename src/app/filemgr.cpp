@@ -1,0 +1,288 @@
+#include "filemgr.h"
+
+#include "datafolder.h"
+#include "log.h"
+#include "platform/errortext.h"
+#include "textnumber.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const char* const kStateTemplate = ":/xml/tallyra.xml";
+const char* const kIoTemplate = ":/xml/io.xml";
+
+// Profiles we ship, and the resource each is made from.
+struct BuiltInProfile
+{
+    const char* fileName;
+    const char* resource;
+};
+const BuiltInProfile kProfiles[] = {
+    {"ProfileDefault.rpf", ":/xml/profiledefault.rpf"},
+    {"ProfilePlaySeq.rpf", ":/xml/profileplayseq.rpf"},
+};
+
+int profileVersion(const XmlDocument& doc)
+{
+    const XmlNode v = doc.selectSingleNode(QStringLiteral("Profile/@version"));
+    return v.isNull() ? 0 : leadingInt(v.text());
+}
+
+} // namespace
+
+FileMgr::FileMgr(const QString& dataFolder) : m_dataFolder(dataFolder)
+{
+    if (!m_dataFolder.isEmpty() && !m_dataFolder.endsWith(QLatin1Char('/')))
+        m_dataFolder += QLatin1Char('/');
+}
+
+FileMgr::~FileMgr()
+{
+    // Nothing else writes the state file; a failure here cannot be reported.
+    SaveCfg();
+}
+
+bool FileMgr::SaveCfg() const
+{
+    // A state document without content (its file could not be read) is not
+    // written: that would replace whatever is on disk with nothing.
+    if (!m_hasState || m_state.isEmpty())
+        return false;
+    return m_state.save(stateFilePath());
+}
+
+bool FileMgr::Create()
+{
+    if (!DataFolder::ensureExists(m_dataFolder))
+        return false;
+    for (const BuiltInProfile& p : kProfiles)
+        installProfile(QString::fromLatin1(p.fileName), QString::fromLatin1(p.resource));
+    LoadCfg();
+    installDefaultIo();
+    return true;
+}
+
+void FileMgr::installProfile(const QString& fileName, const QString& resource)
+{
+    XmlDocument builtIn;
+    if (!builtIn.load(resource)) {
+        logReport("Failed to load the profile xml.  FileMgr::Create");
+        return;
+    }
+    const int builtInVersion = profileVersion(builtIn);
+
+    const QString path = m_dataFolder + fileName;
+    bool write = true;
+    if (QFileInfo::exists(path)) {
+        XmlDocument existing;
+        if (existing.load(path) && profileVersion(existing) >= builtInVersion)
+            write = false; // the operator's edited copy is kept
+    }
+    if (write && !builtIn.save(path))
+        logReport("Failed to save the profile.  FileMgr::Create  Path:%s, Error:%s", path,
+                  errorDescription(builtIn.lastError()));
+}
+
+void FileMgr::installDefaultIo()
+{
+    const QString path = m_dataFolder + QStringLiteral("IO.xml");
+    if (QFileInfo::exists(path))
+        return; // never replaced, whatever it holds
+    XmlDocument io;
+    if (!io.load(QString::fromLatin1(kIoTemplate))) {
+        logReport("Failed to load the io xml.  FileMgr::Create");
+        return;
+    }
+    if (!io.save(path))
+        logReport("Failed to save the io xml.  FileMgr::Create  Path:%s, Error:%s", path,
+                  errorDescription(io.lastError()));
+}
+
+bool FileMgr::LoadCfg()
+{
+    const QString path = stateFilePath();
+    const bool exists = QFileInfo::exists(path);
+    QString fileVersion;
+    if (exists) {
+        m_state = XmlDocument();
+        m_hasState = true;
+        if (m_state.loadFile(path) == XmlDocument::LoadStatus::Unreadable) {
+            logReport("Failed to load the rodeo configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s", path,
+                      errorDescription(m_state.lastError()));
+            return false;
+        }
+        // A text that is not well-formed still counts as loaded: it has no
+        // version, so the template replaces it below.
+        GetCfgAtt(fileVersion, 0, QStringLiteral("version"));
+    }
+
+    XmlDocument templ;
+    if (!templ.load(QString::fromLatin1(kStateTemplate))) {
+        logReport("Failed to load the default rodeo config file.  FileMgr::LoadCfg");
+        return false;
+    }
+    const XmlNode versionNode = templ.selectSingleNode(cfgXPath(0, QStringLiteral("version"), {}, {}));
+    if (versionNode.isNull()) {
+        logReport("Failed to get the version node.  FileMgr::LoadCfg  Error:%s",
+                  errorDescription(templ.lastError()));
+        return false;
+    }
+
+    if (!exists || fileVersion != versionNode.text()) {
+        m_state = std::move(templ);
+        m_hasState = true;
+        if (!m_state.save(path)) {
+            logReport("Failed to save the rodeo config file.  FileMgr::LoadCfg  Path:%s, Error:%s", path,
+                      errorDescription(m_state.lastError()));
+            return false;
+        }
+    }
+    return true;
+}
+
+QString FileMgr::cfgXPath(int level, const QString& attr, const QString& elem1, const QString& elem2)
+{
+    switch (level) {
+    case 0:
+        return formatMessage("./child::node()/@%s", attr);
+    case 1:
+        return formatMessage(".//Frame/@%s", attr);
+    case 2:
+        return formatMessage(".//Frame/%s/@%s", elem1, attr);
+    case 3:
+        return formatMessage(".//Frame/%s/%s/@%s", elem1, elem2, attr);
+    default:
+        return QString();
+    }
+}
+
+bool FileMgr::GetCfgAtt(QString& value, int level, const QString& attr, const QString& elem1,
+                        const QString& elem2) const
+{
+    if (!m_hasState)
+        return false;
+    value.clear();
+    const QString xpath = cfgXPath(level, attr, elem1, elem2);
+    const XmlNode node = xpath.isEmpty() ? XmlNode() : m_state.selectSingleNode(xpath);
+    if (node.isNull()) {
+        logReport("Failed to get the control node.  FileMgr::GetCfgAtt  XPath:%s, Error:%s", xpath,
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    if (node.kind() != XmlNode::Kind::Attribute) {
+        logReport("Failed to get the value of the attribute.  FileMgr::GetCfgAtt  Error:%s",
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    value = node.text();
+    return true;
+}
+
+bool FileMgr::SetCfgAtt(const QString& value, int level, const QString& attr, const QString& elem1,
+                        const QString& elem2)
+{
+    if (!m_hasState)
+        return false;
+    const QString xpath = cfgXPath(level, attr, elem1, elem2);
+    XmlNode node = xpath.isEmpty() ? XmlNode() : m_state.selectSingleNode(xpath);
+    if (node.isNull()) {
+        logReport("Failed to get the node.  FileMgr::SetCfgAtt  XPath:%s, Error:%s", xpath,
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    if (node.kind() != XmlNode::Kind::Attribute || !node.setText(value)) {
+        logReport("Failed to set the attribute.  FileMgr::SetCfgAtt  Error:%s",
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+QString sizeXPath(int level, const QString& elem1, const QString& elem2)
+{
+    if (level == 1)
+        return QStringLiteral(".//Frame");
+    if (level == 3)
+        return formatMessage(".//Frame/%s/%s", elem1, elem2);
+    return QString();
+}
+
+} // namespace
+
+bool FileMgr::GetSize(WindowRect& rect, int level, const QString& elem1, const QString& elem2) const
+{
+    rect = WindowRect();
+    if (!m_hasState)
+        return false;
+    const QString xpath = sizeXPath(level, elem1, elem2);
+    const XmlNode node = xpath.isEmpty() ? XmlNode() : m_state.selectSingleNode(xpath);
+    if (node.isNull()) {
+        logReport("Failed to get the node.  FileMgr::GetSize  XPath:%s, Error:%s", xpath,
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    if (node.kind() != XmlNode::Kind::Element) {
+        logReport("Failed to get the attributes.  FileMgr::GetSize  Error:%s",
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    auto side = [&node](const char* name) {
+        const QString text = node.attribute(QString::fromLatin1(name)).trimmed();
+        return text.isEmpty() ? 0 : leadingInt(text);
+    };
+    rect.left = side("left");
+    rect.right = side("right");
+    rect.top = side("top");
+    rect.bottom = side("bottom");
+    return true;
+}
+
+bool FileMgr::SetSize(const WindowRect& rect, int level, const QString& elem1, const QString& elem2)
+{
+    if (rect.isEmpty())
+        return false;
+    if (!m_hasState)
+        return false;
+    const QString xpath = sizeXPath(level, elem1, elem2);
+    XmlNode node = xpath.isEmpty() ? XmlNode() : m_state.selectSingleNode(xpath);
+    if (node.isNull()) {
+        logReport("Failed to get the node.  FileMgr::SetSize  XPath:%s, Error:%s", xpath,
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    if (node.kind() != XmlNode::Kind::Element) {
+        logReport("Failed to get the attributes.  FileMgr::SetSize  Error:%s",
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    // The state file holds only the attributes of its template: one that is
+    // missing is skipped, never created.
+    const std::pair<const char*, int> sides[] = {
+        {"left", rect.left}, {"right", rect.right}, {"top", rect.top}, {"bottom", rect.bottom}};
+    for (const auto& [name, v] : sides) {
+        const QString attr = QString::fromLatin1(name);
+        if (node.hasAttribute(attr))
+            node.setAttribute(attr, QString::number(v));
+    }
+    return true;
+}
+
+void FileMgr::GetRules(QStringList& rules)
+{
+    rules.clear();
+    rules << QStringLiteral("PRCA") << QStringLiteral("College");
+}
+
+QStringList FileMgr::GetProfileNames() const
+{
+    QStringList names;
+    const QFileInfoList files =
+        QDir(m_dataFolder).entryInfoList({QStringLiteral("*.rpf")}, QDir::Files, QDir::Name);
+    for (const QFileInfo& f : files)
+        names << f.completeBaseName();
+    return names;
+}
