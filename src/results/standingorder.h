@@ -1,0 +1,47 @@
+#pragma once
+
+#include "results/resultrecord.h"
+
+#include <QString>
+#include <vector>
+
+// How a standing is ordered: go-round or overall, scored or timed, and for
+// timed events the direction of the ranking.
+enum class StandingType : int {
+    ScoredGoRound = 1,
+    TimedShortestFirstGoRound = 2,
+    TimedLongestFirstGoRound = 3,
+    ScoredOverall = 4,
+    TimedShortestFirstOverall = 5,
+    TimedLongestFirstOverall = 6,
+};
+
+StandingType DeriveStandingType(bool scored, bool longestFirst, bool overall);
+bool IsScoredStanding(StandingType type);
+
+// Whether a goes before b. roundCount is the number of rounds including the
+// final and matters to the timed shortest-first overall order only (an entry
+// that ran every round ranks ahead of one that did not).
+bool GoesBefore(StandingType type, quint8 roundCount, const ResultRecord& a, const ResultRecord& b);
+
+void OrderStanding(std::vector<ResultRecord>& items, StandingType type, quint8 roundCount);
+
+// "Competition" numbering (1, 2, 2, 4) by score or time; no result, no position.
+void NumberStanding(std::vector<ResultRecord>& items, StandingType type);
+
+// The overall element of an entry first seen with go-round result r.
+ResultRecord NewOverallElement(const ResultRecord& r);
+// Counts one more go-round result r into the entry's overall element e.
+void CountIntoOverall(ResultRecord& e, const ResultRecord& r, bool scored);
+
+// What a newly saved result changes on the scoreboards compared with the
+// result held before it (none held: nothing changed).
+struct OutputFlags
+{
+    bool scoreChanged = false;
+    bool timeChanged = false;
+};
+OutputFlags CompareForOutputs(const ResultRecord& saved, const ResultRecord* held);
+
+// One standing element as a row of the report data.
+QString StatisticsRow(const ResultRecord& r);

@@ -1,0 +1,196 @@
+#include "results/standings.h"
+
+#include "platform/xml/xmldocument.h"
+
+#include <algorithm>
+
+ResultRecord* Standings::Standing::find(EntryKey key)
+{
+    const auto it = index.constFind(key);
+    return it == index.constEnd() ? nullptr : &items[size_t(*it)];
+}
+
+const ResultRecord* Standings::Standing::find(EntryKey key) const
+{
+    const auto it = index.constFind(key);
+    return it == index.constEnd() ? nullptr : &items[size_t(*it)];
+}
+
+void Standings::Standing::reindex()
+{
+    index.clear();
+    index.reserve(qsizetype(items.size()));
+    for (qsizetype i = qsizetype(items.size()) - 1; i >= 0; --i)
+        index.insert(items[size_t(i)].key, i);
+}
+
+void Standings::Standing::order(StandingType type, quint8 roundCount)
+{
+    OrderStanding(items, type, roundCount);
+    NumberStanding(items, type);
+    reindex();
+}
+
+void Standings::clear()
+{
+    m_goRounds.clear();
+    m_overall = Standing();
+    m_roundCount = 0;
+    m_hasEvent = false;
+    m_building = false;
+}
+
+bool Standings::beginRebuild(int goRounds, bool scored, bool longestFirst)
+{
+    clear();
+    if (goRounds < 0 || goRounds > MaxGoRounds)
+        return false;
+    m_goRounds.resize(size_t(goRounds) + 1);
+    m_scored = scored;
+    m_goRoundType = DeriveStandingType(scored, longestFirst, false);
+    m_overallType = DeriveStandingType(scored, longestFirst, true);
+    m_roundCount = quint8((goRounds + 1) & 0xFF);
+    m_hasEvent = true;
+    m_building = true;
+    return true;
+}
+
+bool Standings::addRecord(int goRound, ResultRecord record)
+{
+    if (!m_building || goRound < 1 || goRound > goRoundCount() || entryKeyId(record.key) == 0)
+        return false;
+    Standing& standing = m_goRounds[size_t(goRound - 1)];
+    if (standing.index.contains(record.key))
+        return false;
+    record.ride = (record.score != 0 || record.time != 0) ? 1 : 0;
+    // While rebuilding, rows are appended and each list is reversed at the end:
+    // the same order as adding every row at the front, without quadratic moves.
+    standing.index.insert(record.key, qsizetype(standing.items.size()));
+    standing.items.push_back(record);
+    countIntoOverall(record);
+    return true;
+}
+
+void Standings::countIntoOverall(const ResultRecord& record)
+{
+    if (ResultRecord* element = m_overall.find(record.key)) {
+        CountIntoOverall(*element, record, m_scored);
+        return;
+    }
+    m_overall.index.insert(record.key, qsizetype(m_overall.items.size()));
+    m_overall.items.push_back(NewOverallElement(record));
+}
+
+void Standings::finishRebuild()
+{
+    if (!m_building)
+        return;
+    m_building = false;
+    std::reverse(m_overall.items.begin(), m_overall.items.end());
+    m_overall.order(m_overallType, m_roundCount);
+    for (Standing& standing : m_goRounds) {
+        std::reverse(standing.items.begin(), standing.items.end());
+        standing.order(m_goRoundType, m_roundCount);
+    }
+}
+
+bool Standings::applySaved(int goRound, const ResultRecord& record)
+{
+    if (m_building || goRound < 1 || goRound > goRoundCount() || entryKeyId(record.key) == 0)
+        return false;
+
+    Standing& standing = m_goRounds[size_t(goRound - 1)];
+    if (ResultRecord* held = standing.find(record.key)) {
+        // The ride flag tells whether the entry had a result when it was first
+        // listed; a later save does not change it.
+        const quint8 ride = held->ride;
+        *held = record;
+        held->ride = ride;
+    } else {
+        ResultRecord added = record;
+        added.ride = (record.score != 0 || record.time != 0) ? 1 : 0;
+        standing.items.insert(standing.items.begin(), added);
+    }
+    standing.order(m_goRoundType, m_roundCount);
+
+    recountOverall(record.key);
+    m_overall.order(m_overallType, m_roundCount);
+    return true;
+}
+
+void Standings::recountOverall(EntryKey key)
+{
+    ResultRecord* element = m_overall.find(key);
+    if (!element) {
+        m_overall.items.insert(m_overall.items.begin(), ResultRecord());
+        m_overall.reindex();
+        element = &m_overall.items.front();
+    }
+    // Reset the sums but keep the key: the entry must stay findable and keep its
+    // report row until the next rebuild.
+    element->clear();
+    element->key = key;
+    for (const Standing& standing : m_goRounds) {
+        if (const ResultRecord* r = standing.find(key))
+            CountIntoOverall(*element, *r, m_scored);
+    }
+}
+
+OutputFlags Standings::outputFlags(int goRound, const ResultRecord& record) const
+{
+    return CompareForOutputs(record, find(goRound, record.key));
+}
+
+const ResultRecord* Standings::find(int goRound, EntryKey key) const
+{
+    if (goRound < 1 || goRound > goRoundCount())
+        return nullptr;
+    return m_goRounds[size_t(goRound - 1)].find(key);
+}
+
+const ResultRecord* Standings::findOverall(EntryKey key) const
+{
+    return m_overall.find(key);
+}
+
+const std::vector<ResultRecord>& Standings::goRound(int goRound) const
+{
+    static const std::vector<ResultRecord> none;
+    if (goRound < 1 || goRound > goRoundCount())
+        return none;
+    return m_goRounds[size_t(goRound - 1)].items;
+}
+
+QString Standings::totalXml() const
+{
+    if (!m_hasEvent)
+        return QString();
+    QString xml = QStringLiteral("<data go='TOTAL'>");
+    for (const ResultRecord& r : m_overall.items)
+        xml += StatisticsRow(r);
+    xml += QStringLiteral("</data>");
+    return xml;
+}
+
+int Standings::copyPositions(const XmlNode& eventNode) const
+{
+    if (eventNode.isNull())
+        return -1;
+    int written = 0;
+    const int count = goRoundCount();
+    for (int i = 1; i <= count; ++i) {
+        const QString path = i < count ? QStringLiteral("./data[@go = '%1']").arg(i)
+                                       : QStringLiteral("./data[@go = '%1']").arg(QStringLiteral("FINALS"));
+        const XmlNode data = eventNode.selectSingleNode(path);
+        if (data.isNull())
+            continue;
+        for (const ResultRecord& r : m_goRounds[size_t(i - 1)].items) {
+            XmlNode row = data.selectSingleNode(QStringLiteral("./row[@ptId = '%1' and @PlrEnt = '%2']")
+                                                    .arg(entryKeyId(r.key))
+                                                    .arg(entryKeyNumber(r.key)));
+            if (!row.isNull() && row.setAttribute(QStringLiteral("pos"), QString::number(r.position)))
+                ++written;
+        }
+    }
+    return written;
+}
