@@ -1,9 +1,11 @@
 -- The season database: every table of a season, plus the standard events.
 -- New seasons start as a copy of the database built from this script.
+-- Names compare without regard to case, so "smith" finds "Smith" when a
+-- contestant, animal, contractor, team or rodeo is looked up by name.
 
 CREATE TABLE Rodeos (
     RoId INTEGER PRIMARY KEY AUTOINCREMENT,
-    RoName TEXT,
+    RoName TEXT COLLATE NOCASE,
     RoDate TEXT,
     RoProfile TEXT,
     RoDispName1 TEXT,
@@ -36,8 +38,8 @@ CREATE TABLE Rosters (
     PlrId INTEGER PRIMARY KEY AUTOINCREMENT,
     AfId INTEGER,
     PlrBib TEXT,
-    PlrFirstName TEXT,
-    PlrLastName TEXT,
+    PlrFirstName TEXT COLLATE NOCASE,
+    PlrLastName TEXT COLLATE NOCASE,
     PlrYear TEXT,
     PlrHomeTown TEXT,
     PlrEarnLast TEXT,
@@ -50,7 +52,7 @@ CREATE INDEX RostersByName ON Rosters (PlrLastName, PlrFirstName);
 CREATE TABLE Teams (
     TmId INTEGER,
     RoId INTEGER,
-    TmName TEXT,
+    TmName TEXT COLLATE NOCASE,
     PlrId1 INTEGER,
     PlrId2 INTEGER,
     PlrId3 INTEGER,
@@ -61,16 +63,16 @@ CREATE INDEX TeamsByMembers ON Teams (PlrId1, PlrId2, PlrId3);
 CREATE TABLE Stocks (
     StId INTEGER PRIMARY KEY AUTOINCREMENT,
     CoId INTEGER,
-    StBib TEXT,
-    StName TEXT,
-    StHomeTown TEXT,
+    StBib TEXT COLLATE NOCASE,
+    StName TEXT COLLATE NOCASE,
+    StHomeTown TEXT COLLATE NOCASE,
     StWeight INTEGER,
     StAge INTEGER
 );
 
 CREATE TABLE Contractors (
     CoId INTEGER PRIMARY KEY AUTOINCREMENT,
-    CoName TEXT
+    CoName TEXT COLLATE NOCASE
 );
 
 CREATE TABLE Messages (

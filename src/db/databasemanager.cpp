@@ -1,0 +1,119 @@
+#include "databasemanager.h"
+
+#include "app/log.h"
+#include "app/userprompt.h"
+#include "platform/errortext.h"
+
+#include <QFileInfo>
+
+namespace {
+
+quint32 contestantKey(const ContestantRec& r)
+{
+    return r.plrId;
+}
+quint32 teamKey(const TeamRec& r)
+{
+    return r.tmId;
+}
+quint32 stockKey(const StockRec& r)
+{
+    return r.stId;
+}
+
+bool isEditableForm(const QString& sql)
+{
+    return sql.trimmed().startsWith(QLatin1String("SELECT * FROM"), Qt::CaseInsensitive);
+}
+
+} // namespace
+
+CDatabaseManager::CDatabaseManager(const QString& dataFolder, const QString& templateDatabase,
+                                   UserPrompt& prompt)
+    : m_dataFolder(dataFolder), m_templateDatabase(templateDatabase), m_prompt(prompt),
+      m_contestants(contestantKey), m_teams(teamKey), m_stock(stockKey)
+{
+    if (!m_dataFolder.isEmpty() && !m_dataFolder.endsWith(QLatin1Char('/')))
+        m_dataFolder += QLatin1Char('/');
+}
+
+CDatabaseManager::~CDatabaseManager()
+{
+    m_conn->close();
+}
+
+QString CDatabaseManager::DatabasePath(const QString& season) const
+{
+    return m_dataFolder + season + QLatin1Char('/') + season + QStringLiteral(".mdb");
+}
+
+bool CDatabaseManager::Connect(const QString& season, SqlConnection& connection) const
+{
+    // The name becomes part of a path: a name that is not a plain folder name
+    // never reaches the file system.
+    if (season.isEmpty() || !IsValidSeasonName(season))
+        return false;
+    if (!connection.open(DatabasePath(season))) {
+        connection.close();
+        return false;
+    }
+    return true;
+}
+
+bool CDatabaseManager::Query(const QString& sql, const QVariantList& params)
+{
+    if (!m_conn->execute(sql, params)) {
+        logReport("Failed to execute the query.  DBMgr::Query  SQL:%s, Error:%s", m_conn->lastStatement(),
+                  errorDescription(m_conn->lastError()));
+        return false;
+    }
+    return true;
+}
+
+std::unique_ptr<SqlRecordset> CDatabaseManager::QueryRs(const QString& sql, const QVariantList& params)
+{
+    if (!m_conn->isOpen())
+        return nullptr;
+    return isEditableForm(sql) ? m_conn->queryEditable(sql, params) : m_conn->query(sql, params);
+}
+
+std::unique_ptr<SqlRecordset> CDatabaseManager::GetEvents(int rodeoId, int mode)
+{
+    if (!m_conn->isOpen() || rodeoId <= 0)
+        return nullptr;
+    QString sql;
+    QVariantList params;
+    switch (mode) {
+    case 0:
+        sql = QStringLiteral("SELECT e.*, r.ReGos, r.ReFinals, r.ReJudges, r.RePrecision, r.ReFraction "
+                             "FROM Events AS e, RodeoEvents AS r WHERE r.RoId = ? And e.EvId=r.EvId "
+                             "ORDER BY (e.EvStandard = 'Y') DESC, e.EvId;");
+        params << rodeoId;
+        break;
+    case 1:
+        sql = QStringLiteral("SELECT * FROM Events");
+        break;
+    case 2:
+        sql = QStringLiteral("SELECT * FROM RodeoEvents WHERE RoId = ?");
+        params << rodeoId;
+        break;
+    default:
+        return nullptr;
+    }
+    auto rs = m_conn->query(sql, params);
+    if (!rs) {
+        logReport("Failed to get the events.  DBMgr::GetEvents  SQL:%s, Error:%s", m_conn->lastStatement(),
+                  errorDescription(m_conn->lastError()));
+        return nullptr;
+    }
+    return rs;
+}
+
+SqlConnection* CDatabaseManager::seasonConnection(const QString& season, SqlConnection& own)
+{
+    if (m_isOpen && season == m_season && m_conn->isOpen())
+        return m_conn.get();
+    if (!Connect(season, own))
+        return nullptr;
+    return &own;
+}

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "keyedlist.h"
+#include "records.h"
+#include "regentrycollection.h"
+#include "resolver.h"
+#include "results/resultrecord.h"
+#include "results/standings.h"
+
+#include "platform/sql/sqlconnection.h"
+#include "platform/xml/xmldocument.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <QVector>
+
+#include <memory>
+
+class UserPrompt;
+
+using ContestantList = KeyedList<ContestantRec, quint32>;
+using TeamList = KeyedList<TeamRec, quint32>;
+using StockList = KeyedList<StockRec, quint32>;
+
+// Owner of the season database connection and of the open rodeo: its row, its
+// events, the in-memory working copy (contestants, teams, stock, registration
+// entries) and the current event's standings. Every read and write of rodeo
+// data goes through it; the in-memory collections change only after the
+// database change succeeded. Used from the user-interface thread only.
+class CDatabaseManager
+{
+public:
+    // dataFolder ends with "/"; templateDatabase is the "Tallyra.mdb" that new
+    // seasons copy.
+    CDatabaseManager(const QString& dataFolder, const QString& templateDatabase, UserPrompt& prompt);
+    ~CDatabaseManager();
+    CDatabaseManager(const CDatabaseManager&) = delete;
+    CDatabaseManager& operator=(const CDatabaseManager&) = delete;
+
+    void setResolutionPrompts(ResolutionPrompts* prompts) { m_resolver = prompts; }
+
+    // --- Connection (databasemanager.cpp) ---------------------------------
+    QString DatabasePath(const QString& season) const;
+    bool Connect(const QString& season, SqlConnection& connection) const;
+    // Runs a statement without a record set; a failure is logged.
+    bool Query(const QString& sql, const QVariantList& params = {});
+    // Opens a record set on a SELECT (editable when it reads "SELECT * FROM <table> ...");
+    // null on failure, nothing logged.
+    std::unique_ptr<SqlRecordset> QueryRs(const QString& sql, const QVariantList& params = {});
+    // Mode 0: the rodeo's events with their settings, standard events first;
+    // 1: the whole catalogue; 2: the rodeo's RodeoEvents rows.
+    std::unique_ptr<SqlRecordset> GetEvents(int rodeoId, int mode);
+    bool isConnected() const { return m_conn->isOpen(); }
+    SqlConnection& connection() { return *m_conn; }
+
+    // --- Opening and loading a rodeo (databasemanager_open.cpp) ------------
+    bool Create(const QString& season, const QString& rodeo);
+    bool OpenRodeo(const QString& season, const QString& rodeo);
+    void CloseRodeo();
+    bool LoadRodeo(const QString& season, const QString& rodeo, SqlRecordset* rodeoRow);
+    bool LoadContestants();
+    bool LoadTeams();
+    bool LoadStock();
+    bool LoadRegs();
+    enum RemovalMode { RemoveEntry = 1, RemoveEventEntry = 2, RemoveGoRoundEntry = 3, RemoveExactGoRound = 4 };
+    bool UpdateRegEntry(const RegEntry& entry, bool add, int removalMode = RemoveEntry);
+    QString GetSeasonName() const { return m_season; }
+    QString GetRodeoName() const { return m_isOpen ? m_rodeo.name : QString(); }
+    bool isRodeoOpen() const { return m_isOpen; }
+    QString GetEventTable(const QString& eventId) const;
+    bool SetCurEntry(const RegEntry& entry);
+    bool ReloadCurStats();
+    void SortContestants(int key);
+    void SortStock(int key);
+    int contestantSortKey() const { return m_contestantSortKey; }
+    RegEntryCollection::Lookup LookupEntry(quint32 key, const QString& eventId, int goRound) const;
+
+    const RodeoInfo& rodeoInfo() const { return m_rodeo; }
+    const QVector<EventCfg>& events() const { return m_events; }
+    const EventCfg* GetEvent(const QString& eventId) const;
+    const ContestantList& contestants() const { return m_contestants; }
+    const TeamList& teams() const { return m_teams; }
+    const StockList& stock() const { return m_stock; }
+    const RegEntryCollection& playerEntries() const { return m_playerEntries; }
+    const RegEntryCollection& teamEntries() const { return m_teamEntries; }
+    const RegEntry& curEntry() const { return m_curEntry; }
+    const Standings& standings() const { return m_standings; }
+    bool resultChanged() const { return m_resultChanged; }
+    bool timeChanged() const { return m_timeChanged; }
+
+    // --- Seasons (databasemanager_seasons.cpp) -----------------------------
+    // A season name is a folder name: not empty, not "." or "..", no path
+    // separator or any of \ / : * ? < > | ", no leading or trailing blank.
+    static bool IsValidSeasonName(const QString& name);
+    bool EnumSeasons(QStringList& seasons) const;
+    bool GetSeason(const QString& season, SeasonInfo& info) const;
+    bool UpdateSeasonCfg(XmlDocument& doc, const QString& name, const QString& profile,
+                         const QString& rule) const;
+    bool CreateSeason(const QString& name, const QString& profile, const QString& rule);
+    bool EditSeason(const QString& oldName, const QString& newName, const QString& profile,
+                    const QString& rule);
+    bool DeleteSeason(const QString& name);
+
+    // --- Rodeos and rodeo events (databasemanager_rodeos.cpp) --------------
+    bool GetRodeos(const QString& season, QStringList& rodeos);
+    bool RodeoExists(const QString& season, const QString& rodeo);
+    bool CreateRodeo(const QString& season, const QString& rodeo, const QString& date, const QString& profile);
+    bool UpdateRodeo(const RodeoInfo& info);
+    bool DeleteRodeo(const QString& season, const QString& rodeo);
+    QString NextCustomEventId();
+    bool AddEvent(EventCfg& event);
+    bool AddRodeoEvent(const EventCfg& event);
+    bool DeleteEvent(const QString& eventId);
+    bool UpdateEvents(const QVector<EventCfg>& events);
+    bool UpdateEvent(const EventCfg& event);
+    bool UpdateRodeoEvent(const EventCfg& event);
+
+    // --- Contestants (databasemanager_contestants.cpp) ---------------------
+    bool GetContestant(quint32 plrId, ContestantRec& out) const;
+    std::unique_ptr<SqlRecordset> SearchContestants(const ContestantRec& pattern, int rowLimit, int sortType);
+    bool ContestantNameTaken(const ContestantRec& rec);
+    bool AddContestant(ContestantRec& rec);
+    bool UpdateContestant(const ContestantRec& rec);
+    int ResolveContestant(ContestantRec& arriving, bool addWhenNew, int previousDecision);
+    int ResolveContestants(QVector<ContestantRec>& arriving, bool addWhenNew = true);
+    bool ContestantInTeam(quint32 plrId);
+    bool ContestantHasEntries(quint32 plrId);
+    bool DeleteContestant(quint32 plrId);
+    bool DeleteCowboy(quint32 plrId);
+
+    // --- Teams, stock, contractors, messages (databasemanager_teamsstock.cpp) --
+    quint32 FindTeam(const TeamRec& team);
+    bool AddTeam(TeamRec& team, int& decision);
+    bool UpdateTeam(const TeamRec& team);
+    std::unique_ptr<SqlRecordset> SearchStock(const StockRec& pattern, int rowLimit, int sortType);
+    bool StockTaken(const StockRec& rec);
+    quint32 FindStock(const StockRec& rec);
+    bool AddStock(StockRec& rec);
+    bool UpdateStock(const StockRec& rec);
+    bool StockUsed(quint32 stId);
+    bool DeleteStock(quint32 stId);
+    bool GetContractors(QStringList& names);
+    bool GetContractor(ContractorRec& rec);
+    bool AddContractor(ContractorRec& rec);
+    bool GetPlrMessages(quint32 plrId, QVector<MessageRec>& messages);
+    bool SetPlrMessage(quint32 plrId, const MessageRec& message);
+    bool AddPlrMessage(quint32 plrId, const MessageRec& message);
+    bool DeletePlrMessage(quint32 plrId, int number);
+
+    // --- Go-rounds, performances, entries (databasemanager_entries.cpp) -----
+    bool AddGoround(const QString& eventId, int goRound);
+    bool DeleteGoround(const QString& eventId, int goRound);
+    bool UpdateGorounds(const EventCfg& event, int oldCount);
+    int GetLastPerf(const QString& eventId, int goRound);
+    bool DeletePerformance(const RegEntry& entry);
+    bool AddCompEntry(const RegEntry& entry, bool finals);
+    bool DeleteCompEntry(const RegEntry& entry);
+    bool UpdateCompEntry(const RegEntry& oldEntry, const RegEntry& newEntry);
+    bool SetEntryCount(const RegEntry& current, const RegEntry& wanted);
+    bool DeletePlrEntry(const RegEntry& entry, const QString& table, bool team);
+    bool EventHasEntries(const QString& eventId);
+    bool EntryExists(const RegEntry& entry);
+    bool HasData(const RegEntry& entry, bool team);
+    bool HasStats(const RegEntry& entry, const QString& table, bool team);
+    // Performances of a go-round: the highest performance number in use.
+    int PerformanceCount(const QString& eventId, int goRound) { return GetLastPerf(eventId, goRound); }
+
+    // --- Results and statistics documents (databasemanager_stats.cpp) ------
+    bool SetStatsPerformance(const RegEntry& entry, const ResultRecord& result);
+    bool SaveRecordsetToDoc(const SqlRecordset& rs, XmlDocument& doc);
+    bool StripNamespaces(const XmlNode& node, XmlDocument& out);
+    bool AddTableXml(const QString& sql, const QVariantList& params, const QString& name, XmlDocument& doc);
+    bool AddScoresXml(XmlDocument& doc);
+    bool AddTimesXml(XmlDocument& doc);
+    void BuildReportData(XmlDocument& doc);
+
+private:
+    bool addResultsTableXml(XmlDocument& doc, bool scored);
+    void clearRodeo();
+    bool readRegTable(const QString& table);
+    // The connection for work on a season that may not be the open one.
+    SqlConnection* seasonConnection(const QString& season, SqlConnection& own);
+    QString seasonFolder(const QString& season) const { return m_dataFolder + season; }
+
+    // --- used by databasemanager_stats.cpp ---
+    // The stylesheet that takes the record-set namespaces off, compiled on first use.
+    std::shared_ptr<class XsltStylesheet> m_stripSheet;
+
+    QString m_dataFolder;
+    QString m_templateDatabase;
+    UserPrompt& m_prompt;
+    ResolutionPrompts* m_resolver = nullptr;
+
+    std::unique_ptr<SqlConnection> m_conn = std::make_unique<SqlConnection>();
+    QString m_season;
+    bool m_isOpen = false;
+    RodeoInfo m_rodeo;
+    QVector<EventCfg> m_events;
+
+    ContestantList m_contestants;
+    TeamList m_teams;
+    StockList m_stock;
+    RegEntryCollection m_playerEntries;
+    RegEntryCollection m_teamEntries;
+    int m_contestantSortKey = 4;
+
+    RegEntry m_curEntry;
+    bool m_resultChanged = false;
+    bool m_timeChanged = false;
+    Standings m_standings;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "records.h"
+
+#include <optional>
+
+// Questions the database manager asks while resolving arriving data against
+// what the season already holds. The user interface answers them with its
+// resolution dialogs; tests answer them from a script.
+class ResolutionPrompts
+{
+public:
+    // Decisions about a contestant who arrives under a name the season has.
+    enum ContestantDecision { Replace = 1, Merge = 2, Leave = 3, AddNew = 4 };
+    // Added to a decision when "Apply to all the items" was ticked.
+    static constexpr int ApplyToAll = 0x10000;
+
+    struct ContestantChoice
+    {
+        int decision = 0;         // one of ContestantDecision; 0 when the operator cancelled
+        bool applyToAll = false;
+        ContestantRec existing;   // the existing contestant as the operator left it in the dialog
+    };
+
+    virtual ~ResolutionPrompts() = default;
+
+    // Shows the arriving contestant beside the existing one. std::nullopt when
+    // the dialog has nothing to show.
+    virtual std::optional<ContestantChoice> resolveContestant(const ContestantRec& arriving,
+                                                              const ContestantRec& existing) = 0;
+
+    // "Same Team Found": answers 6 (go on adding) or 7 (use the existing team);
+    // applyToAll reports the "Apply to All" tick.
+    virtual int sameTeamFound(const TeamRec& team, bool& applyToAll) = 0;
+};
