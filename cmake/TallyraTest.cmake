@@ -22,7 +22,7 @@ function(tallyra_add_test)
         TALLYRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     if(T_GUI)
         target_compile_definitions(${T_NAME} PRIVATE TALLYRA_TEST_GUI=1)
-        target_link_libraries(${T_NAME} PRIVATE Qt6::Widgets)
+        target_link_libraries(${T_NAME} PRIVATE Qt6::Widgets Qt6::Test)
     endif()
 
     set(scratch ${CMAKE_BINARY_DIR}/test-home/${T_NAME})

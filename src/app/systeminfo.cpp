@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QSysInfo>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace SystemInfo {
 
 namespace {
@@ -28,6 +31,10 @@ QString userName()
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = qEnvironmentVariable("LOGNAME");
+    if (user.isEmpty()) {
+        if (const passwd* pw = ::getpwuid(::getuid()))
+            user = QString::fromLocal8Bit(pw->pw_name);
+    }
     return user.isEmpty() ? QStringLiteral("unknown") : user;
 }
 

@@ -1,0 +1,277 @@
+#include "mainframe.h"
+
+#include "app/filemgr.h"
+#include "app/log.h"
+#include "app/userprompt.h"
+#include "app/viewtable.h"
+#include "db/databasemanager.h"
+#include "results/values.h"
+#include "ui/views/logo/tallyraview.h"
+#include "ui/views/pending/pendingview.h"
+#include "ui/views/workview.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QStackedWidget>
+#include <QTabBar>
+
+namespace {
+
+const QString kYes = QStringLiteral("Yes");
+
+QString stateAttr(FileMgr& files, int level, const char* attr, const char* elem1 = "")
+{
+    QString v;
+    files.GetCfgAtt(v, level, QString::fromLatin1(attr), QString::fromLatin1(elem1));
+    return v;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent), m_prompt(setup.prompt)
+{
+    Q_ASSERT(m_prompt);
+    setWindowTitle(QStringLiteral("Scorvane\u00ae Rodeo"));
+    setObjectName(QStringLiteral("CMainFrame"));
+
+    // The services, in the order the rest of the program relies on.
+    m_db = std::make_unique<CDatabaseManager>(setup.dataFolder, setup.templateDatabase, *m_prompt);
+    m_files = std::make_unique<FileMgr>(setup.dataFolder);
+    m_files->Create();
+    m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
+
+    m_stack = new QStackedWidget(this);
+    setCentralWidget(m_stack);
+    auto* logo = new CTallyraView(m_stack);
+    m_stack->addWidget(logo);
+    m_views.insert(ViewTable::Logo, logo);
+    m_currentView = ViewTable::Logo;
+    m_activeView = ViewTable::Logo;
+
+    createBars();
+    createMenus();
+    createShortcuts();
+    applyStoredPlacement();
+    updateCommandStates();
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (!m_stateStored && isVisible())
+        storeShowState();
+    // Views and bars go before the services they use (children would otherwise
+    // outlive the members and still send their signals).
+    for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock})
+        disconnect(dock, nullptr, this, nullptr);
+    delete m_selectorDock;
+    delete m_leaderDock;
+    delete m_messageDock;
+    delete takeCentralWidget();
+    m_views.clear();
+}
+
+void CMainFrame::createBars()
+{
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks);
+
+    m_selectorDock = new QDockWidget(QStringLiteral("VIEW"), this);
+    m_selectorDock->setObjectName(QStringLiteral("ViewSelector"));
+    m_tabs = new QTabBar(m_selectorDock);
+    m_tabs->setObjectName(QStringLiteral("viewtabs"));
+    m_tabs->setExpanding(false);
+    m_tabs->setDrawBase(true);
+    int count = 0;
+    const ViewTable::Entry* views = ViewTable::workViews(&count);
+    for (int i = 0; i < count; ++i) {
+        const int index = m_tabs->addTab(QString::fromLatin1(views[i].caption));
+        m_tabs->setTabData(index, views[i].id);
+    }
+    connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0)
+            SwitchView(m_tabs->tabData(index).toInt());
+    });
+    m_selectorDock->setWidget(m_tabs);
+    m_selectorDock->setMinimumHeight(40);
+    addDockWidget(Qt::TopDockWidgetArea, m_selectorDock);
+
+    m_leaderDock = new QDockWidget(QStringLiteral("Leader Board"), this);
+    m_leaderDock->setObjectName(QStringLiteral("CBarLeader"));
+    m_leaderDock->setWidget(new QWidget(m_leaderDock));
+    m_leaderDock->widget()->setMinimumSize(200, 150);
+    addDockWidget(Qt::RightDockWidgetArea, m_leaderDock);
+
+    m_messageDock = new QDockWidget(QStringLiteral("Messages"), this);
+    m_messageDock->setObjectName(QStringLiteral("CBarMessage"));
+    m_messageDock->setWidget(new QWidget(m_messageDock));
+    m_messageDock->widget()->setMinimumSize(200, 150);
+    addDockWidget(Qt::BottomDockWidgetArea, m_messageDock);
+
+    for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock}) {
+        dock->hide();
+        connect(dock, &QDockWidget::visibilityChanged, this, [this] { updateCommandStates(); });
+    }
+}
+
+void CMainFrame::CreateViews()
+{
+    int count = 0;
+    const ViewTable::Entry* views = ViewTable::workViews(&count);
+    for (int i = 0; i < count; ++i) {
+        if (m_views.contains(views[i].id))
+            continue;
+        auto* v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
+        v->setObjectName(QString::fromLatin1(views[i].className));
+        m_stack->addWidget(v);
+        m_views.insert(views[i].id, v);
+        v->OnUpdate(views[i].id); // the initial update
+    }
+}
+
+void CMainFrame::UpdateAllViews(int hint)
+{
+    for (CWorkView* v : std::as_const(m_views))
+        v->OnUpdate(hint);
+}
+
+bool CMainFrame::RefreshView(int viewId)
+{
+    CWorkView* v = view(viewId);
+    if (!v)
+        return false;
+    v->OnUpdate(viewId);
+    return true;
+}
+
+void CMainFrame::SwitchView(int viewId)
+{
+    if (viewId == m_currentView || !ViewTable::isView(viewId))
+        return;
+
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (m_tabs->tabData(i).toInt() == viewId) {
+            const QSignalBlocker block(m_tabs);
+            m_tabs->setCurrentIndex(i);
+        }
+    }
+
+    CWorkView* next = view(viewId);
+    if (next && viewId != m_activeView) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        UpdateAllViews(viewId); // only the new view reloads
+        if (CWorkView* old = view(m_activeView))
+            old->deactivated();
+        m_stack->setCurrentWidget(next);
+        m_activeView = viewId;
+        next->activated();
+        QApplication::restoreOverrideCursor();
+    }
+    m_currentView = viewId;
+
+    if (viewId == ViewTable::Logo)
+        m_selectorDock->hide();
+    else if (m_selectorDock->isHidden())
+        m_selectorDock->show();
+
+    const bool messagesWanted = (viewId == ViewTable::ContestantEntry || viewId == ViewTable::RunPerformance) &&
+                                stateAttr(*m_files, 2, "show", "CBarMessage") == kYes;
+    m_messageDock->setVisible(messagesWanted);
+    const bool leadersWanted =
+        viewId == ViewTable::RunPerformance && stateAttr(*m_files, 2, "show", "CBarLeader") == kYes;
+    m_leaderDock->setVisible(leadersWanted);
+
+    if (viewId != ViewTable::Logo)
+        m_files->SetCfgAtt(ViewTable::className(viewId), 1, QStringLiteral("curView"));
+    updateCommandStates();
+}
+
+bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
+{
+    if (!m_db->OpenRodeo(season, rodeo))
+        return false;
+    UpdateAllViews(0);
+
+    const QString storedSeason = stateAttr(*m_files, 0, "season");
+    const QString storedRodeo = stateAttr(*m_files, 0, "rodeo");
+    if (storedSeason != season || storedRodeo != rodeo) {
+        m_files->SetCfgAtt(season, 0, QStringLiteral("season"));
+        m_files->SetCfgAtt(rodeo, 0, QStringLiteral("rodeo"));
+        m_files->SetCfgAtt(QString(), 1, QStringLiteral("curView"));
+        for (const char* v : {"CViewRegEntry", "CViewRunPerf", "CViewBoxEntry"})
+            for (const char* a : {"curEvn", "curGo", "curPerf"})
+                m_files->SetCfgAtt(QString(), 2, QString::fromLatin1(a), QString::fromLatin1(v));
+        SwitchView(ViewTable::RodeoSetup);
+    } else {
+        SwitchView(ViewTable::idForClassName(stateAttr(*m_files, 1, "curView")));
+    }
+    updateCommandStates();
+    return true;
+}
+
+bool CMainFrame::RestoreLastRodeo()
+{
+    const QString season = stateAttr(*m_files, 0, "season");
+    const QString rodeo = stateAttr(*m_files, 0, "rodeo");
+    // The stored season names a folder: anything but a plain folder name opens nothing.
+    if (season.isEmpty() || rodeo.isEmpty() || !CDatabaseManager::IsValidSeasonName(season))
+        return false;
+    return ActivateRodeo(season, rodeo);
+}
+
+void CMainFrame::CloseRodeo()
+{
+    m_db->CloseRodeo();
+    SwitchView(ViewTable::Logo);
+    m_files->SetCfgAtt(QString(), 1, QStringLiteral("curView"));
+    m_files->SetCfgAtt(QString(), 0, QStringLiteral("season"));
+    m_files->SetCfgAtt(QString(), 0, QStringLiteral("rodeo"));
+    updateCommandStates();
+}
+
+bool CMainFrame::SelectCompetition(const RegEntry& selection)
+{
+    return m_db->SetCurEntry(selection);
+}
+
+bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
+{
+    return m_db->SetStatsPerformance(entry, result);
+}
+
+void CMainFrame::FocusEntry()
+{
+    if (m_currentView != ViewTable::RunPerformance)
+        return;
+    if (CWorkView* v = view(ViewTable::RunPerformance))
+        v->setFocus();
+}
+
+void CMainFrame::postRunningTime(const QString& text)
+{
+    // Queued to the user-interface thread; dropped if the window is gone by then.
+    QMetaObject::invokeMethod(this, [this, text] { onRunningTime(text); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::onRunningTime(const QString& text)
+{
+    m_latestTimerTime = static_cast<qint32>(ParseRunningTimeText(text));
+}
+
+void CMainFrame::closeWithoutAsking()
+{
+    m_askBeforeClosing = false;
+    close();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_askBeforeClosing &&
+        m_prompt->ask(QStringLiteral("Exit from the rodeo program?"), QStringLiteral("Scorvane\u00ae Rodeo"),
+                      UserPrompt::Buttons::YesNo, UserPrompt::Icon::Question) == UserPrompt::No) {
+        event->ignore();
+        return;
+    }
+    storeShowState();
+    m_stateStored = true;
+    event->accept();
+}

@@ -1,0 +1,130 @@
+#pragma once
+
+#include "db/records.h"
+#include "results/resultrecord.h"
+#include "ui/rodeoactivator.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+
+class CDatabaseManager;
+class CWorkView;
+class FileMgr;
+class QAction;
+class QDockWidget;
+class QStackedWidget;
+class QTabBar;
+class UserPrompt;
+
+// The program's single top-level window. It owns the long-lived services
+// (database manager, configuration files), carries the menus, the view
+// selector and the two docking bars, and holds the work views stacked in one
+// area of which exactly one is visible. It decides which view is current and
+// remembers that choice and the window's placement in the state file.
+class CMainFrame : public QMainWindow, public RodeoActivator
+{
+    Q_OBJECT
+public:
+    struct Setup
+    {
+        QString dataFolder;       // ends with "/"
+        QString templateDatabase; // "Tallyra.mdb" beside the program
+        UserPrompt* prompt = nullptr;
+    };
+
+    explicit CMainFrame(const Setup& setup, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // --- Views --------------------------------------------------------------
+    void CreateViews();
+    void SwitchView(int viewId);
+    bool RefreshView(int viewId);
+    // The framework's "update all views": hint 0 reloads every view.
+    void UpdateAllViews(int hint);
+    int currentView() const { return m_currentView; }
+    CWorkView* view(int viewId) const { return m_views.value(viewId, nullptr); }
+
+    // --- Rodeos ---------------------------------------------------------------
+    bool ActivateRodeo(const QString& season, const QString& rodeo) override;
+    void CloseRodeo();
+    // Start-up: reopens the rodeo the state file names, if it names one.
+    bool RestoreLastRodeo();
+
+    // --- Results ----------------------------------------------------------------
+    bool SelectCompetition(const RegEntry& selection);
+    bool SaveResult(const RegEntry& entry, const ResultRecord& result);
+    void FocusEntry();
+    // The running time as the timing console sends it; callable from any
+    // thread, handled on the user-interface thread.
+    void postRunningTime(const QString& text);
+    qint32 latestTimerTime() const { return m_latestTimerTime; }
+
+    // --- Services -----------------------------------------------------------------
+    CDatabaseManager& database() { return *m_db; }
+    FileMgr& files() { return *m_files; }
+    UserPrompt& prompt() { return *m_prompt; }
+
+    // Start-up: show the window with the show command stored in the state file.
+    void showWithStoredState();
+    // Closes without the exit question (the system asked the program to end).
+    void closeWithoutAsking();
+
+    // Menu commands by id, for the command tests and the dialogs' callers.
+    QAction* action(int commandId) const { return m_actions.value(commandId, nullptr); }
+    void updateCommandStates();
+    QDockWidget* viewSelector() const { return m_selectorDock; }
+    QDockWidget* leaderBoardBar() const { return m_leaderDock; }
+    QDockWidget* messageBar() const { return m_messageDock; }
+    QTabBar* viewTabs() const { return m_tabs; }
+
+signals:
+    // A display button (function key) was pressed: its command id.
+    void displayButtonPressed(int commandId);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void createBars();
+    void createMenus();
+    void createShortcuts();
+    void addCommand(QMenu* menu, int id, const QString& text, std::function<void()> handler = {},
+                    bool checkable = false);
+    void applyStoredPlacement();
+    void storePlacement();
+    void storeShowState();
+    int showCommand() const;
+    void onRunningTime(const QString& text);
+    void toggleBar(QDockWidget* dock, const char* element);
+
+    // Help commands.
+    void showAbout();
+    void openManual();
+
+    std::unique_ptr<CDatabaseManager> m_db;
+    std::unique_ptr<FileMgr> m_files;
+    UserPrompt* m_prompt;
+
+    QStackedWidget* m_stack = nullptr;
+    QHash<int, CWorkView*> m_views;
+    int m_currentView = 0;
+    int m_activeView = 0; // the view shown in the stack
+
+    QDockWidget* m_selectorDock = nullptr;
+    QTabBar* m_tabs = nullptr;
+    QDockWidget* m_leaderDock = nullptr;
+    QDockWidget* m_messageDock = nullptr;
+
+    QHash<int, QAction*> m_actions;
+    QHash<int, std::function<void()>> m_handlers;
+
+    qint32 m_latestTimerTime = 0;
+    bool m_askBeforeClosing = true;
+    bool m_stateStored = false;
+};

@@ -1,0 +1,245 @@
+// The main window's menus, shortcuts, help commands and window placement.
+#include "mainframe.h"
+
+#include "app/commandids.h"
+#include "app/filemgr.h"
+#include "app/manualresult.h"
+#include "app/textnumber.h"
+#include "app/userprompt.h"
+#include "app/viewtable.h"
+#include "db/databasemanager.h"
+#include "ui/dialogs/about/aboutdialog.h"
+#include "ui/dialogs/rodeo/dlgrodeonew.h"
+#include "ui/dialogs/rodeo/dlgrodeoopen.h"
+#include "ui/dialogs/season/dlgseasoncfg.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDockWidget>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QUrl>
+#include <QWindow>
+
+void CMainFrame::addCommand(QMenu* menu, int id, const QString& text, std::function<void()> handler,
+                            bool checkable)
+{
+    QAction* a = menu->addAction(text);
+    a->setData(id);
+    a->setCheckable(checkable);
+    m_actions.insert(id, a);
+    if (handler) {
+        m_handlers.insert(id, handler);
+        connect(a, &QAction::triggered, this, [this, id] {
+            if (const auto h = m_handlers.value(id))
+                h();
+        });
+    }
+}
+
+void CMainFrame::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    addCommand(file, CommandId::NewRodeo, QStringLiteral("New Rodeo..."), [this] {
+        CDlgRodeoNew dlg(*m_db, *m_files, *m_prompt, *this, m_db->GetSeasonName(), this);
+        dlg.exec();
+    });
+    addCommand(file, CommandId::OpenRodeo, QStringLiteral("Open Rodeo..."), [this] {
+        CDlgRodeoOpen dlg(*m_db, *m_prompt, *this, CDlgRodeoOpen::Mode::Open, m_db->GetSeasonName(), this);
+        dlg.exec();
+    });
+    addCommand(file, CommandId::CloseRodeo, QStringLiteral("Close Rodeo"), [this] { CloseRodeo(); });
+    addCommand(file, CommandId::DeleteRodeo, QStringLiteral("Delete Rodeo..."), [this] {
+        CDlgRodeoOpen dlg(*m_db, *m_prompt, *this, CDlgRodeoOpen::Mode::Delete, m_db->GetSeasonName(), this);
+        dlg.exec();
+    });
+    file->addSeparator();
+    addCommand(file, CommandId::RefreshOutputs, QStringLiteral("Refresh Outputs"));
+    file->addSeparator();
+    addCommand(file, CommandId::Exit, QStringLiteral("E&xit"), [this] { close(); });
+
+    QMenu* configure = menuBar()->addMenu(QStringLiteral("Configure"));
+    addCommand(configure, CommandId::ConfigureSeason, QStringLiteral("Season..."), [this] {
+        CDlgSeasonCfg dlg(*m_db, *m_files, *m_prompt, this);
+        dlg.exec();
+    });
+    addCommand(configure, CommandId::DisplayButtons, QStringLiteral("Display Buttons..."));
+    addCommand(configure, CommandId::InputOutput, QStringLiteral("Input / Output..."));
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
+    int count = 0;
+    const ViewTable::Entry* views = ViewTable::workViews(&count);
+    for (int i = 0; i < count; ++i) {
+        const int id = views[i].id;
+        addCommand(viewMenu, id, QString::fromLatin1(views[i].caption), [this, id] { SwitchView(id); }, true);
+    }
+    viewMenu->addSeparator();
+    QMenu* toolbars = viewMenu->addMenu(QStringLiteral("&Toolbars"));
+    addCommand(toolbars, CommandId::ToggleViewSelector, QStringLiteral("View Selector"),
+               [this] { m_selectorDock->setVisible(!m_selectorDock->isVisible()); }, true);
+    addCommand(toolbars, CommandId::ToggleMessageBar, QStringLiteral("Message Box"),
+               [this] { toggleBar(m_messageDock, "CBarMessage"); }, true);
+    addCommand(toolbars, CommandId::ToggleLeaderBoard, QStringLiteral("Leader Board"),
+               [this] { toggleBar(m_leaderDock, "CBarLeader"); }, true);
+    viewMenu->addSeparator();
+    addCommand(viewMenu, CommandId::MonitorPorts, QStringLiteral("Monitor Ports"));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    addCommand(help, CommandId::UsersManual, QStringLiteral("View Users Manual"), [this] { openManual(); });
+    addCommand(help, CommandId::About, QStringLiteral("&About Scorvane Rodeo..."), [this] { showAbout(); });
+
+    for (QMenu* m : {file, configure, viewMenu, toolbars, help})
+        connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+}
+
+void CMainFrame::createShortcuts()
+{
+    const Qt::KeyboardModifier modifiers[] = {Qt::NoModifier, Qt::ControlModifier, Qt::ShiftModifier};
+    for (int m = 0; m < 3; ++m) {
+        for (int i = 0; i <= 10; ++i) {
+            const int id = CommandId::displayButton(m, i);
+            auto* shortcut = new QShortcut(QKeySequence(modifiers[m] | (Qt::Key_F2 + i)), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this, id] { emit displayButtonPressed(id); });
+        }
+    }
+}
+
+void CMainFrame::toggleBar(QDockWidget* dock, const char* element)
+{
+    const bool show = !dock->isVisible();
+    dock->setVisible(show);
+    // The bar remembers whether the operator wants it shown.
+    m_files->SetCfgAtt(show ? QStringLiteral("Yes") : QStringLiteral("No"), 2, QStringLiteral("show"),
+                       QString::fromLatin1(element));
+}
+
+void CMainFrame::updateCommandStates()
+{
+    const bool rodeoOpen = m_db->isRodeoOpen();
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        const int id = it.key();
+        QAction* a = it.value();
+        bool enabled = m_handlers.contains(id); // commands whose work is not built stay disabled
+        bool checked = false;
+        if (ViewTable::isWorkView(id)) {
+            enabled = enabled && rodeoOpen;
+            checked = id == m_currentView;
+        } else if (id == CommandId::RefreshOutputs) {
+            enabled = enabled && m_currentView == ViewTable::RunPerformance;
+        } else if (id == CommandId::ToggleViewSelector) {
+            enabled = enabled && m_currentView != ViewTable::Logo;
+            checked = m_selectorDock->isVisible();
+        } else if (id == CommandId::ToggleMessageBar) {
+            enabled = enabled && (m_currentView == ViewTable::ContestantEntry ||
+                                  m_currentView == ViewTable::RunPerformance);
+            checked = m_messageDock->isVisible();
+        } else if (id == CommandId::ToggleLeaderBoard) {
+            enabled = enabled && m_currentView == ViewTable::RunPerformance;
+            checked = m_leaderDock->isVisible();
+        }
+        a->setEnabled(enabled);
+        if (a->isCheckable())
+            a->setChecked(checked);
+    }
+}
+
+// --- Help ---------------------------------------------------------------------
+
+void CMainFrame::showAbout()
+{
+    CAboutDialog dlg(m_files->dataFolder(), this);
+    dlg.exec();
+}
+
+void CMainFrame::openManual()
+{
+    const QString path = QDir::current().absoluteFilePath(QString::fromLatin1(ManualResult::ManualFileName));
+    int result = ManualResult::checkManual(path);
+    if (result > 32 && !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        result = ManualResult::NoAssociation;
+    if (result <= 32)
+        m_prompt->inform(ManualResult::message(result), QStringLiteral("Scorvane\u00ae Rodeo"));
+}
+
+// --- Placement --------------------------------------------------------------------
+
+int CMainFrame::showCommand() const
+{
+    if (isHidden())
+        return 0;
+    if (isMinimized())
+        return 2;
+    if (isMaximized())
+        return 3;
+    return 1;
+}
+
+void CMainFrame::applyStoredPlacement()
+{
+    QString style;
+    if (!m_files->GetCfgAtt(style, 1, QStringLiteral("style")) || style != QLatin1String("1"))
+        return;
+    WindowRect r;
+    if (m_files->GetSize(r, 1) && r.width() > 0 && r.height() > 0)
+        setGeometry(r.left, r.top, r.width(), r.height());
+}
+
+void CMainFrame::showWithStoredState()
+{
+    QString style;
+    const int command = m_files->GetCfgAtt(style, 1, QStringLiteral("style")) ? leadingInt(style) : 0;
+    switch (command) {
+    case 3:
+        showMaximized();
+        break;
+    case 2:
+    case 6:
+    case 7:
+    case 11:
+        showMinimized();
+        break;
+    default:
+        showNormal(); // also for a missing, unreadable, zero or negative style
+        break;
+    }
+    repaint();
+}
+
+void CMainFrame::storePlacement()
+{
+    const QRect g = geometry();
+    m_files->SetSize({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, 1);
+}
+
+void CMainFrame::storeShowState()
+{
+    m_files->SetCfgAtt(QString::number(showCommand()), 1, QStringLiteral("style"));
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (isVisible() && showCommand() == 1)
+        storePlacement();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isVisible())
+        return;
+    const int command = showCommand();
+    if (command == 1)
+        storePlacement();
+    else
+        m_files->SetCfgAtt(QString::number(command), 1, QStringLiteral("style"));
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isVisible() && showCommand() != 1)
+        m_files->SetCfgAtt(QString::number(showCommand()), 1, QStringLiteral("style"));
+}

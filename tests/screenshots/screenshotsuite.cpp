@@ -1,0 +1,165 @@
+#include "screenshotsuite.h"
+
+#include "app/datafolder.h"
+#include "app/filemgr.h"
+#include "db/databasemanager.h"
+#include "ui/dialogs/about/aboutdialog.h"
+#include "ui/dialogs/input/dlgsingleinput.h"
+#include "ui/dialogs/rodeo/dlgrodeonew.h"
+#include "ui/dialogs/rodeo/dlgrodeoopen.h"
+#include "ui/dialogs/season/dlgseasoncfg.h"
+#include "ui/dialogs/season/dlgseasonnew.h"
+#include "ui/mainframe.h"
+#include "ui/messageboxprompt.h"
+#include "ui/rodeoactivator.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <cstdio>
+
+ScreenshotSuite::ScreenshotSuite(const QString& outputFolder, const QString& templateDatabase)
+    : m_out(outputFolder), m_template(templateDatabase)
+{
+}
+
+bool ScreenshotSuite::save(QWidget* widget, const QString& name)
+{
+    widget->show();
+    QApplication::processEvents();
+    const QString path = m_out + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    ++m_written;
+    return true;
+}
+
+int ScreenshotSuite::run()
+{
+    mainWindow();
+    dialogs();
+    return m_written;
+}
+
+void ScreenshotSuite::mainWindow()
+{
+    MessageBoxPrompt prompt;
+    CMainFrame::Setup setup;
+    setup.dataFolder = DataFolder::path();
+    setup.templateDatabase = m_template;
+    setup.prompt = &prompt;
+    CMainFrame frame(setup);
+    frame.CreateViews();
+    frame.resize(1024, 700);
+    save(&frame, QStringLiteral("mainwindow-logo"));
+
+    CDatabaseManager& db = frame.database();
+    db.CreateSeason(QStringLiteral("Summer Series 2026"), QStringLiteral("ProfileDefault"),
+                    QStringLiteral("PRCA"));
+    db.CreateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede"),
+                   QStringLiteral("07/01/2026"), QStringLiteral("ProfileDefault"));
+    if (frame.ActivateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede")))
+        save(&frame, QStringLiteral("mainwindow-rodeo-open"));
+    frame.closeWithoutAsking();
+}
+
+namespace {
+
+// The season and rodeo dialogs only look at what the pictures need.
+class NoActivation : public RodeoActivator
+{
+public:
+    bool ActivateRodeo(const QString&, const QString&) override { return false; }
+};
+
+} // namespace
+
+void ScreenshotSuite::dialogs()
+{
+    CAboutDialog about(DataFolder::path());
+    save(&about, QStringLiteral("dialog-about"));
+
+    seasonDialogs();
+}
+
+void ScreenshotSuite::seasonDialogs()
+{
+    // A data folder of its own, so the pictures show the same seasons every run.
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/");
+    MessageBoxPrompt prompt;
+    FileMgr files(root);
+    files.Create();
+    CDatabaseManager db(root, m_template, prompt);
+    NoActivation activator;
+
+    const QString summer = QStringLiteral("Summer Series 2026");
+    const QString college = QStringLiteral("College Circuit 2026");
+    db.CreateSeason(summer, QStringLiteral("ProfileDefault"), QStringLiteral("PRCA"));
+    db.CreateSeason(college, QStringLiteral("ProfilePlaySeq"), QStringLiteral("College"));
+    db.CreateSeason(QStringLiteral("Winter Indoor 2025"), QStringLiteral("ProfileDefault"),
+                    QStringLiteral("PRCA"));
+    for (const char* rodeo : {"Cody Stampede", "Sheridan WYO Rodeo", "Red Lodge Home of Champions"})
+        db.CreateRodeo(summer, QString::fromLatin1(rodeo), QStringLiteral("7/1/26"),
+                       QStringLiteral("ProfileDefault"));
+    db.CreateRodeo(college, QStringLiteral("Spring Opener"), QStringLiteral("3/14/26"),
+                   QStringLiteral("ProfilePlaySeq"));
+
+    {
+        CDlgSeasonCfg dlg(db, files, prompt);
+        if (auto* list = dlg.findChild<QListWidget*>(QStringLiteral("seasonList")))
+            list->setCurrentRow(1);
+        save(&dlg, QStringLiteral("dialog-season-configure"));
+        if (auto* tabs = dlg.findChild<QTabBar*>(QStringLiteral("tabs")))
+            tabs->setCurrentIndex(CDlgSeasonCfg::UtilitiesTab);
+        save(&dlg, QStringLiteral("dialog-season-configure-utilities"));
+    }
+    {
+        CDlgSeasonNew form(files, prompt);
+        if (auto* title = form.findChild<QLineEdit*>(QStringLiteral("title")))
+            title->setText(QStringLiteral("Fall Classic 2026"));
+        save(&form, QStringLiteral("dialog-season-new"));
+    }
+    {
+        SeasonInfo info;
+        db.GetSeason(college, info);
+        CDlgSeasonNew form(files, prompt, info);
+        save(&form, QStringLiteral("dialog-season-edit"));
+    }
+    {
+        CDlgRodeoNew dlg(db, files, prompt, activator, summer);
+        if (auto* name = dlg.findChild<QLineEdit*>(QStringLiteral("name")))
+            name->setText(QStringLiteral("Livingston Roundup"));
+        save(&dlg, QStringLiteral("dialog-rodeo-new"));
+    }
+    {
+        CDlgRodeoOpen dlg(db, prompt, activator, CDlgRodeoOpen::Mode::Open, summer);
+        save(&dlg, QStringLiteral("dialog-rodeo-open"));
+    }
+    {
+        CDlgRodeoOpen dlg(db, prompt, activator, CDlgRodeoOpen::Mode::Delete, college);
+        save(&dlg, QStringLiteral("dialog-rodeo-delete"));
+    }
+    {
+        CDlgSingleInput dlg(files, prompt, QStringLiteral("Please enter the new profile name."),
+                            QStringLiteral("Profile Name:"));
+        if (auto* text = dlg.findChild<QLineEdit*>(QStringLiteral("text")))
+            text->setText(QStringLiteral("Arena North"));
+        save(&dlg, QStringLiteral("dialog-input-text"));
+    }
+    {
+        CDlgSingleInput dlg(files, prompt, QStringLiteral("Please select or enter the profile name."),
+                            QStringLiteral("Profile Name:"), files.GetProfileNames());
+        if (auto* choices = dlg.findChild<QComboBox*>(QStringLiteral("choices")))
+            choices->setCurrentIndex(0);
+        save(&dlg, QStringLiteral("dialog-input-choice"));
+    }
+}

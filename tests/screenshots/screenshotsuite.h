@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Builds the windows one by one and saves a picture of each.
+class ScreenshotSuite
+{
+public:
+    ScreenshotSuite(const QString& outputFolder, const QString& templateDatabase);
+
+    // Returns how many pictures were written.
+    int run();
+
+private:
+    bool save(QWidget* widget, const QString& name);
+    void mainWindow();
+    void dialogs();
+    void seasonDialogs();
+
+    QString m_out;
+    QString m_template;
+    int m_written = 0;
+};
