@@ -31,6 +31,7 @@ function(tallyra_add_test)
     gtest_discover_tests(${T_NAME}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 30
+        NO_PRETTY_VALUES
         PROPERTIES ENVIRONMENT "${env}" TIMEOUT 120
         TEST_PREFIX "${T_NAME}.")
 endfunction()

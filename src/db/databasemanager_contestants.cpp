@@ -2,29 +2,12 @@
 // contestant who arrives under a name the season already has, and deleting.
 #include "app/log.h"
 #include "databasemanager.h"
+#include "rowmapping.h"
 #include "platform/errortext.h"
 
 namespace {
 
 const QString kRosters = QStringLiteral("Rosters");
-
-ContestantRec contestantFromRow(const SqlRecordset& rs)
-{
-    ContestantRec c;
-    c.plrId = rs.toUInt(QStringLiteral("PlrId"));
-    c.afId = rs.toUInt(QStringLiteral("AfId"));
-    c.bib = rs.toText(QStringLiteral("PlrBib"));
-    c.firstName = rs.toText(QStringLiteral("PlrFirstName"));
-    c.lastName = rs.toText(QStringLiteral("PlrLastName"));
-    c.year = rs.toText(QStringLiteral("PlrYear"));
-    c.homeTown = rs.toText(QStringLiteral("PlrHomeTown"));
-    c.earnLast = rs.toText(QStringLiteral("PlrEarnLast"));
-    c.earnCur = rs.toText(QStringLiteral("PlrEarnCur"));
-    c.misc = rs.toText(QStringLiteral("PlrMisc"));
-    c.leagueId = rs.toUInt(QStringLiteral("LeagueId"));
-    c.fit();
-    return c;
-}
 
 // A prefix pattern for "LIKE ? ESCAPE '\'": what the operator typed matches
 // itself, "%" and "_" included.
@@ -57,20 +40,6 @@ void mergeInto(ContestantRec& arriving, const ContestantRec& existing)
     fillEmpty(arriving.earnCur, existing.earnCur);
     fillEmpty(arriving.earnLast, existing.earnLast);
     fillEmpty(arriving.misc, existing.misc);
-}
-
-void setContestantFields(SqlRecordset& rs, const ContestantRec& c)
-{
-    rs.setField(QStringLiteral("PlrFirstName"), c.firstName);
-    rs.setField(QStringLiteral("PlrLastName"), c.lastName);
-    rs.setField(QStringLiteral("PlrHomeTown"), c.homeTown);
-    rs.setField(QStringLiteral("PlrBib"), c.bib);
-    rs.setField(QStringLiteral("PlrEarnLast"), c.earnLast);
-    rs.setField(QStringLiteral("PlrEarnCur"), c.earnCur);
-    rs.setField(QStringLiteral("PlrMisc"), c.misc);
-    rs.setField(QStringLiteral("PlrYear"), c.year);
-    rs.setField(QStringLiteral("AfId"), c.afId);
-    rs.setField(QStringLiteral("LeagueId"), c.leagueId);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/log.h"
 #include "app/userprompt.h"
 #include "databasemanager.h"
+#include "rowmapping.h"
 #include "platform/errortext.h"
 
 #include <algorithm>
@@ -23,19 +24,6 @@ bool isResultTable(const QString& table)
 bool validEntryNumber(int plrEnt)
 {
     return plrEnt >= 1 && plrEnt <= 255;
-}
-
-RegEntry entryOfRow(const SqlRecordset& rs)
-{
-    RegEntry e;
-    e.eventId = fitText(rs.toText(QStringLiteral("EvId")), Capacity::EventId);
-    e.goRound = static_cast<quint16>(rs.toUInt(QStringLiteral("GoId")));
-    e.ptId = rs.toUInt(QStringLiteral("ptId"));
-    e.plrEnt = static_cast<quint16>(rs.toUInt(QStringLiteral("PlrEnt")));
-    e.perf = static_cast<quint16>(rs.toUInt(QStringLiteral("PerfId")));
-    e.ord = static_cast<quint16>(rs.toUInt(QStringLiteral("Ord")));
-    e.stock = static_cast<quint16>(rs.toUInt(QStringLiteral("StId")));
-    return e;
 }
 
 // The columns that hold a result, per table.
@@ -217,7 +205,7 @@ bool CDatabaseManager::DeleteGoround(const QString& eventId, int goRound)
     // Memory follows once the rows are gone; only the deleted go-round of
     // each entry leaves it, whichever go-rounds the entry holds besides.
     for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
-        UpdateRegEntry(entryOfRow(*rs), false, RemoveExactGoRound);
+        UpdateRegEntry(entryFromRow(*rs), false, RemoveExactGoRound);
     return true;
 }
 
@@ -310,7 +298,7 @@ bool CDatabaseManager::DeletePerformance(const RegEntry& entry)
             held->cancel();
             return false;
         }
-        refresh(entryOfRow(*held));
+        refresh(entryFromRow(*held));
     }
 
     auto later = QueryRs(
@@ -324,7 +312,7 @@ bool CDatabaseManager::DeletePerformance(const RegEntry& entry)
             later->cancel();
             return false;
         }
-        if (!refresh(entryOfRow(*later)))
+        if (!refresh(entryFromRow(*later)))
             return false;
     }
     return true;

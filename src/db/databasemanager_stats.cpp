@@ -2,6 +2,8 @@
 // the XML image of the open rodeo that the reports are made from.
 #include "app/log.h"
 #include "databasemanager.h"
+
+#include "platform/xml/xmltext.h"
 #include "platform/xml/xsltstylesheet.h"
 
 #include <QHash>
@@ -66,57 +68,6 @@ void logExecuteFailed()
 void logAppendFailed()
 {
     logReport("CDatabaseManager(AddTableXml): append child failed!");
-}
-
-// Text for a single-quoted attribute. Line breaks and tabs are written as
-// character references so that they survive attribute normalisation, and
-// characters XML cannot hold become U+FFFD, as in a saved record set.
-QString attributeText(const QString& text)
-{
-    QString out;
-    out.reserve(text.size() + 8);
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        const char16_t u = c.unicode();
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            out += c;
-            out += text.at(++i);
-            continue;
-        }
-        switch (u) {
-        case u'&':
-            out += QStringLiteral("&amp;");
-            break;
-        case u'<':
-            out += QStringLiteral("&lt;");
-            break;
-        case u'>':
-            out += QStringLiteral("&gt;");
-            break;
-        case u'\'':
-            out += QStringLiteral("&apos;");
-            break;
-        case u'"':
-            out += QStringLiteral("&quot;");
-            break;
-        case u'\t':
-            out += QStringLiteral("&#9;");
-            break;
-        case u'\n':
-            out += QStringLiteral("&#10;");
-            break;
-        case u'\r':
-            out += QStringLiteral("&#13;");
-            break;
-        default:
-            if (u < 0x20 || c.isSurrogate() || u == 0xFFFE || u == 0xFFFF)
-                out += QChar(QChar::ReplacementCharacter);
-            else
-                out += c;
-        }
-    }
-    return out;
 }
 
 // Turns a record set into a "data" element with "row" children (the root of
@@ -349,7 +300,7 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
                 if (!value.isValid())
                     continue; // null columns are left out
                 text += QLatin1Char(' ') + column + QStringLiteral("='") +
-                        attributeText(value.typeId() == QMetaType::QByteArray
+                        xmlAttributeText(value.typeId() == QMetaType::QByteArray
                                           ? QString::fromLatin1(value.toByteArray().toHex().toUpper())
                                           : rs->toText(column)) +
                         QLatin1Char('\'');
@@ -360,7 +311,7 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
         QString xml = QStringLiteral("<Table Name='%1'>").arg(tableName);
         qsizetype slot = 0;
         for (const EventGroup& e : std::as_const(events)) {
-            xml += QStringLiteral("<Event id='%1'>").arg(attributeText(e.id));
+            xml += QStringLiteral("<Event id='%1'>").arg(xmlAttributeText(e.id));
             for (int go = 1; go <= e.goRounds + 1; ++go) {
                 const QString name = go <= e.goRounds ? QString::number(go) : QStringLiteral("FINALS");
                 xml += QStringLiteral("<data go='%1'>").arg(name) + rows[slot++] + QStringLiteral("</data>");
@@ -383,7 +334,7 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
         return false;
     QString skeleton = QStringLiteral("<Table Name='%1'>").arg(tableName);
     for (const EventGroup& e : std::as_const(events)) {
-        skeleton += QStringLiteral("<Event id='%1'>").arg(attributeText(e.id));
+        skeleton += QStringLiteral("<Event id='%1'>").arg(xmlAttributeText(e.id));
         for (int go = 1; go <= e.goRounds; ++go)
             skeleton += QStringLiteral("<data go='%1'/>").arg(go);
         skeleton += QStringLiteral("<data go='FINALS'/></Event>");

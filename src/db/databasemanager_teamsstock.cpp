@@ -2,6 +2,7 @@
 // contestants' scoreboard messages.
 #include "app/log.h"
 #include "databasemanager.h"
+#include "rowmapping.h"
 #include "platform/errortext.h"
 
 namespace {
@@ -23,24 +24,6 @@ QString likePrefix(const QString& text)
         escaped += c;
     }
     return escaped + QLatin1Char('%');
-}
-
-void setStockFields(SqlRecordset& rs, const StockRec& s)
-{
-    rs.setField(QStringLiteral("StBib"), s.bib);
-    rs.setField(QStringLiteral("StName"), s.name);
-    rs.setField(QStringLiteral("StHomeTown"), s.homeTown);
-    rs.setField(QStringLiteral("StAge"), s.age);
-    rs.setField(QStringLiteral("StWeight"), s.weight);
-    rs.setField(QStringLiteral("CoId"), s.coId);
-}
-
-void setTeamFields(SqlRecordset& rs, const TeamRec& t)
-{
-    rs.setField(QStringLiteral("TmName"), t.name);
-    rs.setField(QStringLiteral("PlrId1"), t.plrId1);
-    rs.setField(QStringLiteral("PlrId2"), t.plrId2);
-    rs.setField(QStringLiteral("PlrId3"), t.plrId3);
 }
 
 MessageRec fitMessage(const MessageRec& m)

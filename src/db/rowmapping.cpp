@@ -1,0 +1,110 @@
+#include "rowmapping.h"
+
+#include "platform/sql/sqlrecordset.h"
+#include "results/scoringsettings.h"
+
+EventCfg eventFromRow(const SqlRecordset& rs)
+{
+    EventCfg e;
+    e.id = fitText(rs.toText(QStringLiteral("EvId")), Capacity::EventId);
+    e.name = fitText(rs.toText(QStringLiteral("EvName")), Capacity::EventName);
+    e.label = fitText(e.name + QStringLiteral(" (") + e.id + QLatin1Char(')'), Capacity::EventLabel);
+    DecodeEventType(rs.toText(QStringLiteral("EvType")), &e.scoringKind, &e.entryKind);
+    e.standard = fitText(rs.toText(QStringLiteral("EvStandard")), Capacity::EventStandard);
+    e.ranking = RankingText(static_cast<int>(rs.toUInt(QStringLiteral("EvRanking"))));
+    e.goRounds = QString::number(rs.toUInt(QStringLiteral("ReGos")));
+    e.finals = QString::number(rs.toUInt(QStringLiteral("ReFinals")));
+    DecodeJudges(rs.toText(QStringLiteral("ReJudges")), &e.judgeMode, &e.judgeCount);
+    e.fraction = FractionText(rs.toText(QStringLiteral("ReFraction")));
+    e.precision = PrecisionText(static_cast<int>(rs.toUInt(QStringLiteral("RePrecision"))));
+    return e;
+}
+
+RegEntry entryFromRow(const SqlRecordset& rs)
+{
+    RegEntry e;
+    e.eventId = fitText(rs.toText(QStringLiteral("EvId")), Capacity::EventId);
+    e.ptId = rs.toUInt(QStringLiteral("ptId"));
+    e.goRound = static_cast<quint16>(rs.toUInt(QStringLiteral("GoId")));
+    e.perf = static_cast<quint16>(rs.toUInt(QStringLiteral("PerfId")));
+    e.plrEnt = static_cast<quint16>(rs.toUInt(QStringLiteral("PlrEnt")));
+    e.ord = static_cast<quint16>(rs.toUInt(QStringLiteral("Ord")));
+    e.stock = static_cast<quint16>(rs.toUInt(QStringLiteral("StId")));
+    return e;
+}
+
+ContestantRec contestantFromRow(const SqlRecordset& rs)
+{
+    ContestantRec c;
+    c.plrId = rs.toUInt(QStringLiteral("PlrId"));
+    c.afId = rs.toUInt(QStringLiteral("AfId"));
+    c.bib = rs.toText(QStringLiteral("PlrBib"));
+    c.firstName = rs.toText(QStringLiteral("PlrFirstName"));
+    c.lastName = rs.toText(QStringLiteral("PlrLastName"));
+    c.year = rs.toText(QStringLiteral("PlrYear"));
+    c.homeTown = rs.toText(QStringLiteral("PlrHomeTown"));
+    c.earnLast = rs.toText(QStringLiteral("PlrEarnLast"));
+    c.earnCur = rs.toText(QStringLiteral("PlrEarnCur"));
+    c.misc = rs.toText(QStringLiteral("PlrMisc"));
+    c.leagueId = rs.toUInt(QStringLiteral("LeagueId"));
+    c.fit();
+    return c;
+}
+
+StockRec stockFromRow(const SqlRecordset& rs)
+{
+    StockRec s;
+    s.stId = rs.toUInt(QStringLiteral("StId"));
+    s.coId = rs.toUInt(QStringLiteral("CoId"));
+    s.bib = rs.toText(QStringLiteral("StBib"));
+    s.name = rs.toText(QStringLiteral("StName"));
+    s.homeTown = rs.toText(QStringLiteral("StHomeTown"));
+    s.weight = rs.toUInt(QStringLiteral("StWeight"));
+    s.age = static_cast<quint8>(rs.toUInt(QStringLiteral("StAge")));
+    s.fit();
+    return s;
+}
+
+TeamRec teamFromRow(const SqlRecordset& rs)
+{
+    TeamRec t;
+    t.tmId = rs.toUInt(QStringLiteral("TmId"));
+    t.plrId1 = rs.toUInt(QStringLiteral("PlrId1"));
+    t.plrId2 = rs.toUInt(QStringLiteral("PlrId2"));
+    t.plrId3 = rs.toUInt(QStringLiteral("PlrId3"));
+    t.name = rs.toText(QStringLiteral("TmName"));
+    t.fit();
+    return t;
+}
+
+void setContestantFields(SqlRecordset& rs, const ContestantRec& c)
+{
+    rs.setField(QStringLiteral("PlrFirstName"), c.firstName);
+    rs.setField(QStringLiteral("PlrLastName"), c.lastName);
+    rs.setField(QStringLiteral("PlrHomeTown"), c.homeTown);
+    rs.setField(QStringLiteral("PlrBib"), c.bib);
+    rs.setField(QStringLiteral("PlrEarnLast"), c.earnLast);
+    rs.setField(QStringLiteral("PlrEarnCur"), c.earnCur);
+    rs.setField(QStringLiteral("PlrMisc"), c.misc);
+    rs.setField(QStringLiteral("PlrYear"), c.year);
+    rs.setField(QStringLiteral("AfId"), c.afId);
+    rs.setField(QStringLiteral("LeagueId"), c.leagueId);
+}
+
+void setStockFields(SqlRecordset& rs, const StockRec& s)
+{
+    rs.setField(QStringLiteral("StBib"), s.bib);
+    rs.setField(QStringLiteral("StName"), s.name);
+    rs.setField(QStringLiteral("StHomeTown"), s.homeTown);
+    rs.setField(QStringLiteral("StAge"), s.age);
+    rs.setField(QStringLiteral("StWeight"), s.weight);
+    rs.setField(QStringLiteral("CoId"), s.coId);
+}
+
+void setTeamFields(SqlRecordset& rs, const TeamRec& t)
+{
+    rs.setField(QStringLiteral("TmName"), t.name);
+    rs.setField(QStringLiteral("PlrId1"), t.plrId1);
+    rs.setField(QStringLiteral("PlrId2"), t.plrId2);
+    rs.setField(QStringLiteral("PlrId3"), t.plrId3);
+}

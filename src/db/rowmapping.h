@@ -1,0 +1,17 @@
+#pragma once
+
+#include "records.h"
+
+class SqlRecordset;
+
+// Between table rows and the in-memory records: readers of the current row of
+// a record set, and writers of an editable row's fields.
+EventCfg eventFromRow(const SqlRecordset& rs);
+RegEntry entryFromRow(const SqlRecordset& rs);
+ContestantRec contestantFromRow(const SqlRecordset& rs);
+StockRec stockFromRow(const SqlRecordset& rs);
+TeamRec teamFromRow(const SqlRecordset& rs);
+
+void setContestantFields(SqlRecordset& rs, const ContestantRec& c);
+void setStockFields(SqlRecordset& rs, const StockRec& s);
+void setTeamFields(SqlRecordset& rs, const TeamRec& t);
