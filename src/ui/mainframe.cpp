@@ -5,6 +5,7 @@
 #include "app/userprompt.h"
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "io/outputmanager.h"
 #include "results/values.h"
 #include "ui/views/logo/tallyraview.h"
 #include "ui/views/pending/pendingview.h"
@@ -40,6 +41,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     m_files = std::make_unique<FileMgr>(setup.dataFolder);
     m_files->Create();
     m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
+    m_output = std::make_unique<OutputManager>(setup.dataFolder, *m_prompt);
 
     m_stack = new QStackedWidget(this);
     setCentralWidget(m_stack);
@@ -54,12 +56,15 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     createShortcuts();
     applyStoredPlacement();
     updateCommandStates();
+    // Last: a broken IO.xml shows its message box over a complete window.
+    m_output->LoadConfiguration();
 }
 
 CMainFrame::~CMainFrame()
 {
     if (!m_stateStored && isVisible())
         storeShowState();
+    m_output->StopCommunications();
     // Views and bars go before the services they use (children would otherwise
     // outlive the members and still send their signals).
     for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock})
@@ -161,9 +166,14 @@ void CMainFrame::SwitchView(int viewId)
         UpdateAllViews(viewId); // only the new view reloads
         if (CWorkView* old = view(m_activeView))
             old->deactivated();
+        // Communications with the arena run only while Run Performance is shown.
+        if (m_activeView == ViewTable::RunPerformance)
+            m_output->StopCommunications();
         m_stack->setCurrentWidget(next);
         m_activeView = viewId;
         next->activated();
+        if (viewId == ViewTable::RunPerformance)
+            m_output->StartCommunications();
         QApplication::restoreOverrideCursor();
     }
     m_currentView = viewId;
@@ -235,7 +245,10 @@ bool CMainFrame::SelectCompetition(const RegEntry& selection)
 
 bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
 {
-    return m_db->SetStatsPerformance(entry, result);
+    if (!m_db->SetStatsPerformance(entry, result))
+        return false;
+    m_output->Refresh(8);
+    return true;
 }
 
 void CMainFrame::FocusEntry()

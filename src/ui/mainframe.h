@@ -13,6 +13,7 @@
 class CDatabaseManager;
 class CWorkView;
 class FileMgr;
+class OutputManager;
 class QAction;
 class QDockWidget;
 class QStackedWidget;
@@ -65,6 +66,7 @@ public:
     // --- Services -----------------------------------------------------------------
     CDatabaseManager& database() { return *m_db; }
     FileMgr& files() { return *m_files; }
+    OutputManager& outputs() { return *m_output; }
     UserPrompt& prompt() { return *m_prompt; }
 
     // Start-up: show the window with the show command stored in the state file.
@@ -109,6 +111,7 @@ private:
 
     std::unique_ptr<CDatabaseManager> m_db;
     std::unique_ptr<FileMgr> m_files;
+    std::unique_ptr<OutputManager> m_output; // after the others: it is destroyed first
     UserPrompt* m_prompt;
 
     QStackedWidget* m_stack = nullptr;

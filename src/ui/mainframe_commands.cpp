@@ -8,7 +8,10 @@
 #include "app/userprompt.h"
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "io/outputmanager.h"
 #include "ui/dialogs/about/aboutdialog.h"
+#include "ui/dialogs/io/dlgioconfig.h"
+#include "ui/dialogs/io/dlgmonitorports.h"
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
@@ -55,7 +58,7 @@ void CMainFrame::createMenus()
         dlg.exec();
     });
     file->addSeparator();
-    addCommand(file, CommandId::RefreshOutputs, QStringLiteral("Refresh Outputs"));
+    addCommand(file, CommandId::RefreshOutputs, QStringLiteral("Refresh Outputs"), [this] { m_output->Refresh(1); });
     file->addSeparator();
     addCommand(file, CommandId::Exit, QStringLiteral("E&xit"), [this] { close(); });
 
@@ -65,7 +68,11 @@ void CMainFrame::createMenus()
         dlg.exec();
     });
     addCommand(configure, CommandId::DisplayButtons, QStringLiteral("Display Buttons..."));
-    addCommand(configure, CommandId::InputOutput, QStringLiteral("Input / Output..."));
+    addCommand(configure, CommandId::InputOutput, QStringLiteral("Input / Output..."), [this] {
+        CDlgIoConfig dlg(*m_output, *m_prompt, this);
+        if (dlg.exec() == QDialog::Accepted)
+            m_output->ApplyDialogChanges(dlg.configuration(), m_currentView == ViewTable::RunPerformance);
+    });
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     int count = 0;
@@ -83,7 +90,10 @@ void CMainFrame::createMenus()
     addCommand(toolbars, CommandId::ToggleLeaderBoard, QStringLiteral("Leader Board"),
                [this] { toggleBar(m_leaderDock, "CBarLeader"); }, true);
     viewMenu->addSeparator();
-    addCommand(viewMenu, CommandId::MonitorPorts, QStringLiteral("Monitor Ports"));
+    addCommand(viewMenu, CommandId::MonitorPorts, QStringLiteral("Monitor Ports"), [this] {
+        CDlgMonitorPorts dlg(*m_output, *m_prompt, this);
+        dlg.exec();
+    });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     addCommand(help, CommandId::UsersManual, QStringLiteral("View Users Manual"), [this] { openManual(); });

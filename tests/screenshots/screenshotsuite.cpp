@@ -9,6 +9,8 @@
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
 #include "ui/dialogs/season/dlgseasonnew.h"
+#include "ui/dialogs/io/dlgioconfig.h"
+#include "ui/dialogs/io/dlgmonitorports.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
@@ -68,6 +70,14 @@ void ScreenshotSuite::mainWindow()
                    QStringLiteral("07/01/2026"), QStringLiteral("ProfileDefault"));
     if (frame.ActivateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede")))
         save(&frame, QStringLiteral("mainwindow-rodeo-open"));
+
+    // The input/output dialogs over the default configuration.
+    {
+        CDlgIoConfig io(frame.outputs(), prompt, &frame);
+        save(&io, QStringLiteral("dialog-io-configuration"));
+        CDlgMonitorPorts monitor(frame.outputs(), prompt, &frame);
+        save(&monitor, QStringLiteral("dialog-monitor-ports"));
+    }
     frame.closeWithoutAsking();
 }
 

@@ -129,18 +129,14 @@ int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, boo
     const bool pieces = breakupPackets && wire.size() > PieceLength;
     const int pieceLength = pieces ? PieceLength : MaxTextPerMessage;
     const std::chrono::microseconds pause = pieces ? pieceDelay() : std::chrono::microseconds(0);
+    QList<QByteArray> messages;
     qsizetype position = 0;
     do {
-        const QByteArray piece = wire.mid(position, pieceLength);
-        const int status = send(encodeTextBlock(static_cast<qint32>(offset + position), piece, update),
-                                QStringLiteral("a text block"));
-        if (status < 0)
-            return status;
-        if (pause.count() > 0)
-            std::this_thread::sleep_for(pause);
+        messages.append(
+            encodeTextBlock(static_cast<qint32>(offset + position), wire.mid(position, pieceLength), update));
         position += pieceLength;
     } while (position < wire.size());
-    return TxStream::StatusOk;
+    return m_stream.sendMessages(messages, pause);
 }
 
 int RtdProtocol::sendUpdateTrigger()

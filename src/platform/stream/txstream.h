@@ -10,6 +10,7 @@
 #include <QReadWriteLock>
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -165,6 +166,9 @@ public:
     // characters above 255 as "?".
     int sendText(const QString& text);
     int sendBytes(const QByteArray& bytes);
+    // Several messages in one go, in order, waiting pauseAfterEach after every
+    // one of them (pieces of a long text block). Stops at the first failure.
+    int sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
 
     // --- receiving --------------------------------------------------------
     // Replaces the receiver; once this returns the old one is not called again.

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -270,12 +271,29 @@ int TxStream::sendText(const QString& text)
 
 int TxStream::sendBytes(const QByteArray& bytes)
 {
+    return sendMessages({bytes}, std::chrono::microseconds(0));
+}
+
+int TxStream::sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach)
+{
     int status = StatusFailed;
     QString error;
+    // All messages go in one call on the I/O thread: one hand-over per text
+    // block instead of one per piece.
+    auto writeAll = [&](TxStreamWorker* worker) {
+        status = StatusOk;
+        for (const QByteArray& bytes : messages) {
+            status = worker->write(bytes, &error);
+            if (status < 0)
+                return;
+            if (pauseAfterEach.count() > 0)
+                std::this_thread::sleep_for(pauseAfterEach);
+        }
+    };
     if (TxStreamWorker* own = ownWorker()) {
         // Our own thread (a receiver answering): the worker cannot go away
         // underneath us, as closing needs this thread.
-        status = own->write(bytes, &error);
+        writeAll(own);
     } else {
         QReadLocker lifecycle(&m_lifecycle);
         TxStreamWorker* worker = m_worker.load();
@@ -284,7 +302,7 @@ int TxStream::sendBytes(const QByteArray& bytes)
             return StatusNotOpen;
         }
         if (!callOnIoThread(
-                worker, [&] { status = worker->write(bytes, &error); }, QDeadlineTimer(CallTimeoutMs))) {
+                worker, [&] { writeAll(worker); }, QDeadlineTimer(CallTimeoutMs))) {
             status = StatusTimedOut;
             error = QStringLiteral("Sending on \"%1\" timed out: its thread did not respond within %2 ms.")
                         .arg(name())

@@ -1,0 +1,53 @@
+#include "monitorportsselection.h"
+
+#include "ioconfiguration.h"
+
+MonitorPortsSelection::MonitorPortsSelection(const IoConfiguration& config)
+{
+    for (const auto& port : config.ports) {
+        m_ports.append(port.get());
+        m_marked.append(false);
+    }
+}
+
+QList<MonitorPortsSelection::Column> MonitorPortsSelection::columns()
+{
+    return {{QString(), 25}, {QStringLiteral("Name"), 100}, {QStringLiteral("Settings"), 150}};
+}
+
+QString MonitorPortsSelection::text(int row, int column) const
+{
+    if (row < 0 || row >= rowCount())
+        return QString();
+    switch (column) {
+    case 0:
+        return m_marked[row] ? QStringLiteral("true") : QStringLiteral("false");
+    case 1:
+        return m_ports[row]->name();
+    case 2:
+        return m_ports[row]->settingsText();
+    default:
+        return QString();
+    }
+}
+
+void MonitorPortsSelection::toggle(int row)
+{
+    if (row >= 0 && row < rowCount())
+        m_marked[row] = !m_marked[row];
+}
+
+bool MonitorPortsSelection::isMarked(int row) const
+{
+    return row >= 0 && row < rowCount() && m_marked[row];
+}
+
+QList<StreamPort*> MonitorPortsSelection::markedPorts() const
+{
+    QList<StreamPort*> out;
+    for (int row = 0; row < rowCount(); ++row) {
+        if (m_marked[row])
+            out.append(m_ports[row]);
+    }
+    return out;
+}

@@ -1,0 +1,135 @@
+// Construction, ports and communications.
+#include "outputmanager.h"
+
+#include "app/log.h"
+#include "app/userprompt.h"
+#include "displaycommands.h"
+#include "monitorpages.h"
+
+OutputManager::OutputManager(const QString& dataFolder, UserPrompt& prompt)
+    : m_dataFolder(dataFolder), m_prompt(prompt), m_context(&m_nullContext),
+      m_blocks(std::make_unique<BlankScoreboardBlocks>()), m_pages(std::make_unique<NoMonitorPages>()),
+      m_commands(std::make_unique<NoDisplayCommands>()), m_uiContext(std::make_unique<QObject>()),
+      m_thread(QStringLiteral("CTxThread"))
+{
+    if (!m_dataFolder.isEmpty() && !m_dataFolder.endsWith(QLatin1Char('/')))
+        m_dataFolder.append(QLatin1Char('/'));
+    m_thread.setErrorPrompt(&m_prompt, m_uiContext.get());
+    m_thread.Start();
+}
+
+OutputManager::~OutputManager()
+{
+    StopCommunications();
+    ClosePorts();
+    m_thread.Stop();
+}
+
+void OutputManager::CopyConfiguration(IoConfiguration& copy) const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    copy = m_config.clone();
+}
+
+bool OutputManager::ApplyDialogChanges(IoConfiguration& copy, bool runPerformanceShown)
+{
+    if (runPerformanceShown)
+        StopCommunications();
+    ClosePorts();
+    const bool saved = ApplyConfiguration(copy);
+    OpenPorts();
+    if (runPerformanceShown) {
+        StartCommunications();
+        Refresh(1);
+    }
+    return saved;
+}
+
+StreamPort* OutputManager::FindPort(int number) const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_config.port(number);
+}
+
+void OutputManager::OpenPorts()
+{
+    QMutexLocker lock(&m_refreshMutex);
+    for (auto& port : m_config.ports)
+        port->open();
+}
+
+void OutputManager::ClosePorts()
+{
+    // Not under the refresh lock: closing waits for each port's thread, which
+    // may itself be waiting to refresh.
+    for (auto& port : m_config.ports)
+        port->close();
+}
+
+ThreadErrorOptions OutputManager::threadErrors() const
+{
+    return {&m_prompt, m_uiContext.get(), m_showThreadErrors};
+}
+
+void OutputManager::StartCommunications(OutputContext* context)
+{
+    // The sinks first, without the refresh lock: connecting waits for each
+    // port's thread, and a port already delivering may be waiting to refresh.
+    for (auto& port : m_config.ports)
+        port->connectSink();
+    QMutexLocker lock(&m_refreshMutex);
+    if (context)
+        m_context = context;
+    const ThreadErrorOptions errors = threadErrors();
+    m_config.timer->StartThread(errors);
+    for (auto& rip : m_config.rips)
+        rip->StartThread(errors);
+    for (auto& monitor : m_config.monitors)
+        monitor->StartThread(errors);
+    m_commsStarted = true;
+}
+
+void OutputManager::StopCommunications()
+{
+    // The sinks are disconnected without the refresh lock: a delivery under
+    // way on a port's thread may be waiting for it.
+    for (auto& port : m_config.ports)
+        port->disconnectSink();
+    QMutexLocker lock(&m_refreshMutex);
+    stopCommunicationsLocked();
+}
+
+void OutputManager::stopCommunicationsLocked()
+{
+    m_config.timer->StopThread();
+    for (auto& rip : m_config.rips)
+        rip->StopThread();
+    for (auto& request : m_config.requests)
+        request->StopThread();
+    for (auto& monitor : m_config.monitors)
+        monitor->StopThread();
+    m_commsStarted = false;
+}
+
+bool OutputManager::PostRefresh(int code)
+{
+    return m_thread.Post([this, code] { Refresh(code); });
+}
+
+void OutputManager::setScoreboardBlocks(std::unique_ptr<ScoreboardBlocks> blocks)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    m_blocks = blocks ? std::move(blocks) : std::make_unique<BlankScoreboardBlocks>();
+}
+
+void OutputManager::setMonitorPages(std::unique_ptr<MonitorPages> pages)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    m_pages = pages ? std::move(pages) : std::make_unique<NoMonitorPages>();
+}
+
+void OutputManager::setDisplayCommands(std::unique_ptr<DisplayCommands> commands)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    m_commands = commands ? std::move(commands) : std::make_unique<NoDisplayCommands>();
+}

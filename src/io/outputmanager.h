@@ -1,0 +1,159 @@
+#pragma once
+
+#include "ctxthread.h"
+#include "ioconfiguration.h"
+#include "outputcontext.h"
+#include "platform/xml/xmldocument.h"
+#include "rtdcommand.h"
+#include "scoreboardblocks.h"
+
+#include <QObject>
+#include <QRecursiveMutex>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <memory>
+
+class DisplayCommands;
+class MonitorPages;
+class UserPrompt;
+class XmlNode;
+
+// The one object through which the program talks to arena equipment. It owns
+// the input/output configuration ("IO.xml" in the data folder) and its ports,
+// starts and stops communications, and on every refresh rebuilds the
+// scoreboard text, sends it on every RIP stream, starts the display
+// controller's sequence and updates the announcer monitors.
+//
+// Threads. Loading, applying, opening and closing ports and starting or
+// stopping communications belong to the user-interface thread. Refresh may be
+// called from any thread; refreshes are serialised by one lock, and each RIP
+// stream and monitor guards its own pending text. Sending is synchronous.
+class OutputManager
+{
+public:
+    // Refresh run on the manager's own thread (PostRefresh).
+    static constexpr int RefreshMessage = 2024;
+    static constexpr int SecondTextOffset = 6740;
+    static constexpr int OverallSecondTextOffset = 8140;
+
+    OutputManager(const QString& dataFolder, UserPrompt& prompt);
+    ~OutputManager();
+    OutputManager(const OutputManager&) = delete;
+    OutputManager& operator=(const OutputManager&) = delete;
+
+    QString dataFolder() const { return m_dataFolder; }
+    QString configurationPath() const { return m_dataFolder + QStringLiteral("IO.xml"); }
+
+    // --- configuration --------------------------------------------------------
+    // Reads data folder + "IO.xml" and opens every port. A failure is shown in
+    // a message box; what was read so far stays and the ports stay closed.
+    // Returns 0 on success, negative on failure.
+    int LoadConfiguration();
+    // A full copy for the Input/Output dialog.
+    void CopyConfiguration(IoConfiguration& copy) const;
+    // Takes over the edited copy (which receives the replaced lists), attaches
+    // users again and rewrites the changed parts of "IO.xml". Ports are not
+    // opened or closed here; running communications are stopped first.
+    bool ApplyConfiguration(IoConfiguration& copy);
+    // The Input/Output dialog's OK: stop communications when the Run
+    // Performance view is shown, close the ports, apply and save, open the
+    // ports, and in that view start communications again and refresh with 1.
+    bool ApplyDialogChanges(IoConfiguration& copy, bool runPerformanceShown);
+
+    const IoConfiguration& configuration() const { return m_config; }
+    StreamPort* FindPort(int number) const;
+
+    // --- ports and communications ---------------------------------------------
+    void OpenPorts();
+    void ClosePorts();
+    // Remembers the context (null keeps the one given before), connects every
+    // port's sink and starts the threads of the timer input, the RIP streams and
+    // the monitors.
+    void StartCommunications(OutputContext* context = nullptr);
+    void StopCommunications();
+    bool communicationsStarted() const { return m_commsStarted.load(); }
+
+    // --- outputs ----------------------------------------------------------------
+    void Refresh(int code);
+    // Refresh on the manager's own thread; false when it is not running.
+    bool PostRefresh(int code);
+    // Every RIP stream: the text at offset (each stream adds its own offset).
+    void SetText(const QString& text, int offset);
+    // Every RIP stream: a display-controller command.
+    void SetCommand(const RtdCommand& command);
+    // Every RIP stream: the update trigger.
+    void SendUpdateTrigger();
+
+    // --- formatting parts -------------------------------------------------------
+    void setScoreboardBlocks(std::unique_ptr<ScoreboardBlocks> blocks);
+    void setMonitorPages(std::unique_ptr<MonitorPages> pages);
+    void setDisplayCommands(std::unique_ptr<DisplayCommands> commands);
+    // Show a message box when a worker thread ends on an exception.
+    void setShowThreadErrors(bool on) { m_showThreadErrors = on; }
+
+    // --- formatting state ---------------------------------------------------------
+    bool holding() const { return m_holding; }
+    void setHolding(bool on) { m_holding = on; }
+    bool networkLayout() const { return m_networkLayout; }
+    int goPage() const { return m_goPage; }
+    void setGoPage(int page) { m_goPage = page; }
+    int overallPage() const { return m_overallPage; }
+    void setOverallPage(int page) { m_overallPage = page; }
+    const QStringList& monitorPage() const { return m_monitorPage; }
+    QStringList& monitorPage() { return m_monitorPage; }
+    OutputContext& context() const { return *m_context; }
+
+private:
+    // Loading, one section each; an empty text means success, else the text of
+    // the message box.
+    QString loadSections();
+    QString loadPorts();
+    QString loadTimer();
+    QString loadRips();
+    QString loadRequests();
+    QString loadMonitors();
+
+    // Saving, one section each.
+    void SetPortConfiguration(int number, const StreamPort& port, bool append);
+    void SetPortSettings(const XmlNode& portNode, const QString& portXPath, const StreamPort& port);
+    void RemovePorts(int from);
+    void SetTimerConfiguration(const TimerInput& timer);
+    void SetRIPConfiguration(int number, const RipStream& rip, bool append);
+    void RemoveRIPs(int from);
+    void SetRequestConfiguration(int number, const RequestLink& request, bool append);
+    void RemoveRequests(int from);
+    void SetMonitorConfiguration(int number, const MonitorStream& monitor, bool append);
+    void RemoveMonitors(int from);
+    bool saveDocument();
+
+    ThreadErrorOptions threadErrors() const;
+    void stopCommunicationsLocked();
+
+    QString m_dataFolder;
+    UserPrompt& m_prompt;
+    XmlDocument m_doc;
+    IoConfiguration m_config;
+
+    // Serialises refreshes and changes of the lists.
+    mutable QRecursiveMutex m_refreshMutex;
+    std::atomic<bool> m_commsStarted{false};
+
+    NullOutputContext m_nullContext;
+    OutputContext* m_context;
+    std::unique_ptr<ScoreboardBlocks> m_blocks;
+    std::unique_ptr<MonitorPages> m_pages;
+    std::unique_ptr<DisplayCommands> m_commands;
+
+    bool m_holding = false;
+    bool m_networkLayout = false;
+    int m_goPage = 0;
+    int m_overallPage = 0;
+    QStringList m_monitorPage;
+
+    bool m_showThreadErrors = false;
+    // Lives on the user-interface thread: worker threads post their message
+    // boxes through it.
+    std::unique_ptr<QObject> m_uiContext;
+    CTxThread m_thread;
+};

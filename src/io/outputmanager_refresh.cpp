@@ -1,0 +1,79 @@
+// Refreshing the outputs: scoreboard text, display-controller sequence,
+// announcer monitors.
+#include "app/log.h"
+#include "displaycommands.h"
+#include "monitorpages.h"
+#include "outputmanager.h"
+
+#include <algorithm>
+
+void OutputManager::Refresh(int code)
+{
+    // One refresh at a time, whichever thread asks.
+    QMutexLocker lock(&m_refreshMutex);
+
+    if (code == 2) {
+        m_goPage = 0;
+        m_overallPage = 0;
+    }
+
+    const auto& rips = m_config.rips;
+    if (!rips.empty() && rips.front()->isStarted()) {
+        m_networkLayout = std::any_of(rips.begin(), rips.end(),
+                                      [](const auto& rip) { return rip->type() == RipStream::Network; });
+        const OutputContext& ctx = context();
+        const bool anyLeaders = ctx.leadersFlag(0) || ctx.leadersFlag(1);
+        const BlockRange range = blocksForRefresh(code, anyLeaders, m_holding && ctx.leadersFlag(0));
+        const ScoreboardRun run = m_blocks->build(code, range, m_networkLayout);
+        if (!run.text.isEmpty())
+            SetText(run.text, run.offset);
+        if (!run.second.isEmpty() && ctx.currentProfile().paging > 12 && m_networkLayout)
+            SetText(run.second, code == 10 ? OverallSecondTextOffset : SecondTextOffset);
+        if (m_commands->keyPressed() && m_commands->StartSeq(*this) < 0)
+            SendUpdateTrigger();
+    } else if (!rips.empty()) {
+        logReport("Communications not started for RIP");
+    } else {
+        logReport("There are no RIP streams configured");
+    }
+
+    const auto& monitors = m_config.monitors;
+    if (monitors.empty()) {
+        logReport("There are no Monitor streams configured");
+    } else if (!monitors.front()->isStarted()) {
+        logReport("Communications not started for Monitors");
+    } else {
+        if (code == 1) {
+            // Every line goes out again.
+            for (const auto& monitor : monitors) {
+                if (monitor->isStarted())
+                    monitor->clearSent();
+            }
+        }
+        m_pages->format(code, m_monitorPage);
+        for (const auto& monitor : monitors)
+            monitor->SetPage(m_monitorPage, m_config.port(monitor->port()));
+    }
+}
+
+void OutputManager::SetText(const QString& text, int offset)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    // A failure on one stream is logged by it and does not stop the others.
+    for (const auto& rip : m_config.rips)
+        rip->SetText(text, offset, m_config.port(rip->port()));
+}
+
+void OutputManager::SetCommand(const RtdCommand& command)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    for (const auto& rip : m_config.rips)
+        rip->SetCommand(command, m_config.port(rip->port()));
+}
+
+void OutputManager::SendUpdateTrigger()
+{
+    QMutexLocker lock(&m_refreshMutex);
+    for (const auto& rip : m_config.rips)
+        rip->SendUpdateTrigger(m_config.port(rip->port()));
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "portuser.h"
+#include "rtdcommand.h"
+
+#include <QMutex>
+#include <QString>
+#include <memory>
+
+class StreamPort;
+
+// One scoreboard text stream ("Rodeo In Progress"): text blocks of the
+// scoreboard image and display-controller commands go out on its port. It
+// keeps the image of what its sign was last sent.
+class RipStream : public PortUser
+{
+public:
+    enum Type { Network = 1, Serial = 2 };
+    static constexpr int ImageLength = 9693;
+
+    RipStream();
+
+    // "Network" / "Serial"; "Serial" in any case gives Serial, anything else Network.
+    static QString typeText(int type);
+    static int typeFromText(const QString& text);
+
+    QString name() const override;
+    void setName(const QString& name);
+    int port() const;
+    void setPort(int port);
+    int type() const;
+    void setType(int type);
+    // Added to every text offset sent on this stream.
+    int offset() const;
+    void setOffset(int offset);
+    bool breakupPackets() const;
+    void setBreakupPackets(bool on);
+    bool updateEveryPacket() const;
+    void setUpdateEveryPacket(bool on);
+
+    bool sameConfiguration(const RipStream& other) const;
+    // The configuration and the image (the sign keeps what it was sent).
+    std::unique_ptr<RipStream> clone() const;
+
+    // Sends text at offset (+ the stream's offset) through port, then puts it
+    // into the image. Without a port nothing is sent. Negative on failure.
+    int SetText(const QString& text, int offset, StreamPort* port);
+    // Sends the command through the port's protocol object: a sequence for mode
+    // 0 with a sequence name, a frame for mode 2, nothing otherwise.
+    int SetCommand(const RtdCommand& command, StreamPort* port);
+    // One space at the update trigger offset with the update flag; the stream's
+    // offset is not added.
+    int SendUpdateTrigger(StreamPort* port);
+
+    QString image() const;
+
+protected:
+    QString threadName() const override { return QStringLiteral("RIP ") + name(); }
+
+private:
+    mutable QMutex m_lock; // held while pending text or command is stored and sent
+    QString m_name;
+    int m_port = 0;
+    int m_type = Network;
+    int m_offset = 0;
+    bool m_breakupPackets = true;
+    bool m_updateEveryPacket = false;
+
+    QString m_image;
+    QString m_pendingText;
+    int m_pendingOffset = 0;
+    RtdCommand m_pendingCommand;
+    bool m_commandPending = false;
+};
