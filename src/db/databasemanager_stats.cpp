@@ -185,10 +185,14 @@ bool CDatabaseManager::SetStatsPerformance(const RegEntry& entry, const ResultRe
                   m_conn->lastStatement());
         return false;
     }
-    // Without a row the result is stored nowhere; the standings must not
-    // show what a rebuild would not find.
-    if (m_conn->changes() == 0)
-        return true;
+    // Without a row the result is stored nowhere: reporting success would lose
+    // it without a word, and the standings must not show what a rebuild would
+    // not find.
+    if (m_conn->changes() == 0) {
+        logReport("The entry has no row; the result was not saved.  DBMgr::SetStatsPerformance  SQL:%s",
+                  m_conn->lastStatement());
+        return false;
+    }
     if (currentEvent)
         return m_standings.applySaved(entry.goRound, saved);
     return true;

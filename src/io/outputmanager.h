@@ -130,10 +130,18 @@ private:
     ThreadErrorOptions threadErrors() const;
     void stopCommunicationsLocked();
 
+    // The sections of "IO.xml" in the order they are loaded.
+    enum Section { PortsSection, TimerSection, RipsSection, RequestsSection, MonitorsSection, SectionCount };
+    // A load that stops at a broken section never reads the rest, so those
+    // elements are missing from the lists; saving must not take that as their
+    // removal.
+    bool sectionRead(Section section) const { return section < m_sectionsRead; }
+
     QString m_dataFolder;
     UserPrompt& m_prompt;
     XmlDocument m_doc;
     IoConfiguration m_config;
+    int m_sectionsRead = SectionCount; // sections the last load read completely
 
     // Serialises refreshes and changes of the lists.
     mutable QRecursiveMutex m_refreshMutex;

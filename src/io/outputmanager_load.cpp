@@ -58,6 +58,7 @@ int OutputManager::LoadConfiguration()
 
 QString OutputManager::loadSections()
 {
+    m_sectionsRead = 0;
     if (!m_doc.load(configurationPath()))
         return QStringLiteral("The Input/Output configuration file does not exist.");
     for (QString (OutputManager::*section)() :
@@ -66,6 +67,7 @@ QString OutputManager::loadSections()
         const QString failure = (this->*section)();
         if (!failure.isEmpty())
             return failure;
+        ++m_sectionsRead;
     }
     return QString();
 }

@@ -147,6 +147,7 @@ bool OutputManager::ApplyConfiguration(IoConfiguration& copy)
                       "Path:%s",
                       configurationPath());
             XmlNode root = m_doc.setRoot(QStringLiteral("Configuration"));
+            m_sectionsRead = SectionCount; // the new file holds exactly the lists
             for (const char* section : {"Ports", "Timer", "RIPs", "Requests", "Monitors"})
                 root.appendChild(m_doc.createElement(QString::fromLatin1(section)));
             // The timer is read by position: its two attributes must be there.
@@ -325,6 +326,11 @@ void OutputManager::RemovePorts(int from)
         logReport("Failed to get the node.  RemovePorts  XPath:%s", sectionXPath("Ports"));
         return;
     }
+    if (!sectionRead(PortsSection)) {
+        logReport("Elements that could not be loaded are kept.  RemovePorts  XPath:%s",
+                  sectionXPath("Ports"));
+        return;
+    }
     removeFrom(m_doc, "Ports", "Port", from);
 }
 
@@ -387,6 +393,10 @@ void OutputManager::RemoveRIPs(int from)
         logReport("Failed to get the node.  RemoveRIPs  XPath:%s", sectionXPath("RIPs"));
         return;
     }
+    if (!sectionRead(RipsSection)) {
+        logReport("Elements that could not be loaded are kept.  RemoveRIPs  XPath:%s", sectionXPath("RIPs"));
+        return;
+    }
     removeFrom(m_doc, "RIPs", "RIP", from);
 }
 
@@ -425,6 +435,11 @@ void OutputManager::RemoveRequests(int from)
         logReport("Failed to get the node.  RemoveRequests  XPath:%s", sectionXPath("Requests"));
         return;
     }
+    if (!sectionRead(RequestsSection)) {
+        logReport("Elements that could not be loaded are kept.  RemoveRequests  XPath:%s",
+                  sectionXPath("Requests"));
+        return;
+    }
     removeFrom(m_doc, "Requests", "Request", from);
 }
 
@@ -461,6 +476,11 @@ void OutputManager::RemoveMonitors(int from)
 {
     if (m_doc.selectSingleNode(sectionXPath("Monitors")).isNull()) {
         logReport("Failed to get the node.  RemoveMonitors  XPath:%s", sectionXPath("Monitors"));
+        return;
+    }
+    if (!sectionRead(MonitorsSection)) {
+        logReport("Elements that could not be loaded are kept.  RemoveMonitors  XPath:%s",
+                  sectionXPath("Monitors"));
         return;
     }
     removeFrom(m_doc, "Monitors", "Monitor", from);

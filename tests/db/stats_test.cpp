@@ -224,13 +224,34 @@ TEST_F(StatsTest, SavesThatCannotReachTheStandingsOrTheRow)
     EXPECT_FALSE(db->SetStatsPerformance(makeEntry(QStringLiteral("SB"), 1, 0), scored(8000)));
     EXPECT_FALSE(db->SetStatsPerformance(makeEntry(QStringLiteral("XX"), 1, p[0]), scored(8000)));
 
-    // No row for the entry: nothing to write, and the standings do not show
-    // a result that is stored nowhere.
-    const RegEntry missing = makeEntry(QStringLiteral("SB"), 1, p[3]);
-    EXPECT_TRUE(db->SetStatsPerformance(missing, scored(9000)));
-    EXPECT_EQ(db->standings().find(1, missing.key()), nullptr);
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Scores")), 2);
     EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(StatsTest, AResultForAnEntryWithoutARowIsNotReportedAsSaved)
+{
+    insertEntry(QStringLiteral("Scores"), roId, QStringLiteral("SB"), 1, p[0], 1);
+    ASSERT_TRUE(open());
+    ASSERT_TRUE(db->SetCurEntry(makeEntry(QStringLiteral("SB"), 1, p[0])));
+
+    // The entry was removed (or never written) while its result was typed: the
+    // result is stored nowhere, so the operator must be told it was not saved.
+    const RegEntry missing = makeEntry(QStringLiteral("SB"), 1, p[3]);
+    EXPECT_FALSE(db->SetStatsPerformance(missing, scored(9000)));
+    EXPECT_EQ(db->standings().find(1, missing.key()), nullptr);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Scores")), 1);
+    EXPECT_EQ(
+        log.lines(),
+        QStringList{QStringLiteral("The entry has no row; the result was not saved.  "
+                                   "DBMgr::SetStatsPerformance  SQL:UPDATE Scores SET JTot = 9000, "
+                                   "RideTime = 0, JR1 = 0, JR2 = 0, JR3 = 0, JR4 = 0, JS1 = 0, JS2 = 0, "
+                                   "JS3 = 0, JS4 = 0, Status = '', Suc = 1 WHERE RoId = %1 AND "
+                                   "EvId = 'SB' AND GoId = 1 AND ptId = %2 AND PlrEnt = 1")
+                        .arg(roId)
+                        .arg(p[3])});
+
+    // The entry's own row still takes its result.
+    EXPECT_TRUE(db->SetStatsPerformance(makeEntry(QStringLiteral("SB"), 1, p[0]), scored(8100)));
+    EXPECT_EQ(column(QStringLiteral("Scores"), QStringLiteral("JTot"), 1, p[0]), 8100);
 }
 
 TEST_F(StatsTest, AFailedUpdateIsLoggedAndLeavesTheStandings)

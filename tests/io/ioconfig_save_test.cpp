@@ -320,6 +320,58 @@ TEST_F(IoTest, AnUnreadableFileIsReplacedByTheConfigurationTheOperatorMade)
     EXPECT_EQ(again->configuration().rips.size(), 1u);
 }
 
+TEST_F(IoTest, ElementsAFailedLoadCouldNotReadSurviveTheNextSave)
+{
+    // The third port lacks its type: loading stops there, so that port, the
+    // timer, the RIPs, the requests and the monitors were never read.
+    writeIo(document(udpPort(1, "A", 20000) + udpPort(2, "B", 20001) +
+                         QStringLiteral("<Port count=\"3\" name=\"C\"><Settings number=\"1\"/></Port>"),
+                     timer("T", 1), rip(1, "One", 1) + rip(2, "Two", 2), request(1, "Q", 1, 2),
+                     monitor(1, "Announcer", 3)));
+    auto manager = loaded();
+    ASSERT_EQ(prompt.texts(), QStringList{"Failed to parse the ports."});
+
+    // OK in the dialog without a change must not wipe what was not read.
+    IoConfiguration copy;
+    manager->CopyConfiguration(copy);
+    ASSERT_TRUE(manager->ApplyConfiguration(copy));
+    XmlDocument saved = savedIo();
+    EXPECT_EQ(counts(saved, "//Ports/Port"), (QStringList{"1", "2", "3"}));
+    EXPECT_EQ(counts(saved, "//RIPs/RIP"), (QStringList{"1", "2"}));
+    EXPECT_EQ(counts(saved, "//Requests/Request"), QStringList{"1"});
+    EXPECT_EQ(counts(saved, "//Monitors/Monitor"), QStringList{"1"});
+    EXPECT_EQ(saved.selectSingleNode("//Timer").attribute("name"), QStringLiteral("T"));
+    EXPECT_TRUE(log.containsPrefix("Elements that could not be loaded are kept.  RemovePorts"));
+
+    // Configuring the broken port again in the dialog writes it over the
+    // unread element, and the next start reads everything.
+    manager->CopyConfiguration(copy);
+    auto port = std::make_unique<StreamPort>();
+    port->setKind(StreamPort::Udp);
+    port->setName(QStringLiteral("C"));
+    port->stream().setUdpPort(20002);
+    IoConfigEditor(copy).appendPort(std::move(port));
+    ASSERT_TRUE(manager->ApplyConfiguration(copy));
+    prompt.clear();
+    auto again = loaded();
+    EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.lastText().toStdString();
+    const IoConfiguration& config = again->configuration();
+    ASSERT_EQ(config.ports.size(), 3u);
+    EXPECT_EQ(config.ports[2]->stream().udpPort(), 20002);
+    EXPECT_EQ(config.timer->name(), QStringLiteral("T"));
+    ASSERT_EQ(config.rips.size(), 2u);
+    EXPECT_EQ(config.rips[1]->name(), QStringLiteral("Two"));
+    EXPECT_EQ(config.requests.size(), 1u);
+    ASSERT_EQ(config.monitors.size(), 1u);
+    EXPECT_EQ(config.monitors[0]->port(), 3);
+
+    // Once everything was read, removing in the dialog removes in the file.
+    again->CopyConfiguration(copy);
+    IoConfigEditor(copy).remove(List::Rips, 1);
+    ASSERT_TRUE(again->ApplyConfiguration(copy));
+    EXPECT_EQ(counts(savedIo(), "//RIPs/RIP"), QStringList{"1"});
+}
+
 TEST_F(IoTest, AFailedSaveIsLogged)
 {
     writeDefaultIo();

@@ -4,6 +4,7 @@
 #include "common/logcapture.h"
 #include "common/scriptedprompt.h"
 #include "db/databasemanager.h"
+#include "io/outputmanager.h"
 #include "ui/mainframe.h"
 #include "ui/views/workview.h"
 
@@ -329,4 +330,30 @@ TEST_F(MainFrameTest, WindowPlacementIsRemembered)
     EXPECT_TRUE(g->isMaximized());
     g->close();
     EXPECT_EQ(state(*g, 1, "style"), QStringLiteral("3"));
+}
+
+TEST_F(MainFrameTest, RunPerformanceCarriesTheArenaCommunications)
+{
+    auto f = makeFrame();
+    ASSERT_TRUE(f->ActivateRodeo(kSeason, QStringLiteral("Spring")));
+    EXPECT_FALSE(f->action(CommandId::RefreshOutputs)->isEnabled());
+    EXPECT_TRUE(f->action(CommandId::InputOutput)->isEnabled());
+    EXPECT_TRUE(f->action(CommandId::MonitorPorts)->isEnabled());
+    EXPECT_FALSE(f->outputs().communicationsStarted());
+
+    f->SwitchView(ViewTable::RunPerformance);
+    EXPECT_TRUE(f->outputs().communicationsStarted());
+    EXPECT_TRUE(f->action(CommandId::RefreshOutputs)->isEnabled());
+    log.clear();
+    f->action(CommandId::RefreshOutputs)->trigger();
+    EXPECT_FALSE(log.contains(QStringLiteral("Communications not started for RIP")));
+
+    f->SwitchView(ViewTable::Reports);
+    EXPECT_FALSE(f->outputs().communicationsStarted());
+    f->outputs().Refresh(1);
+    EXPECT_TRUE(log.contains(QStringLiteral("Communications not started for RIP")));
+
+    f->SwitchView(ViewTable::RunPerformance);
+    f->CloseRodeo();
+    EXPECT_FALSE(f->outputs().communicationsStarted());
 }

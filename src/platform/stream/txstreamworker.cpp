@@ -351,9 +351,12 @@ void TxStreamWorker::deliver(const RtdMessage& message)
         if (!m_link->owner)
             return;
     }
+    // Called through a copy: the receiver may replace itself (setDataReceiver
+    // from inside it), which must not destroy the closure that is running.
+    const TxStream::DataReceiver receiver = m_receiver;
     // The receiver is someone else's code; nothing it throws may end this thread.
     try {
-        m_receiver(QString::fromLatin1(message.bytes), offset);
+        receiver(QString::fromLatin1(message.bytes), offset);
     } catch (const std::exception& e) {
         reportError(
             QStringLiteral("The receiver of %1 failed: %2").arg(label(), QString::fromLocal8Bit(e.what())));

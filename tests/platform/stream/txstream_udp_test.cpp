@@ -9,6 +9,7 @@
 #include <QSemaphore>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -438,6 +439,48 @@ TEST(TxStreamUdp, ReplacedReceiverIsNeverCalledAgain)
     ASSERT_EQ(stream->setReceiving(false), 0);
     QUdpSocket other;
     EXPECT_TRUE(other.bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress));
+}
+
+namespace {
+
+// Read by the receiver below after it replaced itself: globals, because its own
+// captures are exactly what must not be touched if it was destroyed.
+std::weak_ptr<int> g_receiverToken;
+std::atomic<int> g_tokenAliveAfterReplace{-1};
+std::atomic<int> g_selfReplacingCalls{0};
+
+} // namespace
+
+TEST(TxStreamUdp, AReceiverMayReplaceItselfWhileItRuns)
+{
+    const int port = freeUdpPort();
+    auto stream = udpStream(port);
+    TxStream* raw = stream.get();
+    auto token = std::make_shared<int>(7);
+    g_receiverToken = token;
+    g_tokenAliveAfterReplace = -1;
+    g_selfReplacingCalls = 0;
+    // The receiver's closure owns the token; the stream's copies are the only
+    // ones once the test lets go of it.
+    stream->setDataReceiver([raw, token](const QString&, int) {
+        ++g_selfReplacingCalls;
+        raw->setDataReceiver(nullptr); // the receiver that runs must live on until it returns
+        g_tokenAliveAfterReplace = g_receiverToken.expired() ? 0 : 1;
+    });
+    token.reset();
+    stream->setReceiving(true);
+    ASSERT_EQ(stream->open(), TxStream::StatusOk);
+
+    QUdpSocket console;
+    console.writeDatagram(QByteArray("once"), QHostAddress::LocalHost, port);
+    ASSERT_TRUE(waitUntil([&] { return g_tokenAliveAfterReplace.load() >= 0; }));
+    EXPECT_EQ(g_tokenAliveAfterReplace.load(), 1) << "the running receiver was destroyed under its own feet";
+
+    // Replaced means never called again, and the closure is released.
+    console.writeDatagram(QByteArray("twice"), QHostAddress::LocalHost, port);
+    QThread::msleep(100);
+    EXPECT_EQ(g_selfReplacingCalls.load(), 1);
+    EXPECT_TRUE(waitUntil([] { return g_receiverToken.expired(); }));
 }
 
 TEST(TxStreamUdp, TrafficTapSeesBothDirections)
