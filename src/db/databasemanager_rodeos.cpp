@@ -31,21 +31,6 @@ int customEventNumber(const QString& id)
     return number;
 }
 
-ScoringSettings scoringOf(const EventCfg& e)
-{
-    ScoringSettings s;
-    s.scoringKind = e.scoringKind;
-    s.entryKind = e.entryKind;
-    s.goRounds = e.goRounds;
-    s.finals = e.finals;
-    s.judgeCount = e.judgeCount;
-    s.judgeMode = e.judgeMode;
-    s.fraction = e.fraction;
-    s.precision = e.precision;
-    s.ranking = e.ranking;
-    return s;
-}
-
 // Sets every field, stopping at the first that the record set refuses.
 bool setFields(SqlRecordset& rs, std::initializer_list<std::pair<const char*, QVariant>> fields)
 {
@@ -255,7 +240,7 @@ bool CDatabaseManager::AddRodeoEvent(const EventCfg& event)
 {
     if (!m_isOpen || !m_conn->isOpen())
         return false;
-    const StoredScoring stored = EncodeScoring(scoringOf(event));
+    const StoredScoring stored = EncodeScoring(event.scoring());
     QString sql;
     QVariantList params{m_rodeo.id, event.id, stored.goRounds, stored.finals};
     if (!event.isScored()) {
@@ -361,7 +346,7 @@ bool CDatabaseManager::UpdateRodeoEvent(const EventCfg& event)
     if (!UpdateGorounds(event, oldCount))
         return false;
 
-    const StoredScoring stored = EncodeScoring(scoringOf(event));
+    const StoredScoring stored = EncodeScoring(event.scoring());
     bool set = setFields(
         *rs, {{"ReGos", stored.goRounds}, {"ReFinals", stored.finals}, {"RePrecision", stored.precision}});
     if (set && stored.writesJudges)

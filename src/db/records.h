@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/resultrecord.h"
+#include "results/scoringsettings.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -68,6 +69,25 @@ struct EventCfg
     QString precision;   // "0.1" / "0.01" / "0.001"
     quint32 changed = 0; // set by the Rodeo Setup view when the operator edits the settings
 
+    // The nine scoring settings, as the scoring rules take them.
+    ScoringSettings scoring() const
+    {
+        return {scoringKind, entryKind, goRounds,  finals, judgeCount,
+                judgeMode,   fraction,  precision, ranking};
+    }
+    void setScoring(const ScoringSettings& s)
+    {
+        scoringKind = s.scoringKind;
+        entryKind = s.entryKind;
+        goRounds = s.goRounds;
+        finals = s.finals;
+        judgeCount = s.judgeCount;
+        judgeMode = s.judgeMode;
+        fraction = s.fraction;
+        precision = s.precision;
+        ranking = s.ranking;
+    }
+
     bool isScored() const { return scoringKind == QLatin1String("Scored"); }
     bool isTeam() const { return entryKind == QLatin1String("Team"); }
     int goRoundCount() const { return goRounds.toInt(); }
@@ -87,10 +107,7 @@ struct RodeoInfo
     QString dispLoc;
     quint32 changed = 0; // set by the Rodeo Setup view when the texts were edited
 
-    void clearTexts()
-    {
-        *this = RodeoInfo();
-    }
+    void clearTexts() { *this = RodeoInfo(); }
 };
 
 struct ContestantRec
@@ -158,15 +175,15 @@ struct RegEntry
 {
     enum TeamFlag : quint32 { OwnEntry = 0, TeamEntry = 1, MemberEntry = 2 };
 
-    QString text;        // used by the views
+    QString text; // used by the views
     QString eventId;
     quint16 goRound = 1; // a new entry starts in go-round 1
     quint32 ptId = 0;
-    quint16 plrEnt = 1;  // and with entry number 1
+    quint16 plrEnt = 1; // and with entry number 1
     quint16 perf = 0;
     quint16 ord = 0;
     quint16 stock = 0;
-    quint32 value = 0;   // used by the views
+    quint32 value = 0; // used by the views
     quint32 teamFlag = OwnEntry;
 
     EntryKey key() const { return makeEntryKey(ptId, plrEnt); }

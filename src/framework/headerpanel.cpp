@@ -58,3 +58,17 @@ QString HeaderPanel::description() const
 {
     return m_description->text();
 }
+
+void HeaderPanel::arrangeWithButtonColumn(QWidget* dialog, QLayout* content, QLayout* buttons)
+{
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(12, 12, 12, 12);
+    body->addLayout(content, 1);
+    body->addSpacing(8);
+    body->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(dialog);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(this);
+    layout->addLayout(body, 1);
+}

@@ -18,6 +18,10 @@ public:
     QString title() const;
     QString description() const;
 
+    // Lays a dialog out the usual way: this panel across the top, then the
+    // content with a column of buttons on its right.
+    void arrangeWithButtonColumn(QWidget* dialog, QLayout* content, QLayout* buttons);
+
 private:
     QLabel* m_title;
     QLabel* m_description;

@@ -12,18 +12,9 @@ const QString kProfile = QStringLiteral("ProfileDefault");
 // An event as the Rodeo Setup view makes one for New.
 EventCfg newEvent(const QString& name, const QString& scoringKind)
 {
-    const ScoringSettings d = NewEventDefaults(scoringKind);
     EventCfg e;
     e.name = name;
-    e.scoringKind = d.scoringKind;
-    e.entryKind = d.entryKind;
-    e.goRounds = d.goRounds;
-    e.finals = d.finals;
-    e.judgeCount = d.judgeCount;
-    e.judgeMode = d.judgeMode;
-    e.fraction = d.fraction;
-    e.precision = d.precision;
-    e.ranking = d.ranking;
+    e.setScoring(NewEventDefaults(scoringKind));
     e.standard = QString(CustomEventFlag);
     return e;
 }

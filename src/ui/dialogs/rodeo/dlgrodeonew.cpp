@@ -69,16 +69,7 @@ CDlgRodeoNew::CDlgRodeoNew(CDatabaseManager& db, FileMgr& files, UserPrompt& pro
     buttons->addStretch(1);
     buttons->addWidget(m_close);
 
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(12, 12, 12, 12);
-    body->addLayout(form, 1);
-    body->addSpacing(8);
-    body->addLayout(buttons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(header);
-    layout->addLayout(body, 1);
+    header->arrangeWithButtonColumn(this, form, buttons);
 
     setTabOrder(m_season, m_name);
     setTabOrder(m_name, m_date);

@@ -51,16 +51,7 @@ CDlgRodeoOpen::CDlgRodeoOpen(CDatabaseManager& db, UserPrompt& prompt, RodeoActi
     buttons->addWidget(m_close);
     buttons->addStretch(1);
 
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(12, 12, 12, 12);
-    body->addLayout(form, 1);
-    body->addSpacing(8);
-    body->addLayout(buttons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(header);
-    layout->addLayout(body, 1);
+    header->arrangeWithButtonColumn(this, form, buttons);
 
     setTabOrder(m_season, m_rodeo);
     setTabOrder(m_rodeo, m_first);

@@ -65,16 +65,7 @@ CDlgSeasonCfg::CDlgSeasonCfg(CDatabaseManager& db, FileMgr& files, UserPrompt& p
     listColumn->addWidget(m_tabs);
     listColumn->addWidget(m_list, 1);
 
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(12, 12, 12, 12);
-    body->addLayout(listColumn, 1);
-    body->addSpacing(8);
-    body->addLayout(buttons);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(header);
-    layout->addLayout(body, 1);
+    header->arrangeWithButtonColumn(this, listColumn, buttons);
 
     connect(m_tabs, &QTabBar::currentChanged, this, &CDlgSeasonCfg::updateButtons);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CDlgSeasonCfg::updateButtons);
