@@ -165,6 +165,9 @@ bool SqlConnection::openFile(const QString& path, int flags)
 void SqlConnection::close()
 {
     m_alive.reset();
+    // Closing ends an open transaction without keeping it.
+    m_txDepth = 0;
+    ++m_generation;
     if (m_db) {
         // Statements never outlive the call that prepared them, so nothing is
         // left to finalise; close_v2 would defer the close if something were.
@@ -172,6 +175,73 @@ void SqlConnection::close()
         m_db = nullptr;
     }
     m_path.clear();
+}
+
+bool SqlConnection::control(const QString& sql)
+{
+    const QString statement = m_lastStatement;
+    const QString error = m_lastError;
+    const bool ok = execute(sql);
+    const QString failure = m_lastError;
+    m_lastStatement = statement;
+    m_lastError = ok ? error : failure;
+    return ok;
+}
+
+int SqlConnection::beginTransaction()
+{
+    if (!m_db) {
+        setError(notOpenText());
+        return 0;
+    }
+    const int level = m_txDepth + 1;
+    // IMMEDIATE takes the write lock now: a busy database fails here, before
+    // anything was written, instead of at some statement half-way.
+    const QString sql =
+        level == 1 ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("SAVEPOINT sp%1").arg(level);
+    if (!control(sql))
+        return 0;
+    m_txDepth = level;
+    return level;
+}
+
+bool SqlConnection::commitTransaction(int level, quint64 generation)
+{
+    if (!m_db || generation != m_generation || level != m_txDepth || level < 1)
+        return setError(QStringLiteral("The transaction is no longer open."));
+    m_txDepth = level - 1;
+    // Some failures (a full disk, an I/O error) make SQLite roll the whole
+    // transaction back by itself; nothing is left to keep then.
+    if (sqlite3_get_autocommit(m_db)) {
+        m_txDepth = 0;
+        return setError(QStringLiteral("The database rolled the transaction back."));
+    }
+    if (level > 1)
+        return control(QStringLiteral("RELEASE SAVEPOINT sp%1").arg(level));
+    if (control(QStringLiteral("COMMIT")))
+        return true;
+    // A commit that failed leaves the transaction open; end it so that the
+    // connection does not go on inside it.
+    if (!sqlite3_get_autocommit(m_db))
+        control(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+void SqlConnection::rollbackTransaction(int level, quint64 generation)
+{
+    if (!m_db || generation != m_generation || level != m_txDepth || level < 1)
+        return;
+    m_txDepth = level - 1;
+    if (sqlite3_get_autocommit(m_db)) {
+        m_txDepth = 0;
+        return;
+    }
+    if (level == 1) {
+        control(QStringLiteral("ROLLBACK"));
+        return;
+    }
+    control(QStringLiteral("ROLLBACK TO SAVEPOINT sp%1").arg(level));
+    control(QStringLiteral("RELEASE SAVEPOINT sp%1").arg(level));
 }
 
 bool SqlConnection::setError(const QString& text)

@@ -60,8 +60,24 @@ public:
     // as SQL literals; for log lines of statements that did not get to run.
     static QString expand(const QString& sql, const QVariantList& params);
 
+    // Transactions are opened and ended through SqlTransaction; this says how
+    // many guards are open (0: every statement commits on its own).
+    int transactionDepth() const { return m_txDepth; }
+
 private:
     friend class SqlRecordset;
+    friend class SqlTransaction;
+    // The outermost call begins the transaction, inner ones add a savepoint.
+    // Each returns the level it opened (1 = the transaction), 0 on failure.
+    int beginTransaction();
+    // End the level begun last; a level that is not the innermost open one
+    // (the connection was closed or reopened since) is left alone.
+    bool commitTransaction(int level, quint64 generation);
+    void rollbackTransaction(int level, quint64 generation);
+    quint64 generation() const { return m_generation; }
+    // Runs a transaction-control statement without touching what the last
+    // statement and error say, so callers' log lines keep the real failure.
+    bool control(const QString& sql);
     bool openFile(const QString& path, int flags);
     // Prepares exactly one statement and binds params; stmtOut receives a
     // sqlite3_stmt* the caller finalises. Sets lastStatement in every case.
@@ -83,4 +99,6 @@ private:
     // Replaced on every open and dropped on close, so that an editable record
     // set can tell that the connection it came from is no longer there.
     std::shared_ptr<int> m_alive;
+    int m_txDepth = 0;
+    quint64 m_generation = 0; // counts opens, so a guard can tell its connection went away
 };
