@@ -117,3 +117,37 @@ SqlConnection* CDatabaseManager::seasonConnection(const QString& season, SqlConn
         return nullptr;
     return &own;
 }
+
+CDatabaseManager::WriteScope::~WriteScope()
+{
+    if (m_ended || !m_tx.isActive())
+        return;
+    m_tx.rollback();
+    m_db.reloadWorkingCopy();
+}
+
+bool CDatabaseManager::WriteScope::commit()
+{
+    if (m_ended)
+        return false;
+    m_ended = true;
+    if (m_tx.commit())
+        return true;
+    logReport("Failed to commit the changes.  DBMgr::Commit  Error:%s",
+              errorDescription(m_db.m_conn->lastError()));
+    m_db.reloadWorkingCopy();
+    return false;
+}
+
+void CDatabaseManager::reloadWorkingCopy()
+{
+    if (!m_isOpen || !m_conn->isOpen())
+        return;
+    const int sortKey = m_contestantSortKey;
+    LoadRodeo(m_season, m_rodeo.name, nullptr);
+    LoadContestants();
+    SortContestants(sortKey);
+    LoadTeams();
+    LoadStock();
+    LoadRegs();
+}

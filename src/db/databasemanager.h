@@ -1,20 +1,19 @@
 #pragma once
 
 #include "keyedlist.h"
+#include "platform/sql/sqlconnection.h"
+#include "platform/sql/sqltransaction.h"
+#include "platform/xml/xmldocument.h"
 #include "records.h"
 #include "regentrycollection.h"
 #include "resolver.h"
 #include "results/resultrecord.h"
 #include "results/standings.h"
 
-#include "platform/sql/sqlconnection.h"
-#include "platform/xml/xmldocument.h"
-
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <QVector>
-
 #include <memory>
 
 class UserPrompt;
@@ -27,7 +26,9 @@ using StockList = KeyedList<StockRec, quint32>;
 // events, the in-memory working copy (contestants, teams, stock, registration
 // entries) and the current event's standings. Every read and write of rodeo
 // data goes through it; the in-memory collections change only after the
-// database change succeeded. Used from the user-interface thread only.
+// database change succeeded. An operation that writes more than one row is one
+// transaction: when it fails nothing of it is kept, and the working copy is
+// read again from the rows. Used from the user-interface thread only.
 class CDatabaseManager
 {
 public:
@@ -63,7 +64,12 @@ public:
     bool LoadTeams();
     bool LoadStock();
     bool LoadRegs();
-    enum RemovalMode { RemoveEntry = 1, RemoveEventEntry = 2, RemoveGoRoundEntry = 3, RemoveExactGoRound = 4 };
+    enum RemovalMode {
+        RemoveEntry = 1,
+        RemoveEventEntry = 2,
+        RemoveGoRoundEntry = 3,
+        RemoveExactGoRound = 4
+    };
     bool UpdateRegEntry(const RegEntry& entry, bool add, int removalMode = RemoveEntry);
     QString GetSeasonName() const { return m_season; }
     QString GetRodeoName() const { return m_isOpen ? m_rodeo.name : QString(); }
@@ -105,7 +111,8 @@ public:
     // --- Rodeos and rodeo events (databasemanager_rodeos.cpp) --------------
     bool GetRodeos(const QString& season, QStringList& rodeos);
     bool RodeoExists(const QString& season, const QString& rodeo);
-    bool CreateRodeo(const QString& season, const QString& rodeo, const QString& date, const QString& profile);
+    bool CreateRodeo(const QString& season, const QString& rodeo, const QString& date,
+                     const QString& profile);
     bool UpdateRodeo(const RodeoInfo& info);
     bool DeleteRodeo(const QString& season, const QString& rodeo);
     QString NextCustomEventId();
@@ -176,6 +183,32 @@ public:
     void BuildReportData(XmlDocument& doc);
 
 private:
+    // One multi-row change of the open season. Leaving the scope without
+    // commit() rolls the rows back and reads the working copy again, so that
+    // memory says what the rows say; scopes nest (see SqlTransaction).
+    class WriteScope
+    {
+    public:
+        explicit WriteScope(CDatabaseManager& db) : m_db(db), m_tx(*db.m_conn) {}
+        ~WriteScope();
+        WriteScope(const WriteScope&) = delete;
+        WriteScope& operator=(const WriteScope&) = delete;
+        bool isActive() const { return m_tx.isActive(); }
+        bool commit();
+
+    private:
+        CDatabaseManager& m_db;
+        SqlTransaction m_tx;
+        bool m_ended = false;
+    };
+    // Reads the open rodeo's events, contestants, teams, stock and entries
+    // again, keeping the contestants' sort order.
+    void reloadWorkingCopy();
+    // Moves the rows of go-round from to go-round to, memory with them.
+    bool moveGoround(const QString& eventId, int from, int to);
+    // Puts an entry whose slot changed into memory, keeping what the views
+    // stored with it.
+    bool putEntry(RegEntry moved);
     bool addResultsTableXml(XmlDocument& doc, bool scored);
     void clearRodeo();
     bool readRegTable(const QString& table);

@@ -2,8 +2,8 @@
 // contestant who arrives under a name the season already has, and deleting.
 #include "app/log.h"
 #include "databasemanager.h"
-#include "rowmapping.h"
 #include "platform/errortext.h"
+#include "rowmapping.h"
 
 namespace {
 
@@ -301,10 +301,25 @@ bool CDatabaseManager::ContestantHasEntries(quint32 plrId)
 
 bool CDatabaseManager::DeleteContestant(quint32 plrId)
 {
-    // A contestant who has run in this rodeo keeps his row.
-    RegEntry entry;
-    entry.ptId = plrId;
-    if (HasData(entry, false))
+    // A contestant who has run anywhere in the season, or who rides in a
+    // team, keeps his row: the results and the team would point at nobody.
+    if (!m_conn->isOpen())
+        return false;
+    const QString individual =
+        QStringLiteral("EvId IN (SELECT EvId FROM Events WHERE EvType = 'SI' OR EvType = 'TI')");
+    auto scores = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE ptId = ? AND %1 AND %2 LIMIT 1")
+                                    .arg(individual, resultCondition(QStringLiteral("Scores"))),
+                                {plrId});
+    auto times = m_conn->query(QStringLiteral("SELECT * FROM Times WHERE ptId = ? AND %1 AND %2 LIMIT 1")
+                                   .arg(individual, resultCondition(QStringLiteral("Times"))),
+                               {plrId});
+    // A check that cannot be made answers "has results": nothing is deleted blind.
+    if (!scores || !times) {
+        logReport("Failed to check the contestant's results.  DBMgr::DeleteContestant  SQL:%s, Error:%s",
+                  m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+        return false;
+    }
+    if (!scores->isEof() || !times->isEof() || ContestantInTeam(plrId))
         return false;
     if (!m_conn->execute(QStringLiteral("DELETE FROM Rosters WHERE PlrId = ?"), {plrId})) {
         logReport("Failed to delete the constestant from the database.  DBMgr::DeleteContestant  SQL:%s",

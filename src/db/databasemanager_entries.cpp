@@ -4,9 +4,10 @@
 #include "app/log.h"
 #include "app/userprompt.h"
 #include "databasemanager.h"
-#include "rowmapping.h"
 #include "platform/errortext.h"
+#include "rowmapping.h"
 
+#include <QSet>
 #include <algorithm>
 
 namespace {
@@ -24,15 +25,6 @@ bool isResultTable(const QString& table)
 bool validEntryNumber(int plrEnt)
 {
     return plrEnt >= 1 && plrEnt <= 255;
-}
-
-// The columns that hold a result, per table.
-QString resultCondition(const QString& table)
-{
-    if (table == kScores)
-        return QStringLiteral("(JTot > 0 OR JR1 > 0 OR JR2 > 0 OR JR3 > 0 OR JR4 > 0 OR JS1 > 0 OR JS2 > 0 "
-                              "OR JS3 > 0 OR JS4 > 0 OR RideTime > 0)");
-    return QStringLiteral("(RideTime > 0 OR PenTime > 0)");
 }
 
 } // namespace
@@ -144,11 +136,23 @@ bool CDatabaseManager::AddGoround(const QString& eventId, int goRound)
         return true;
     const QString table = GetEventTable(eventId);
 
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
     auto rs =
         m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = 1").arg(table),
                       {m_rodeo.id, eventId});
-    if (!rs)
+    auto present =
+        m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table),
+                      {m_rodeo.id, eventId, goRound});
+    if (!rs || !present)
         return false;
+    // Entries the go-round holds already keep their rows (and whatever
+    // performance, animal or result they carry); only the missing ones come.
+    QSet<EntryKey> held;
+    for (present->moveFirst(); !present->isEof(); present->moveNext())
+        held.insert(entryFromRow(*present).key());
+
     const QString insert =
         QStringLiteral("INSERT INTO %1 (RoId, EvId, GoId, ptId, PlrEnt) VALUES (?, ?, ?, ?, ?)").arg(table);
     for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
@@ -157,6 +161,8 @@ bool CDatabaseManager::AddGoround(const QString& eventId, int goRound)
         entry.goRound = static_cast<quint16>(goRound);
         entry.ptId = rs->toUInt(QStringLiteral("ptId"));
         entry.plrEnt = static_cast<quint16>(rs->toUInt(QStringLiteral("PlrEnt")));
+        if (held.contains(entry.key()))
+            continue;
         if (!m_conn->execute(insert, {m_rodeo.id, eventId, goRound, entry.ptId, entry.plrEnt})) {
             logReport("Failed to create a new record.  DBMgr::AddGoround  SQL:%s, Error:%s",
                       m_conn->lastStatement(), errorDescription(m_conn->lastError()));
@@ -167,7 +173,7 @@ bool CDatabaseManager::AddGoround(const QString& eventId, int goRound)
             return false;
         }
     }
-    return true;
+    return scope.commit();
 }
 
 bool CDatabaseManager::DeleteGoround(const QString& eventId, int goRound)
@@ -191,6 +197,9 @@ bool CDatabaseManager::DeleteGoround(const QString& eventId, int goRound)
         return false;
     }
 
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
     auto rs =
         m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table),
                       {m_rodeo.id, eventId, goRound});
@@ -206,6 +215,33 @@ bool CDatabaseManager::DeleteGoround(const QString& eventId, int goRound)
     // each entry leaves it, whichever go-rounds the entry holds besides.
     for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
         UpdateRegEntry(entryFromRow(*rs), false, RemoveExactGoRound);
+    return scope.commit();
+}
+
+bool CDatabaseManager::moveGoround(const QString& eventId, int from, int to)
+{
+    const QString table = GetEventTable(eventId);
+    if (!isResultTable(table) || from < 1 || to < 1 || to > 0xFFFF)
+        return false;
+    auto rs =
+        m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table),
+                      {m_rodeo.id, eventId, from});
+    if (!rs)
+        return false;
+    if (!m_conn->execute(
+            QStringLiteral("UPDATE %1 SET GoId = ? WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table),
+            {to, m_rodeo.id, eventId, from})) {
+        logReport("Failed to move the finals.  DBMgr::UpdateGorounds  SQL:%s, Error:%s",
+                  m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+        return false;
+    }
+    for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
+        RegEntry moved = entryFromRow(*rs);
+        UpdateRegEntry(moved, false, RemoveExactGoRound);
+        moved.goRound = static_cast<quint16>(to);
+        if (!putEntry(moved))
+            return false;
+    }
     return true;
 }
 
@@ -214,38 +250,52 @@ bool CDatabaseManager::UpdateGorounds(const EventCfg& event, int oldCount)
     const int newCount = event.goRoundCount();
     if (newCount == oldCount)
         return true;
+    if (newCount < 1 || oldCount < 0)
+        return false;
+
+    if (newCount < oldCount) {
+        // Every go-round that would go is checked before anything is written,
+        // so that a refusal leaves the event exactly as it was.
+        const EventCfg* known = GetEvent(event.id);
+        const bool team = known ? known->isTeam() : event.isTeam();
+        for (int go = newCount + 1; go <= oldCount; ++go) {
+            RegEntry probe;
+            probe.eventId = event.id;
+            probe.goRound = static_cast<quint16>(go);
+            probe.plrEnt = 0;
+            if (HasData(probe, team)) {
+                DeleteGoround(event.id, go); // refuses and tells the operator why
+                logReport("Failed to delete the go.  DBMgr::UpdateGorounds  Event:%s, Go:%d", event.id, go);
+                return false;
+            }
+        }
+    }
+
+    // The finals are the go-round after the last one: they move with the
+    // count, results and all, so that they are still the finals afterwards.
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
     if (newCount > oldCount) {
+        if (oldCount > 0 && !moveGoround(event.id, oldCount + 1, newCount + 1))
+            return false;
         for (int go = oldCount + 1; go <= newCount; ++go) {
             if (!AddGoround(event.id, go)) {
                 logReport("Failed to add the go.  DBMgr::UpdateGorounds  Event:%s, Go:%d", event.id, go);
                 return false;
             }
         }
-        return true;
-    }
-
-    // Every go-round that would go is checked before any is deleted, so that
-    // a refusal never leaves the event with a go-round emptied of its entries.
-    const EventCfg* known = GetEvent(event.id);
-    const bool team = known ? known->isTeam() : event.isTeam();
-    for (int go = newCount + 1; go <= oldCount; ++go) {
-        RegEntry probe;
-        probe.eventId = event.id;
-        probe.goRound = static_cast<quint16>(go);
-        probe.plrEnt = 0;
-        if (HasData(probe, team)) {
-            DeleteGoround(event.id, go); // refuses and tells the operator why
-            logReport("Failed to delete the go.  DBMgr::UpdateGorounds  Event:%s, Go:%d", event.id, go);
-            return false;
+    } else {
+        for (int go = newCount + 1; go <= oldCount; ++go) {
+            if (!DeleteGoround(event.id, go)) {
+                logReport("Failed to delete the go.  DBMgr::UpdateGorounds  Event:%s, Go:%d", event.id, go);
+                return false;
+            }
         }
-    }
-    for (int go = newCount + 1; go <= oldCount; ++go) {
-        if (!DeleteGoround(event.id, go)) {
-            logReport("Failed to delete the go.  DBMgr::UpdateGorounds  Event:%s, Go:%d", event.id, go);
+        if (!moveGoround(event.id, oldCount + 1, newCount + 1))
             return false;
-        }
     }
-    return true;
+    return scope.commit();
 }
 
 int CDatabaseManager::GetLastPerf(const QString& eventId, int goRound)
@@ -264,6 +314,17 @@ int CDatabaseManager::GetLastPerf(const QString& eventId, int goRound)
     return static_cast<int>(rs->toUInt(QStringLiteral("PerfId")));
 }
 
+bool CDatabaseManager::putEntry(RegEntry moved)
+{
+    const EventCfg* event = GetEvent(moved.eventId);
+    const RegEntryCollection& entries = (event && event->isTeam()) ? m_teamEntries : m_playerEntries;
+    if (const RegEntryCollection::CompetitorEntry* c = entries.find(moved.key())) {
+        moved.text = c->text;
+        moved.value = c->value;
+    }
+    return UpdateRegEntry(moved, true);
+}
+
 bool CDatabaseManager::DeletePerformance(const RegEntry& entry)
 {
     if (!m_conn->isOpen() || !m_isOpen)
@@ -276,29 +337,24 @@ bool CDatabaseManager::DeletePerformance(const RegEntry& entry)
     if (entry.perf == 0)
         return false;
 
-    // Keeps what the views put into the entry while its slot changes.
-    const auto refresh = [this](RegEntry moved) {
-        const EventCfg* event = GetEvent(moved.eventId);
-        const RegEntryCollection& entries = (event && event->isTeam()) ? m_teamEntries : m_playerEntries;
-        if (const RegEntryCollection::CompetitorEntry* c = entries.find(moved.key())) {
-            moved.text = c->text;
-            moved.value = c->value;
-        }
-        return UpdateRegEntry(moved, true);
-    };
-
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
     auto held = QueryRs(
         QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ? AND PerfId = ?").arg(table),
         {m_rodeo.id, entry.eventId, entry.goRound, entry.perf});
-    if (!held || !held->moveFirst())
-        return held != nullptr; // an empty performance goes without renumbering
+    if (!held)
+        return false;
+    if (!held->moveFirst())
+        return scope.commit(); // an empty performance goes without renumbering
     for (; !held->isEof(); held->moveNext()) {
         if (!held->setField(QStringLiteral("PerfId"), 0) || !held->setField(QStringLiteral("Ord"), 0) ||
             !held->update()) {
             held->cancel();
             return false;
         }
-        refresh(entryFromRow(*held));
+        if (!putEntry(entryFromRow(*held)))
+            return false;
     }
 
     auto later = QueryRs(
@@ -312,10 +368,10 @@ bool CDatabaseManager::DeletePerformance(const RegEntry& entry)
             later->cancel();
             return false;
         }
-        if (!refresh(entryFromRow(*later)))
+        if (!putEntry(entryFromRow(*later)))
             return false;
     }
-    return true;
+    return scope.commit();
 }
 
 bool CDatabaseManager::AddCompEntry(const RegEntry& entry, bool finals)
@@ -418,13 +474,9 @@ bool CDatabaseManager::SetEntryCount(const RegEntry& current, const RegEntry& wa
         return false;
     const int have = current.plrEnt;
     const int want = wanted.plrEnt;
-    if (want > have) {
-        for (int n = have + 1; n <= want; ++n) {
-            RegEntry copy = wanted;
-            copy.plrEnt = static_cast<quint16>(n);
-            AddCompEntry(copy, false);
-        }
-    } else if (want < have) {
+    if (want == have)
+        return true;
+    if (want < have) {
         // Lowering the count must not throw results away with the entries.
         const EventCfg* event = GetEvent(current.eventId);
         const bool team = event && event->isTeam();
@@ -438,13 +490,26 @@ bool CDatabaseManager::SetEntryCount(const RegEntry& current, const RegEntry& wa
                 return false;
             }
         }
-        for (int n = want + 1; n <= have; ++n) {
-            RegEntry copy = current;
-            copy.plrEnt = static_cast<quint16>(n);
-            DeleteCompEntry(copy);
-        }
     }
-    return true;
+
+    // All the entries come or go, or none: a count that stopped half-way
+    // would not be the count the operator typed.
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
+    for (int n = have + 1; n <= want; ++n) {
+        RegEntry copy = wanted;
+        copy.plrEnt = static_cast<quint16>(n);
+        if (!AddCompEntry(copy, false))
+            return false;
+    }
+    for (int n = want + 1; n <= have; ++n) {
+        RegEntry copy = current;
+        copy.plrEnt = static_cast<quint16>(n);
+        if (!DeleteCompEntry(copy))
+            return false;
+    }
+    return scope.commit();
 }
 
 bool CDatabaseManager::DeletePlrEntry(const RegEntry& entry, const QString& table, bool team)
@@ -462,6 +527,10 @@ bool CDatabaseManager::DeletePlrEntry(const RegEntry& entry, const QString& tabl
         return false;
     }
     if (!m_prompt.askYesNo(QStringLiteral("Are you sure to delete this entry?")))
+        return false;
+
+    WriteScope scope(*this);
+    if (!scope.isActive())
         return false;
 
     // Where the entry ran in each go-round, to close the gaps it leaves.
@@ -554,7 +623,10 @@ bool CDatabaseManager::DeletePlrEntry(const RegEntry& entry, const QString& tabl
         }
     }
 
+    if (!ok)
+        return false;
     // Entry numbers moved: the working copy is read again from the rows.
-    const bool reloaded = LoadRegs();
-    return ok && reloaded;
+    if (!LoadRegs())
+        return false;
+    return scope.commit();
 }

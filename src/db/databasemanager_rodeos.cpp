@@ -84,6 +84,13 @@ bool CDatabaseManager::CreateRodeo(const QString& season, const QString& rodeo, 
     if (!conn)
         return false;
 
+    // The rodeo comes with all its events or not at all: a rodeo missing
+    // some could not be made again, its name being taken.
+    SqlTransaction tx(*conn);
+    if (!tx.isActive()) {
+        logReport("%s", errorDescription(conn->lastError()));
+        return false;
+    }
     auto added = conn->openTable(QStringLiteral("Rodeos"), false);
     if (!added) {
         logReport("%s", errorDescription(conn->lastError()));
@@ -117,12 +124,21 @@ bool CDatabaseManager::CreateRodeo(const QString& season, const QString& rodeo, 
         if (eventId.isEmpty() || eventType.isEmpty())
             continue;
         const StoredScoring d = StandardEventDefaults(eventId, eventType);
-        // An event that cannot be added is left out; the rodeo still gets the others.
-        if (d.writesJudges)
-            conn->execute(scoredInsert,
-                          {rodeoId, eventId, d.goRounds, d.finals, d.judges, d.fraction, d.precision});
-        else
-            conn->execute(timedInsert, {rodeoId, eventId, d.goRounds, d.finals, d.precision});
+        const bool inserted =
+            d.writesJudges
+                ? conn->execute(scoredInsert,
+                                {rodeoId, eventId, d.goRounds, d.finals, d.judges, d.fraction, d.precision})
+                : conn->execute(timedInsert, {rodeoId, eventId, d.goRounds, d.finals, d.precision});
+        if (!inserted) {
+            logReport("Failed to add the event to the rodeo.  DBMgr::CreateRodeo  SQL:%s, Error:%s",
+                      conn->lastStatement(), errorDescription(conn->lastError()));
+            return false;
+        }
+    }
+    if (!tx.commit()) {
+        logReport("Failed to commit the changes.  DBMgr::CreateRodeo  Error:%s",
+                  errorDescription(conn->lastError()));
+        return false;
     }
     return true;
 }
@@ -216,6 +232,11 @@ bool CDatabaseManager::AddEvent(EventCfg& event)
     const QString id = NextCustomEventId();
     if (id.isEmpty())
         return false;
+    // The catalogue row and the rodeo's row come together: a catalogue
+    // event that no rodeo holds would only take up an id.
+    SqlTransaction tx(*m_conn);
+    if (!tx.isActive())
+        return false;
     auto rs = m_conn->openTable(QStringLiteral("Events"), false);
     if (!rs)
         return false;
@@ -230,10 +251,15 @@ bool CDatabaseManager::AddEvent(EventCfg& event)
         rs->cancel();
         return false;
     }
+    const EventCfg before = event;
     event.id = id;
     event.name = name;
     event.label = fitText(name + QStringLiteral(" (") + id + QLatin1Char(')'), Capacity::EventLabel);
-    return AddRodeoEvent(event);
+    if (!AddRodeoEvent(event) || !tx.commit()) {
+        event = before;
+        return false;
+    }
+    return true;
 }
 
 bool CDatabaseManager::AddRodeoEvent(const EventCfg& event)
@@ -277,6 +303,11 @@ bool CDatabaseManager::DeleteEvent(const QString& eventId)
 {
     if (!m_isOpen || !m_conn->isOpen())
         return false;
+    // Both rows go, or neither: a settings row without its catalogue event
+    // would be an event nobody can see or remove.
+    SqlTransaction tx(*m_conn);
+    if (!tx.isActive())
+        return false;
     if (!m_conn->execute(QStringLiteral("DELETE FROM Events WHERE EvId = ?"), {eventId})) {
         logReport("Failed to remove the event from the events table.  DBMgr::DeleteEvent  SQL:%s",
                   m_conn->lastStatement());
@@ -288,19 +319,29 @@ bool CDatabaseManager::DeleteEvent(const QString& eventId)
                   m_conn->lastStatement());
         return false;
     }
-    return true;
+    return tx.commit();
 }
 
 bool CDatabaseManager::UpdateEvents(const QVector<EventCfg>& events)
 {
     if (events.isEmpty())
         return false;
-    for (const EventCfg& e : events) {
-        if (!e.changed)
-            continue;
-        // Each event is saved on its own; one that fails does not hold back the rest.
-        UpdateEvent(e);
-        UpdateRodeoEvent(e);
+    // A copy: the events are read again while saving, and the list given may
+    // be the one held here.
+    const QVector<EventCfg> list = events;
+    {
+        // One transaction for the whole save, so that a crash keeps all of it
+        // or none; each event is its own part of it, and one that fails does
+        // not hold back the rest.
+        WriteScope scope(*this);
+        for (const EventCfg& e : list) {
+            if (!e.changed)
+                continue;
+            UpdateEvent(e);
+            UpdateRodeoEvent(e);
+        }
+        if (scope.isActive())
+            scope.commit();
     }
     return LoadRodeo(m_season, m_rodeo.name, nullptr);
 }
@@ -334,14 +375,16 @@ bool CDatabaseManager::UpdateRodeoEvent(const EventCfg& event)
 {
     if (!m_isOpen || !m_conn->isOpen())
         return false;
+    // The go-round rows, the finals and the stored count change together:
+    // the count must always describe the go-rounds that exist, or the finals
+    // would be looked for in the wrong go-round.
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
     auto rs = m_conn->queryEditable(QStringLiteral("SELECT * FROM RodeoEvents WHERE RoId = ? AND EvId = ?"),
                                     {m_rodeo.id, event.id});
     if (!rs || !rs->moveFirst())
         return false;
-    // The stored count must keep describing the go-rounds that exist: when
-    // they cannot be brought in line (results in a go-round to drop, say),
-    // the settings are left as they are, so the finals never land on a
-    // go-round that still holds rows.
     const int oldCount = static_cast<int>(rs->toUInt(QStringLiteral("ReGos")));
     if (!UpdateGorounds(event, oldCount))
         return false;
@@ -355,5 +398,8 @@ bool CDatabaseManager::UpdateRodeoEvent(const EventCfg& event)
         rs->cancel();
         return false;
     }
-    return true;
+    if (!scope.commit())
+        return false;
+    // The entries already sit in the new go-rounds; the events say so too.
+    return LoadRodeo(m_season, m_rodeo.name, nullptr);
 }

@@ -2,8 +2,8 @@
 // contestants' scoreboard messages.
 #include "app/log.h"
 #include "databasemanager.h"
-#include "rowmapping.h"
 #include "platform/errortext.h"
+#include "rowmapping.h"
 
 namespace {
 
@@ -238,6 +238,21 @@ bool CDatabaseManager::StockUsed(quint32 stId)
 
 bool CDatabaseManager::DeleteStock(quint32 stId)
 {
+    // An animal that a result was marked on stays: the result row would
+    // name an animal that is gone.
+    auto scores = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE StId = ? AND %1 LIMIT 1")
+                                    .arg(resultCondition(QStringLiteral("Scores"))),
+                                {stId});
+    auto times = m_conn->query(QStringLiteral("SELECT * FROM Times WHERE StId = ? AND %1 LIMIT 1")
+                                   .arg(resultCondition(QStringLiteral("Times"))),
+                               {stId});
+    if (!scores || !times) {
+        logReport("Failed to check the animal's results.  DBMgr::DeleteStock  SQL:%s, Error:%s",
+                  m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+        return false;
+    }
+    if (!scores->isEof() || !times->isEof())
+        return false;
     if (!Query(QStringLiteral("DELETE FROM Stocks WHERE StId = ?"), {stId}))
         return false;
     m_stock.remove(stId);
@@ -289,7 +304,9 @@ bool CDatabaseManager::AddContractor(ContractorRec& rec)
         logReport("Failed to insert the contractor.  DBMgr::AddContractor  Name:%s", rec.name);
         return false;
     }
-    rec.coId = 0;
+    // The row just inserted, by its identity: names compare without case, so
+    // looking it up by name could find an older contractor.
+    rec.coId = static_cast<quint32>(m_conn->lastInsertRowId());
     return GetContractor(rec);
 }
 

@@ -108,3 +108,11 @@ void setTeamFields(SqlRecordset& rs, const TeamRec& t)
     rs.setField(QStringLiteral("PlrId2"), t.plrId2);
     rs.setField(QStringLiteral("PlrId3"), t.plrId3);
 }
+
+QString resultCondition(const QString& table)
+{
+    if (table == QLatin1String("Scores"))
+        return QStringLiteral("(JTot > 0 OR JR1 > 0 OR JR2 > 0 OR JR3 > 0 OR JR4 > 0 OR JS1 > 0 OR JS2 > 0 "
+                              "OR JS3 > 0 OR JS4 > 0 OR RideTime > 0)");
+    return QStringLiteral("(RideTime > 0 OR PenTime > 0)");
+}

@@ -2,7 +2,13 @@
 
 #include "records.h"
 
+#include <QString>
+
 class SqlRecordset;
+
+// The condition that a row of Scores or Times holds a result (the columns
+// that hold one, per table), in parentheses.
+QString resultCondition(const QString& table);
 
 // Between table rows and the in-memory records: readers of the current row of
 // a record set, and writers of an editable row's fields.

@@ -117,13 +117,71 @@ TEST_F(EntriesTest, RaisingGoRoundsCopiesEveryGoRoundOneEntryUnassigned)
     expectMemoryMatchesRows(QStringLiteral("Scores"), QStringLiteral("SB"));
     EXPECT_TRUE(log.lines().isEmpty());
 
-    // A go-round that is already there cannot be added twice.
-    EXPECT_FALSE(db->AddGoround(QStringLiteral("SB"), 2));
-    EXPECT_TRUE(
-        log.containsPrefix(QStringLiteral("Failed to create a new record.  DBMgr::AddGoround  SQL:INSERT "
-                                          "INTO Scores (RoId, EvId, GoId, ptId, PlrEnt) VALUES (")));
+    // A go-round that is already there gets only the entries it lacks.
+    exec(QStringLiteral("DELETE FROM Scores WHERE GoId = 2 AND ptId = ?"), {players[5]});
+    exec(QStringLiteral("UPDATE Scores SET PerfId = 4 WHERE GoId = 2 AND ptId = ?"), {players[6]});
+    ASSERT_TRUE(db->LoadRegs());
+    EXPECT_TRUE(db->AddGoround(QStringLiteral("SB"), 2));
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("GoId = 2")), 12);
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("GoId = 2 AND PerfId = 4")), 1);
     expectMemoryMatchesRows(QStringLiteral("Scores"), QStringLiteral("SB"));
 }
+
+struct CountChange
+{
+    int from;
+    int to;
+};
+
+class FinalsTest : public EntriesTest, public ::testing::WithParamInterface<CountChange>
+{
+protected:
+    void SetUp() override
+    {
+        sbGoRounds = GetParam().from;
+        EntriesTest::SetUp();
+    }
+};
+
+// The finals are the go-round after the last: when the count changes they
+// move with it, result and all, and the new go-rounds get the regular
+// entries only.
+TEST_P(FinalsTest, TheFinalsMoveWithTheGoRoundCount)
+{
+    const auto [from, to] = GetParam();
+    for (int go = 1; go <= from; ++go)
+        for (int i = 0; i < 4; ++i)
+            insertEntry(QStringLiteral("Scores"), roId, QStringLiteral("SB"), go, players[i], 1, 1, i + 1);
+    insertEntry(QStringLiteral("Scores"), roId, QStringLiteral("SB"), from + 1, players[2], 1, 1, 1);
+    insertEntry(QStringLiteral("Scores"), roId, QStringLiteral("SB"), from + 1, players[0], 1, 1, 2);
+    exec(QStringLiteral("UPDATE Scores SET JTot = 8150 WHERE GoId = ? AND ptId = ?"), {from + 1, players[2]});
+    ASSERT_TRUE(open());
+
+    ASSERT_TRUE(db->UpdateRodeoEvent(eventWithGoRounds("SB", to)));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT ReGos FROM RodeoEvents WHERE EvId = 'SB'")), to);
+    EXPECT_EQ(db->GetEvent(QStringLiteral("SB"))->goRoundCount(), to);
+    for (int go = 1; go <= to; ++go)
+        EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("GoId = ?"), {go}), 4) << "go-round " << go;
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("GoId = ?"), {to + 1}), 2);
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("GoId = ? AND ptId = ? AND JTot = 8150"),
+                    {to + 1, players[2]}),
+              1);
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("GoId > ?"), {to + 1}), 0);
+    expectMemoryMatchesRows(QStringLiteral("Scores"), QStringLiteral("SB"));
+
+    // The standings find the finals' result where the finals now are.
+    RegEntry current = makeEntry(QStringLiteral("SB"), 1, players[2]);
+    ASSERT_TRUE(db->SetCurEntry(current));
+    const ResultRecord* final = db->standings().find(to + 1, makeEntryKey(players[2], 1));
+    ASSERT_NE(final, nullptr);
+    EXPECT_EQ(final->score, 8150u);
+}
+
+INSTANTIATE_TEST_SUITE_P(UpAndDown, FinalsTest, ::testing::Values(CountChange{2, 3}, CountChange{3, 2}),
+                         [](const auto& info) {
+                             return "From" + std::to_string(info.param.from) + "To" +
+                                    std::to_string(info.param.to);
+                         });
 
 TEST_F(EntriesTest, RaisingGoRoundsOfAnEventWithoutEntriesWritesNothing)
 {
