@@ -1,5 +1,7 @@
 #include "filemgr.h"
 
+#include "badfile.h"
+#include "builtinprofiles.h"
 #include "datafolder.h"
 #include "log.h"
 #include "platform/errortext.h"
@@ -7,21 +9,22 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace {
 
 const char* const kStateTemplate = ":/xml/tallyra.xml";
 const char* const kIoTemplate = ":/xml/io.xml";
 
-// Profiles we ship, and the resource each is made from.
+// Profiles we ship, and what each is made from.
 struct BuiltInProfile
 {
     const char* fileName;
-    const char* resource;
+    BuiltInProfiles::Kind kind;
 };
 const BuiltInProfile kProfiles[] = {
-    {"ProfileDefault.rpf", ":/xml/profiledefault.rpf"},
-    {"ProfilePlaySeq.rpf", ":/xml/profileplayseq.rpf"},
+    {"ProfileDefault.rpf", BuiltInProfiles::Kind::Default},
+    {"ProfilePlaySeq.rpf", BuiltInProfiles::Kind::PlaySequence},
 };
 
 int profileVersion(const XmlDocument& doc)
@@ -58,31 +61,49 @@ bool FileMgr::Create()
     if (!DataFolder::ensureExists(m_dataFolder))
         return false;
     for (const BuiltInProfile& p : kProfiles)
-        installProfile(QString::fromLatin1(p.fileName), QString::fromLatin1(p.resource));
+        installProfile(QString::fromLatin1(p.fileName), static_cast<int>(p.kind));
     LoadCfg();
     installDefaultIo();
     return true;
 }
 
-void FileMgr::installProfile(const QString& fileName, const QString& resource)
+void FileMgr::installProfile(const QString& fileName, int kind)
 {
     XmlDocument builtIn;
-    if (!builtIn.load(resource)) {
+    if (!BuiltInProfiles::build(static_cast<BuiltInProfiles::Kind>(kind), builtIn)) {
         logReport("Failed to load the profile xml.  FileMgr::Create");
         return;
     }
     const int builtInVersion = profileVersion(builtIn);
 
     const QString path = m_dataFolder + fileName;
-    bool write = true;
     if (QFileInfo::exists(path)) {
         XmlDocument existing;
-        if (existing.load(path) && profileVersion(existing) >= builtInVersion)
-            write = false; // the operator's edited copy is kept
+        if (existing.loadFile(path) == XmlDocument::LoadStatus::Ok) {
+            if (profileVersion(existing) >= builtInVersion)
+                return; // the operator's edited copy is kept
+        } else {
+            // Whatever the operator had in it stays on disk beside the new one.
+            QString error;
+            const QString kept = BadFile::keepAside(path, &error);
+            if (kept.isEmpty()) {
+                logReport("Failed to keep the unreadable profile.  FileMgr::Create  Path:%s, Error:%s", path,
+                          errorDescription(error));
+                return;
+            }
+            m_notices << QStringLiteral("The display profile \"%1\" could not be read (%2). It was kept as \"%3\" "
+                                        "and the built-in profile was put in its place.")
+                             .arg(path, existing.lastError(), kept);
+        }
     }
-    if (write && !builtIn.save(path))
+    if (!builtIn.save(path))
         logReport("Failed to save the profile.  FileMgr::Create  Path:%s, Error:%s", path,
                   errorDescription(builtIn.lastError()));
+}
+
+QStringList FileMgr::takeNotices()
+{
+    return std::exchange(m_notices, {});
 }
 
 void FileMgr::installDefaultIo()
@@ -113,8 +134,20 @@ bool FileMgr::LoadCfg()
                       errorDescription(m_state.lastError()));
             return false;
         }
-        // A text that is not well-formed still counts as loaded: it has no
-        // version, so the template replaces it below.
+        // A text that is not well-formed gets no version, so the template
+        // replaces it below; the operator's file is kept aside first.
+        if (m_state.isEmpty()) {
+            QString error;
+            const QString kept = BadFile::keepAside(path, &error);
+            if (kept.isEmpty()) {
+                logReport("Failed to keep the unreadable configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s",
+                          path, errorDescription(error));
+                return false;
+            }
+            m_notices << QStringLiteral("The program's settings file \"%1\" could not be read (%2). It was kept as "
+                                        "\"%3\" and the settings start afresh.")
+                             .arg(path, m_state.lastError(), kept);
+        }
         GetCfgAtt(fileVersion, 0, QStringLiteral("version"));
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "displayprofilesettings.h"
 #include "platform/xml/xmldocument.h"
 
 #include <QString>
@@ -59,13 +60,38 @@ public:
     static void GetRules(QStringList& rules);
     // Names of the display profiles in the data folder (file names without ".rpf").
     QStringList GetProfileNames() const;
+    QString profilePath(const QString& name) const { return m_dataFolder + name + QStringLiteral(".rpf"); }
+
+    // Messages for the operator gathered while preparing the files (a file
+    // that could not be read and was kept aside); emptied by the call.
+    QStringList takeNotices();
+
+    // --- the current display profile (filemgr_profiles.cpp) ---------------
+    // Loads data folder + name + ".rpf" as the current profile. On failure
+    // there is no current profile: key presses then find nothing.
+    bool SetCurProf(const QString& name);
+    QString curProfileName() const { return m_profileName; }
+    // The root of the current profile document, null when there is none.
+    XmlNode curProfile() const { return m_profile.root(); }
+    DisplayProfileSettings curProfileSettings() const { return m_profileSettings; }
+    // The 33 key captions of a profile event, by key index; a key the event
+    // does not define keeps an empty caption.
+    QStringList GetKeyCaptions(const QString& profileEvent) const;
+    // The FunctionKey element of a key of a profile event, null when the
+    // current profile has none.
+    XmlNode DisplayButtonPressed(const QString& profileEvent, const QString& keyText) const;
 
 private:
-    void installProfile(const QString& fileName, const QString& resource);
+    void installProfile(const QString& fileName, int kind);
     void installDefaultIo();
     static QString cfgXPath(int level, const QString& attr, const QString& elem1, const QString& elem2);
 
     QString m_dataFolder;
     XmlDocument m_state;
     bool m_hasState = false; // the state document was created by LoadCfg
+    QStringList m_notices;
+
+    XmlDocument m_profile;
+    QString m_profileName;
+    DisplayProfileSettings m_profileSettings;
 };

@@ -1,14 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "app/displayprofilesettings.h"
 
-// The display profile settings the outputs are formatted with.
-struct DisplayProfileSettings
-{
-    QString display;     // contestant name format ("Last, First", ...)
-    QString teamDisplay; // "Last/Last" or "Name"
-    int paging = 0;      // leaders per page
-};
+#include <QString>
 
 // What the output manager needs to know about the scoring table, given by the
 // main window once communications start.

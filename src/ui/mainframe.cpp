@@ -56,7 +56,9 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     createShortcuts();
     applyStoredPlacement();
     updateCommandStates();
-    // Last: a broken IO.xml shows its message box over a complete window.
+    // Last: a file that could not be read is reported over a complete window.
+    for (const QString& notice : m_files->takeNotices())
+        m_prompt->inform(notice);
     m_output->LoadConfiguration();
 }
 

@@ -146,6 +146,7 @@ TEST_F(FileMgrTest, BrokenStateFilesAreReplacedByTheTemplate)
     const QByteArray broken[] = {QByteArray(), QByteArray("not xml at all"),
                                  QByteArray("<Tallyra version=\"051\" season=\"S\"><Frame"),
                                  QByteArray("\xff\xfe\x00garbage", 10)};
+    QStringList kept;
     for (const QByteArray& content : broken) {
         QDir().mkpath(folder());
         writeFile(path("Tallyra.xml"), content);
@@ -153,6 +154,14 @@ TEST_F(FileMgrTest, BrokenStateFilesAreReplacedByTheTemplate)
         EXPECT_EQ(attr(*mgr, 0, "version"), QStringLiteral("051"));
         XmlDocument onDisk;
         EXPECT_TRUE(onDisk.load(path("Tallyra.xml")));
+        // The operator's file is kept aside, byte for byte, and he is told where.
+        const QString bad = kept.isEmpty() ? path("Tallyra.xml.bad")
+                                           : path("Tallyra.xml.bad") + QString::number(kept.size() + 1);
+        EXPECT_EQ(readFile(bad), content);
+        const QStringList notices = mgr->takeNotices();
+        ASSERT_EQ(notices.size(), 1);
+        EXPECT_TRUE(notices[0].contains(bad)) << notices[0].toStdString();
+        kept << bad;
     }
 }
 
@@ -228,6 +237,9 @@ TEST_F(FileMgrTest, EditedProfilesSurviveUnlessOlderThanTheBuiltIn)
         EXPECT_EQ(p.root().attribute(QStringLiteral("version")), QStringLiteral("3"));
         EXPECT_EQ(p.selectNodes(QStringLiteral("/Profile/Event")).size(), 15);
     }
+    // Only the file that could not be read was kept aside.
+    EXPECT_EQ(readFile(path("ProfileDefault.rpf.bad")), QByteArray("broken <"));
+    EXPECT_FALSE(QFile::exists(path("ProfileDefault.rpf.bad2")));
 }
 
 TEST_F(FileMgrTest, ExistingIoIsNeverReplaced)
