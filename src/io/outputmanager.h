@@ -11,8 +11,10 @@
 #include <QRecursiveMutex>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class DisplayCommands;
 class MonitorPages;
@@ -55,6 +57,13 @@ public:
     // Takes over the edited copy (which receives the replaced lists), attaches
     // users again and rewrites the changed parts of "IO.xml". Ports are not
     // opened or closed here; running communications are stopped first.
+    //
+    // After a load that did not read the whole file, the first save keeps the
+    // file as it was beside it ("IO.xml.bad", see UnreadableFile) and tells the
+    // operator so, once. A file that was not read at all is then written anew;
+    // in one that was read in part, the elements that were not read stay as
+    // they are and new items are counted on from the highest count there. When
+    // the file cannot be kept, nothing is written and false is returned.
     bool ApplyConfiguration(IoConfiguration& copy);
     // The Input/Output dialog's OK: stop communications when the Run
     // Performance view is shown, close the ports, apply and save, open the
@@ -114,18 +123,22 @@ private:
     QString loadRequests();
     QString loadMonitors();
 
-    // Saving, one section each.
+    // Saving, one section each. number is the element's count in the file.
     void SetPortConfiguration(int number, const StreamPort& port, bool append);
     void SetPortSettings(const XmlNode& portNode, const QString& portXPath, const StreamPort& port);
-    void RemovePorts(int from);
+    // The Remove writers drop the elements of the items past keep.
+    void RemovePorts(std::size_t keep);
     void SetTimerConfiguration(const TimerInput& timer);
     void SetRIPConfiguration(int number, const RipStream& rip, bool append);
-    void RemoveRIPs(int from);
+    void RemoveRIPs(std::size_t keep);
     void SetRequestConfiguration(int number, const RequestLink& request, bool append);
-    void RemoveRequests(int from);
+    void RemoveRequests(std::size_t keep);
     void SetMonitorConfiguration(int number, const MonitorStream& monitor, bool append);
-    void RemoveMonitors(int from);
+    void RemoveMonitors(std::size_t keep);
     bool saveDocument();
+    // Keeps the file a failed load left unread before it is written over;
+    // false when that failed. kept receives the kept file's path, if any.
+    bool keepUnreadFile(QString& kept);
 
     ThreadErrorOptions threadErrors() const;
     void stopCommunicationsLocked();
@@ -136,12 +149,24 @@ private:
     // elements are missing from the lists; saving must not take that as their
     // removal.
     bool sectionRead(Section section) const { return section < m_sectionsRead; }
+    // The count the next new element of a section gets: one past the highest
+    // in the file, so that an element that was not read is never taken over.
+    int nextCount(const char* section, const char* element) const;
+    // A port number as the file knows it: the count of that port's element.
+    int filePortNumber(int number) const;
 
     QString m_dataFolder;
     UserPrompt& m_prompt;
     XmlDocument m_doc;
     IoConfiguration m_config;
     int m_sectionsRead = SectionCount; // sections the last load read completely
+    // For each list section (the timer's stays empty), the count of the element
+    // in the file that holds each item in memory, in list order. Only these
+    // elements are rewritten or removed by a save.
+    std::array<std::vector<int>, SectionCount> m_fileCounts;
+    // Why the last load did not read the whole file; empty when it did. Cleared
+    // once the file as it was has been kept.
+    QString m_unreadReason;
 
     // Serialises refreshes and changes of the lists.
     mutable QRecursiveMutex m_refreshMutex;
