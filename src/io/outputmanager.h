@@ -7,6 +7,7 @@
 #include "rtdcommand.h"
 #include "scoreboardblocks.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QRecursiveMutex>
 #include <QString>
@@ -18,6 +19,7 @@
 
 class DisplayCommands;
 class MonitorPages;
+class QThread;
 class UserPrompt;
 class XmlNode;
 
@@ -85,8 +87,16 @@ public:
 
     // --- outputs ----------------------------------------------------------------
     void Refresh(int code);
-    // Refresh on the manager's own thread; false when it is not running.
+    // Refresh on the manager's own thread; false when it is not running. The
+    // posted work reaches the manager only through its gate, so a refresh still
+    // queued on a thread that a stop gave up on finds the manager gone (logged)
+    // instead of using it.
     bool PostRefresh(int code);
+    // The manager's own thread, null when it is not running.
+    QThread* refreshThread() const { return m_thread.thread(); }
+    // How long destruction waits for the manager's own thread to end before it
+    // leaves the thread running (logged).
+    void setThreadStopTimeout(int ms) { m_threadStopTimeoutMs = ms; }
     // Every RIP stream: the text at offset (each stream adds its own offset).
     void SetText(const QString& text, int offset);
     // Every RIP stream: a display-controller command.
@@ -102,15 +112,16 @@ public:
     void setShowThreadErrors(bool on) { m_showThreadErrors = on; }
 
     // --- formatting state ---------------------------------------------------------
-    bool holding() const { return m_holding; }
-    void setHolding(bool on) { m_holding = on; }
-    bool networkLayout() const { return m_networkLayout; }
-    int goPage() const { return m_goPage; }
-    void setGoPage(int page) { m_goPage = page; }
-    int overallPage() const { return m_overallPage; }
-    void setOverallPage(int page) { m_overallPage = page; }
-    const QStringList& monitorPage() const { return m_monitorPage; }
-    QStringList& monitorPage() { return m_monitorPage; }
+    // Read and changed under the refresh lock: a refresh may be running on
+    // another thread. The monitor page is handed out as a copy.
+    bool holding() const;
+    void setHolding(bool on);
+    bool networkLayout() const;
+    int goPage() const;
+    void setGoPage(int page);
+    int overallPage() const;
+    void setOverallPage(int page);
+    QStringList monitorPage() const;
     OutputContext& context() const { return *m_context; }
 
 private:
@@ -183,6 +194,17 @@ private:
     int m_goPage = 0;
     int m_overallPage = 0;
     QStringList m_monitorPage;
+
+    // What posted work reaches the manager through. The destructor closes it
+    // (manager null) under its lock, which a posted refresh holds while it
+    // runs: no posted work ever touches a manager that is gone.
+    struct Gate
+    {
+        QMutex mutex;
+        OutputManager* manager = nullptr;
+    };
+    std::shared_ptr<Gate> m_gate;
+    int m_threadStopTimeoutMs = CTxThread::StopTimeoutMs;
 
     bool m_showThreadErrors = false;
     // Lives on the user-interface thread: worker threads post their message
