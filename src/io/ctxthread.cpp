@@ -133,19 +133,18 @@ bool CTxThread::Stop(int timeoutMs)
     Runner* runner = m_runner;
     m_runner = nullptr;
     m_mailbox = nullptr; // deleted with the thread's end
+    // Connected before the thread is asked to end: one that ends at any moment
+    // from here on, even right after a wait gave up on it, still goes.
+    QObject::connect(runner, &QThread::finished, runner, &QObject::deleteLater);
     runner->quit();
-    if (QThread::currentThread() == runner) {
-        // Stopped from its own message: the loop ends when the message returns.
-        QObject::connect(runner, &QThread::finished, runner, &QObject::deleteLater);
-        return false;
-    }
+    if (QThread::currentThread() == runner)
+        return false; // stopped from its own message: the loop ends when it returns
     if (runner->wait(QDeadlineTimer(timeoutMs < 0 ? 0 : timeoutMs))) {
-        delete runner;
+        delete runner; // its pending deleteLater goes with it
         return true;
     }
     logReport("The thread did not end within %d ms and was left running.  CTxThread::Stop  Thread:%s",
               timeoutMs, m_name);
-    QObject::connect(runner, &QThread::finished, runner, &QObject::deleteLater);
     return false;
 }
 

@@ -9,9 +9,10 @@
 OutputManager::OutputManager(const QString& dataFolder, UserPrompt& prompt)
     : m_dataFolder(dataFolder), m_prompt(prompt), m_context(&m_nullContext),
       m_blocks(std::make_unique<BlankScoreboardBlocks>()), m_pages(std::make_unique<NoMonitorPages>()),
-      m_commands(std::make_unique<NoDisplayCommands>()), m_uiContext(std::make_unique<QObject>()),
-      m_thread(QStringLiteral("CTxThread"))
+      m_commands(std::make_unique<NoDisplayCommands>()), m_gate(std::make_shared<Gate>()),
+      m_uiContext(std::make_unique<QObject>()), m_thread(QStringLiteral("CTxThread"))
 {
+    m_gate->manager = this;
     if (!m_dataFolder.isEmpty() && !m_dataFolder.endsWith(QLatin1Char('/')))
         m_dataFolder.append(QLatin1Char('/'));
     m_thread.setErrorPrompt(&m_prompt, m_uiContext.get());
@@ -20,9 +21,14 @@ OutputManager::OutputManager(const QString& dataFolder, UserPrompt& prompt)
 
 OutputManager::~OutputManager()
 {
+    // Posted work first: a refresh under way ends, later ones find no manager.
+    {
+        QMutexLocker lock(&m_gate->mutex);
+        m_gate->manager = nullptr;
+    }
     StopCommunications();
     ClosePorts();
-    m_thread.Stop();
+    m_thread.Stop(m_threadStopTimeoutMs);
 }
 
 void OutputManager::CopyConfiguration(IoConfiguration& copy) const
@@ -113,7 +119,64 @@ void OutputManager::stopCommunicationsLocked()
 
 bool OutputManager::PostRefresh(int code)
 {
-    return m_thread.Post([this, code] { Refresh(code); });
+    // The work keeps the gate alive, never the manager: the thread may outlive
+    // the manager when a stop gives up on it.
+    return m_thread.Post([gate = m_gate, code] {
+        QMutexLocker lock(&gate->mutex);
+        if (!gate->manager) {
+            logReport("The output manager is gone; the refresh is dropped.  Mgr::PostRefresh  Code:%d", code);
+            return;
+        }
+        gate->manager->Refresh(code);
+    });
+}
+
+bool OutputManager::holding() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_holding;
+}
+
+void OutputManager::setHolding(bool on)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    m_holding = on;
+}
+
+bool OutputManager::networkLayout() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_networkLayout;
+}
+
+int OutputManager::goPage() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_goPage;
+}
+
+void OutputManager::setGoPage(int page)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    m_goPage = page;
+}
+
+int OutputManager::overallPage() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_overallPage;
+}
+
+void OutputManager::setOverallPage(int page)
+{
+    QMutexLocker lock(&m_refreshMutex);
+    m_overallPage = page;
+}
+
+QStringList OutputManager::monitorPage() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_monitorPage;
 }
 
 void OutputManager::setScoreboardBlocks(std::unique_ptr<ScoreboardBlocks> blocks)

@@ -7,15 +7,19 @@
 #include "rtdcommand.h"
 #include "scoreboardblocks.h"
 
+#include <QMutex>
 #include <QObject>
 #include <QRecursiveMutex>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class DisplayCommands;
 class MonitorPages;
+class QThread;
 class UserPrompt;
 class XmlNode;
 
@@ -55,6 +59,13 @@ public:
     // Takes over the edited copy (which receives the replaced lists), attaches
     // users again and rewrites the changed parts of "IO.xml". Ports are not
     // opened or closed here; running communications are stopped first.
+    //
+    // After a load that did not read the whole file, the first save keeps the
+    // file as it was beside it ("IO.xml.bad", see UnreadableFile) and tells the
+    // operator so, once. A file that was not read at all is then written anew;
+    // in one that was read in part, the elements that were not read stay as
+    // they are and new items are counted on from the highest count there. When
+    // the file cannot be kept, nothing is written and false is returned.
     bool ApplyConfiguration(IoConfiguration& copy);
     // The Input/Output dialog's OK: stop communications when the Run
     // Performance view is shown, close the ports, apply and save, open the
@@ -76,8 +87,16 @@ public:
 
     // --- outputs ----------------------------------------------------------------
     void Refresh(int code);
-    // Refresh on the manager's own thread; false when it is not running.
+    // Refresh on the manager's own thread; false when it is not running. The
+    // posted work reaches the manager only through its gate, so a refresh still
+    // queued on a thread that a stop gave up on finds the manager gone (logged)
+    // instead of using it.
     bool PostRefresh(int code);
+    // The manager's own thread, null when it is not running.
+    QThread* refreshThread() const { return m_thread.thread(); }
+    // How long destruction waits for the manager's own thread to end before it
+    // leaves the thread running (logged).
+    void setThreadStopTimeout(int ms) { m_threadStopTimeoutMs = ms; }
     // Every RIP stream: the text at offset (each stream adds its own offset).
     void SetText(const QString& text, int offset);
     // Every RIP stream: a display-controller command.
@@ -93,15 +112,16 @@ public:
     void setShowThreadErrors(bool on) { m_showThreadErrors = on; }
 
     // --- formatting state ---------------------------------------------------------
-    bool holding() const { return m_holding; }
-    void setHolding(bool on) { m_holding = on; }
-    bool networkLayout() const { return m_networkLayout; }
-    int goPage() const { return m_goPage; }
-    void setGoPage(int page) { m_goPage = page; }
-    int overallPage() const { return m_overallPage; }
-    void setOverallPage(int page) { m_overallPage = page; }
-    const QStringList& monitorPage() const { return m_monitorPage; }
-    QStringList& monitorPage() { return m_monitorPage; }
+    // Read and changed under the refresh lock: a refresh may be running on
+    // another thread. The monitor page is handed out as a copy.
+    bool holding() const;
+    void setHolding(bool on);
+    bool networkLayout() const;
+    int goPage() const;
+    void setGoPage(int page);
+    int overallPage() const;
+    void setOverallPage(int page);
+    QStringList monitorPage() const;
     OutputContext& context() const { return *m_context; }
 
 private:
@@ -114,18 +134,22 @@ private:
     QString loadRequests();
     QString loadMonitors();
 
-    // Saving, one section each.
+    // Saving, one section each. number is the element's count in the file.
     void SetPortConfiguration(int number, const StreamPort& port, bool append);
     void SetPortSettings(const XmlNode& portNode, const QString& portXPath, const StreamPort& port);
-    void RemovePorts(int from);
+    // The Remove writers drop the elements of the items past keep.
+    void RemovePorts(std::size_t keep);
     void SetTimerConfiguration(const TimerInput& timer);
     void SetRIPConfiguration(int number, const RipStream& rip, bool append);
-    void RemoveRIPs(int from);
+    void RemoveRIPs(std::size_t keep);
     void SetRequestConfiguration(int number, const RequestLink& request, bool append);
-    void RemoveRequests(int from);
+    void RemoveRequests(std::size_t keep);
     void SetMonitorConfiguration(int number, const MonitorStream& monitor, bool append);
-    void RemoveMonitors(int from);
+    void RemoveMonitors(std::size_t keep);
     bool saveDocument();
+    // Keeps the file a failed load left unread before it is written over;
+    // false when that failed. kept receives the kept file's path, if any.
+    bool keepUnreadFile(QString& kept);
 
     ThreadErrorOptions threadErrors() const;
     void stopCommunicationsLocked();
@@ -136,12 +160,24 @@ private:
     // elements are missing from the lists; saving must not take that as their
     // removal.
     bool sectionRead(Section section) const { return section < m_sectionsRead; }
+    // The count the next new element of a section gets: one past the highest
+    // in the file, so that an element that was not read is never taken over.
+    int nextCount(const char* section, const char* element) const;
+    // A port number as the file knows it: the count of that port's element.
+    int filePortNumber(int number) const;
 
     QString m_dataFolder;
     UserPrompt& m_prompt;
     XmlDocument m_doc;
     IoConfiguration m_config;
     int m_sectionsRead = SectionCount; // sections the last load read completely
+    // For each list section (the timer's stays empty), the count of the element
+    // in the file that holds each item in memory, in list order. Only these
+    // elements are rewritten or removed by a save.
+    std::array<std::vector<int>, SectionCount> m_fileCounts;
+    // Why the last load did not read the whole file; empty when it did. Cleared
+    // once the file as it was has been kept.
+    QString m_unreadReason;
 
     // Serialises refreshes and changes of the lists.
     mutable QRecursiveMutex m_refreshMutex;
@@ -158,6 +194,17 @@ private:
     int m_goPage = 0;
     int m_overallPage = 0;
     QStringList m_monitorPage;
+
+    // What posted work reaches the manager through. The destructor closes it
+    // (manager null) under its lock, which a posted refresh holds while it
+    // runs: no posted work ever touches a manager that is gone.
+    struct Gate
+    {
+        QMutex mutex;
+        OutputManager* manager = nullptr;
+    };
+    std::shared_ptr<Gate> m_gate;
+    int m_threadStopTimeoutMs = CTxThread::StopTimeoutMs;
 
     bool m_showThreadErrors = false;
     // Lives on the user-interface thread: worker threads post their message

@@ -59,14 +59,22 @@ int OutputManager::LoadConfiguration()
 QString OutputManager::loadSections()
 {
     m_sectionsRead = 0;
-    if (!m_doc.load(configurationPath()))
+    for (std::vector<int>& counts : m_fileCounts)
+        counts.clear();
+    m_unreadReason.clear();
+    if (!m_doc.load(configurationPath())) {
+        // The parser's own words (line and column) say more than our message.
+        m_unreadReason = m_doc.lastError();
         return QStringLiteral("The Input/Output configuration file does not exist.");
+    }
     for (QString (OutputManager::*section)() :
          {&OutputManager::loadPorts, &OutputManager::loadTimer, &OutputManager::loadRips,
           &OutputManager::loadRequests, &OutputManager::loadMonitors}) {
         const QString failure = (this->*section)();
-        if (!failure.isEmpty())
+        if (!failure.isEmpty()) {
+            m_unreadReason = failure;
             return failure;
+        }
         ++m_sectionsRead;
     }
     return QString();
@@ -130,6 +138,7 @@ QString OutputManager::loadPorts()
         }
         port->setName(node.attribute(QStringLiteral("name")));
         m_config.ports.push_back(std::move(port));
+        m_fileCounts[PortsSection].push_back(i + 1);
     }
     return QString();
 }
@@ -181,6 +190,7 @@ QString OutputManager::loadRips()
         if (StreamPort* port = m_config.port(rip->port()))
             port->attachUser(rip.get());
         m_config.rips.push_back(std::move(rip));
+        m_fileCounts[RipsSection].push_back(i + 1);
     }
     return QString();
 }
@@ -204,6 +214,7 @@ QString OutputManager::loadRequests()
         request->setRequestPort(leadingInt(values[1].text()));
         request->setSendPort(leadingInt(values[2].text()));
         m_config.requests.push_back(std::move(request));
+        m_fileCounts[RequestsSection].push_back(i + 1);
     }
     return QString();
 }
@@ -228,6 +239,7 @@ QString OutputManager::loadMonitors()
         if (StreamPort* port = m_config.port(monitor->port()))
             port->attachUser(monitor.get());
         m_config.monitors.push_back(std::move(monitor));
+        m_fileCounts[MonitorsSection].push_back(i + 1);
     }
     return QString();
 }

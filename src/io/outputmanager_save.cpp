@@ -1,9 +1,13 @@
 // Applying an edited configuration and rewriting the changed parts of "IO.xml".
 #include "app/log.h"
+#include "app/textnumber.h"
+#include "app/unreadablefile.h"
+#include "app/userprompt.h"
 #include "outputmanager.h"
 #include "platform/errortext.h"
 #include "platform/stream/txstream.h"
 
+#include <QFileInfo>
 #include <algorithm>
 #include <vector>
 
@@ -105,6 +109,24 @@ void removeFrom(XmlDocument& doc, const char* section, const char* element, int 
     }
 }
 
+// Removes the elements of the items past keep (counts holds each item's count).
+// In a section that was read whole those are the counts from keep + 1 on; in
+// one a failed load read only in part, the elements it never read are kept.
+void removeOwned(XmlDocument& doc, const char* section, const char* element, std::vector<int>& counts,
+                 std::size_t keep, bool sectionRead, const char* writer)
+{
+    if (sectionRead) {
+        removeFrom(doc, section, element, int(keep + 1));
+    } else {
+        logReport("Elements that could not be loaded are kept.  %s  XPath:%s", writer, sectionXPath(section));
+        for (std::size_t i = keep; i < counts.size(); ++i) {
+            for (const XmlNode& node : doc.selectNodes(elementXPath(section, element, counts[i])))
+                node.parent().removeChild(node);
+        }
+    }
+    counts.resize(keep);
+}
+
 } // namespace
 
 bool OutputManager::ApplyConfiguration(IoConfiguration& copy)
@@ -114,6 +136,7 @@ bool OutputManager::ApplyConfiguration(IoConfiguration& copy)
     copy.attachUsers();
 
     bool saved = false;
+    QString notice;
     {
         QMutexLocker lock(&m_refreshMutex);
         IoConfiguration& now = m_config;
@@ -141,77 +164,123 @@ bool OutputManager::ApplyConfiguration(IoConfiguration& copy)
         std::swap(now, copy);
         now.attachUsers();
 
-        if (m_doc.isEmpty()) {
+        const bool fresh = m_doc.isEmpty();
+        if (fresh) {
             // The file could not be read at start: write a whole new one.
             logReport("The IO configuration was not loaded; a new one is written.  Mgr::ApplyConfiguration  "
                       "Path:%s",
                       configurationPath());
             XmlNode root = m_doc.setRoot(QStringLiteral("Configuration"));
             m_sectionsRead = SectionCount; // the new file holds exactly the lists
+            for (std::vector<int>& counts : m_fileCounts)
+                counts.clear(); // every item is appended
             for (const char* section : {"Ports", "Timer", "RIPs", "Requests", "Monitors"})
                 root.appendChild(m_doc.createElement(QString::fromLatin1(section)));
             // The timer is read by position: its two attributes must be there.
             XmlNode timer = m_doc.selectSingleNode(sectionXPath("Timer"));
             timer.setAttribute(QStringLiteral("name"), now.timer->name());
-            timer.setAttribute(QStringLiteral("port"), QString::number(now.timer->port()));
+            timer.setAttribute(QStringLiteral("port"), QString::number(filePortNumber(now.timer->port())));
         }
 
-        // 3. Ports.
-        for (std::size_t i = 0; i < portLength; ++i) {
-            if (portChanged[i])
-                SetPortConfiguration(int(i + 1), *now.ports[i], false);
-        }
-        if (now.ports.size() > portLength) {
-            for (std::size_t i = portLength; i < now.ports.size(); ++i)
-                SetPortConfiguration(int(i + 1), *now.ports[i], true);
-        } else {
-            RemovePorts(int(portLength + 1));
-        }
+        // 3. Ports first: the other sections refer to their counts. An item
+        // rewrites the element it was read from or last written to when it
+        // changed; a new one gets a new element; then the elements of items
+        // that are gone are removed.
+        auto writeList = [this](std::vector<int>& counts, const auto& items, const std::vector<bool>& changed,
+                                const char* section, const char* element, auto write, auto remove) {
+            const bool appended = items.size() > counts.size();
+            for (std::size_t i = 0; i < items.size(); ++i) {
+                if (i < counts.size()) {
+                    if (i < changed.size() && changed[i])
+                        (this->*write)(counts[i], *items[i], false);
+                } else {
+                    counts.push_back(nextCount(section, element));
+                    (this->*write)(counts.back(), *items[i], true);
+                }
+            }
+            if (!appended)
+                (this->*remove)(items.size());
+        };
+        writeList(m_fileCounts[PortsSection], now.ports, portChanged, "Ports", "Port",
+                  &OutputManager::SetPortConfiguration, &OutputManager::RemovePorts);
 
         // 4. The timer.
         if (timerChanged)
             SetTimerConfiguration(*now.timer);
 
-        // 5. RIP streams, requests and monitors.
-        for (std::size_t i = 0; i < ripLength; ++i) {
-            if (ripChanged[i])
-                SetRIPConfiguration(int(i + 1), *now.rips[i], false);
-        }
-        if (now.rips.size() > ripLength) {
-            for (std::size_t i = ripLength; i < now.rips.size(); ++i)
-                SetRIPConfiguration(int(i + 1), *now.rips[i], true);
-        } else {
-            RemoveRIPs(int(ripLength + 1));
-        }
+        // 5. RIP streams, requests and monitors, the same way.
+        writeList(m_fileCounts[RipsSection], now.rips, ripChanged, "RIPs", "RIP",
+                  &OutputManager::SetRIPConfiguration, &OutputManager::RemoveRIPs);
+        writeList(m_fileCounts[RequestsSection], now.requests, requestChanged, "Requests", "Request",
+                  &OutputManager::SetRequestConfiguration, &OutputManager::RemoveRequests);
+        writeList(m_fileCounts[MonitorsSection], now.monitors, monitorChanged, "Monitors", "Monitor",
+                  &OutputManager::SetMonitorConfiguration, &OutputManager::RemoveMonitors);
 
-        for (std::size_t i = 0; i < requestLength; ++i) {
-            if (requestChanged[i])
-                SetRequestConfiguration(int(i + 1), *now.requests[i], false);
+        // 6. Save, once the file as a failed load left it is safe beside.
+        const QString reason = m_unreadReason;
+        QString kept;
+        if (keepUnreadFile(kept)) {
+            saved = saveDocument();
+            if (!kept.isEmpty()) {
+                notice =
+                    fresh ? QStringLiteral("\"IO.xml\" could not be read: %1\n\nThe file as it was is kept "
+                                           "as \"%2\". A new \"IO.xml\" is written from this configuration.")
+                                .arg(reason, kept)
+                          : QStringLiteral("\"IO.xml\" could not be read completely: %1\n\nThe file as it "
+                                           "was is kept as \"%2\". The parts that could not be read are left "
+                                           "as they were in \"IO.xml\".")
+                                .arg(reason, kept);
+            }
         }
-        if (now.requests.size() > requestLength) {
-            for (std::size_t i = requestLength; i < now.requests.size(); ++i)
-                SetRequestConfiguration(int(i + 1), *now.requests[i], true);
-        } else {
-            RemoveRequests(int(requestLength + 1));
-        }
-
-        for (std::size_t i = 0; i < monitorLength; ++i) {
-            if (monitorChanged[i])
-                SetMonitorConfiguration(int(i + 1), *now.monitors[i], false);
-        }
-        if (now.monitors.size() > monitorLength) {
-            for (std::size_t i = monitorLength; i < now.monitors.size(); ++i)
-                SetMonitorConfiguration(int(i + 1), *now.monitors[i], true);
-        } else {
-            RemoveMonitors(int(monitorLength + 1));
-        }
-
-        // 6. Save.
-        saved = saveDocument();
     }
     // The replaced ports close as they go, outside the lock.
     copy.clear();
+    // Shown without the lock held: the message box runs an event loop.
+    if (!notice.isEmpty())
+        m_prompt.warn(notice);
     return saved;
+}
+
+bool OutputManager::keepUnreadFile(QString& kept)
+{
+    kept.clear();
+    if (m_unreadReason.isEmpty())
+        return true;
+    const QString path = configurationPath();
+    if (!QFileInfo::exists(path)) {
+        m_unreadReason.clear(); // nothing there to keep
+        return true;
+    }
+    QString error;
+    kept = UnreadableFile::keep(path, error);
+    if (kept.isEmpty()) {
+        // Written over, the only copy of what could not be read would be lost.
+        logReport("Failed to keep the IO configuration that could not be read; it is not written.  "
+                  "Mgr::ApplyConfiguration  Path:%s, Error:%s",
+                  path, errorDescription(error));
+        return false;
+    }
+    logReport(
+        "The IO configuration that could not be read is kept.  Mgr::ApplyConfiguration  Path:%s, Kept:%s",
+        path, kept);
+    m_unreadReason.clear();
+    return true;
+}
+
+int OutputManager::nextCount(const char* section, const char* element) const
+{
+    int highest = 0;
+    for (const XmlNode& count : m_doc.selectNodes(formatMessage("//%s/%s/@%s", section, element, "count")))
+        highest = std::max(highest, leadingInt(count.text()));
+    return highest + 1;
+}
+
+int OutputManager::filePortNumber(int number) const
+{
+    const std::vector<int>& counts = m_fileCounts[PortsSection];
+    if (number < 1 || std::size_t(number) > counts.size())
+        return number;
+    return counts[std::size_t(number - 1)];
 }
 
 bool OutputManager::saveDocument()
@@ -320,18 +389,15 @@ void OutputManager::SetPortSettings(const XmlNode& portNode, const QString& port
     }
 }
 
-void OutputManager::RemovePorts(int from)
+void OutputManager::RemovePorts(std::size_t keep)
 {
+    std::vector<int>& counts = m_fileCounts[PortsSection];
     if (m_doc.selectSingleNode(sectionXPath("Ports")).isNull()) {
         logReport("Failed to get the node.  RemovePorts  XPath:%s", sectionXPath("Ports"));
+        counts.resize(keep);
         return;
     }
-    if (!sectionRead(PortsSection)) {
-        logReport("Elements that could not be loaded are kept.  RemovePorts  XPath:%s",
-                  sectionXPath("Ports"));
-        return;
-    }
-    removeFrom(m_doc, "Ports", "Port", from);
+    removeOwned(m_doc, "Ports", "Port", counts, keep, sectionRead(PortsSection), "RemovePorts");
 }
 
 void OutputManager::SetTimerConfiguration(const TimerInput& timer)
@@ -354,7 +420,7 @@ void OutputManager::SetTimerConfiguration(const TimerInput& timer)
     // Read back by position: the name first, then the port.
     node = arrangeAttributes(m_doc, node, {QStringLiteral("name"), QStringLiteral("port")});
     node.setAttribute(QStringLiteral("name"), timer.name());
-    node.setAttribute(QStringLiteral("port"), QString::number(timer.port()));
+    node.setAttribute(QStringLiteral("port"), QString::number(filePortNumber(timer.port())));
 }
 
 void OutputManager::SetRIPConfiguration(int number, const RipStream& rip, bool append)
@@ -376,7 +442,7 @@ void OutputManager::SetRIPConfiguration(int number, const RipStream& rip, bool a
     const std::pair<const char*, QString> values[] = {
         {"count", QString::number(number)},
         {"name", rip.name()},
-        {"port", QString::number(rip.port())},
+        {"port", QString::number(filePortNumber(rip.port()))},
         {"type", RipStream::typeText(rip.type())},
         {"offset", QString::number(rip.offset())},
         {"breakupPackets", boolText(rip.breakupPackets())},
@@ -387,17 +453,15 @@ void OutputManager::SetRIPConfiguration(int number, const RipStream& rip, bool a
     }
 }
 
-void OutputManager::RemoveRIPs(int from)
+void OutputManager::RemoveRIPs(std::size_t keep)
 {
+    std::vector<int>& counts = m_fileCounts[RipsSection];
     if (m_doc.selectSingleNode(sectionXPath("RIPs")).isNull()) {
         logReport("Failed to get the node.  RemoveRIPs  XPath:%s", sectionXPath("RIPs"));
+        counts.resize(keep);
         return;
     }
-    if (!sectionRead(RipsSection)) {
-        logReport("Elements that could not be loaded are kept.  RemoveRIPs  XPath:%s", sectionXPath("RIPs"));
-        return;
-    }
-    removeFrom(m_doc, "RIPs", "RIP", from);
+    removeOwned(m_doc, "RIPs", "RIP", counts, keep, sectionRead(RipsSection), "RemoveRIPs");
 }
 
 void OutputManager::SetRequestConfiguration(int number, const RequestLink& request, bool append)
@@ -419,28 +483,26 @@ void OutputManager::SetRequestConfiguration(int number, const RequestLink& reque
     // Read back in document order: name, request port, send port.
     node = arrangeAttributes(m_doc, node,
                              {QStringLiteral("name"), QStringLiteral("reqport"), QStringLiteral("sendport")});
-    const std::pair<const char*, QString> values[] = {{"count", QString::number(number)},
-                                                      {"name", request.name()},
-                                                      {"reqport", QString::number(request.requestPort())},
-                                                      {"sendport", QString::number(request.sendPort())}};
+    const std::pair<const char*, QString> values[] = {
+        {"count", QString::number(number)},
+        {"name", request.name()},
+        {"reqport", QString::number(filePortNumber(request.requestPort()))},
+        {"sendport", QString::number(filePortNumber(request.sendPort()))}};
     for (const auto& [attr, value] : values) {
         if (!node.setAttribute(QString::fromLatin1(attr), value))
             logReport("Failed to get the %s attribute.  SetRequestConfiguration", attr);
     }
 }
 
-void OutputManager::RemoveRequests(int from)
+void OutputManager::RemoveRequests(std::size_t keep)
 {
+    std::vector<int>& counts = m_fileCounts[RequestsSection];
     if (m_doc.selectSingleNode(sectionXPath("Requests")).isNull()) {
         logReport("Failed to get the node.  RemoveRequests  XPath:%s", sectionXPath("Requests"));
+        counts.resize(keep);
         return;
     }
-    if (!sectionRead(RequestsSection)) {
-        logReport("Elements that could not be loaded are kept.  RemoveRequests  XPath:%s",
-                  sectionXPath("Requests"));
-        return;
-    }
-    removeFrom(m_doc, "Requests", "Request", from);
+    removeOwned(m_doc, "Requests", "Request", counts, keep, sectionRead(RequestsSection), "RemoveRequests");
 }
 
 void OutputManager::SetMonitorConfiguration(int number, const MonitorStream& monitor, bool append)
@@ -464,7 +526,7 @@ void OutputManager::SetMonitorConfiguration(int number, const MonitorStream& mon
     const std::pair<const char*, QString> values[] = {
         {"count", QString::number(number)},
         {"name", monitor.name()},
-        {"port", QString::number(monitor.port())},
+        {"port", QString::number(filePortNumber(monitor.port()))},
         {"protocol", MonitorStream::protocolText(monitor.protocol())}};
     for (const auto& [attr, value] : values) {
         if (!node.setAttribute(QString::fromLatin1(attr), value))
@@ -472,16 +534,13 @@ void OutputManager::SetMonitorConfiguration(int number, const MonitorStream& mon
     }
 }
 
-void OutputManager::RemoveMonitors(int from)
+void OutputManager::RemoveMonitors(std::size_t keep)
 {
+    std::vector<int>& counts = m_fileCounts[MonitorsSection];
     if (m_doc.selectSingleNode(sectionXPath("Monitors")).isNull()) {
         logReport("Failed to get the node.  RemoveMonitors  XPath:%s", sectionXPath("Monitors"));
+        counts.resize(keep);
         return;
     }
-    if (!sectionRead(MonitorsSection)) {
-        logReport("Elements that could not be loaded are kept.  RemoveMonitors  XPath:%s",
-                  sectionXPath("Monitors"));
-        return;
-    }
-    removeFrom(m_doc, "Monitors", "Monitor", from);
+    removeOwned(m_doc, "Monitors", "Monitor", counts, keep, sectionRead(MonitorsSection), "RemoveMonitors");
 }

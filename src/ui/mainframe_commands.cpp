@@ -15,12 +15,15 @@
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
+#include "ui/windowplacement.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QUrl>
 #include <QWindow>
@@ -188,12 +191,26 @@ int CMainFrame::showCommand() const
 
 void CMainFrame::applyStoredPlacement()
 {
+    // The normal placement is always set before the window is shown, so that
+    // it never opens at its bare minimum; the stored style is applied on top
+    // when the window is shown (showWithStoredState).
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available =
+        screen ? screen->availableGeometry() : QRect(QPoint(0, 0), WindowPlacement::DefaultSize);
+    setMinimumSize(WindowPlacement::minimumSize(available));
+    QRect placement = WindowPlacement::defaultPlacement(available);
+
     QString style;
-    if (!m_files->GetCfgAtt(style, 1, QStringLiteral("style")) || style != QLatin1String("1"))
-        return;
     WindowRect r;
-    if (m_files->GetSize(r, 1) && r.width() > 0 && r.height() > 0)
-        setGeometry(r.left, r.top, r.width(), r.height());
+    if (m_files->GetCfgAtt(style, 1, QStringLiteral("style")) && style == QLatin1String("1") &&
+        m_files->GetSize(r, 1)) {
+        // A placement smaller than the minimum (an earlier version stored the
+        // bare minimum) gives way to the default.
+        const QRect stored(r.left, r.top, r.width(), r.height());
+        if (WindowPlacement::isUsable(stored, minimumSize()))
+            placement = stored;
+    }
+    setGeometry(placement);
 }
 
 void CMainFrame::showWithStoredState()
@@ -220,12 +237,20 @@ void CMainFrame::showWithStoredState()
 void CMainFrame::storePlacement()
 {
     const QRect g = geometry();
+    // Nothing is remembered that could not be restored.
+    if (!WindowPlacement::isUsable(g, minimumSize()))
+        return;
     m_files->SetSize({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}, 1);
 }
 
 void CMainFrame::storeShowState()
 {
-    m_files->SetCfgAtt(QString::number(showCommand()), 1, QStringLiteral("style"));
+    const int command = showCommand();
+    m_files->SetCfgAtt(QString::number(command), 1, QStringLiteral("style"));
+    // Also when the window was never moved: a placement the start gave up on
+    // (too small) is then replaced by the one in use.
+    if (command == 1)
+        storePlacement();
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event)

@@ -6,6 +6,7 @@
 #include "platform/stream/streamtesthelpers.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QSemaphore>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -132,6 +133,34 @@ TEST(CTxThread, AThreadThatDoesNotEndIsLoggedAndLeftAlone)
     // Not terminated: the work finishes once it may.
     release.release();
     EXPECT_TRUE(waitUntil([&] { return finished.load(); }));
+}
+
+TEST(CTxThread, AThreadThatEndsRightAfterTheStopGaveUpIsDeleted)
+{
+    LogCapture log;
+    QSemaphore entered;
+    QSemaphore release;
+    CTxThread thread(QStringLiteral("Late"));
+    ASSERT_TRUE(thread.Start());
+    const QPointer<QThread> runner = thread.thread();
+    ASSERT_TRUE(thread.Post([&] {
+        entered.release();
+        release.acquire();
+    }));
+    entered.acquire();
+    // The moment the stop gives up (it logs that), the work ends and the
+    // thread with it.
+    theLog().setDebugSink([&](const QString& line) {
+        if (line.startsWith(QStringLiteral("The thread did not end within"))) {
+            release.release();
+            runner->wait();
+        }
+    });
+    EXPECT_FALSE(thread.Stop(50));
+    EXPECT_TRUE(waitUntil([&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return runner.isNull();
+    }));
 }
 
 } // namespace

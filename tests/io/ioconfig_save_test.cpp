@@ -2,6 +2,8 @@
 #include "io/ioconfigeditor.h"
 #include "iotesthelpers.h"
 
+#include <QFileInfo>
+
 namespace {
 
 using namespace iofile;
@@ -13,6 +15,12 @@ QStringList counts(const XmlDocument& doc, const QString& xpath)
     for (const XmlNode& node : doc.selectNodes(xpath))
         out << node.attribute(QStringLiteral("count"));
     return out;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList attributeNames(const XmlNode& node)
@@ -296,28 +304,49 @@ TEST_F(IoTest, RemoveWritersLogAMissingSection)
     EXPECT_FALSE(log.containsPrefix("Failed to get the node.  RemovePorts"));
 }
 
-TEST_F(IoTest, AnUnreadableFileIsReplacedByTheConfigurationTheOperatorMade)
+TEST_F(IoTest, AFileThatIsNotWellFormedIsKeptBesideBeforeANewOneIsWritten)
 {
-    writeIo(QStringLiteral("<Configuration><Ports>")); // not well-formed
-    auto manager = loaded();
-    ASSERT_EQ(prompt.texts(), QStringList{"The Input/Output configuration file does not exist."});
-    IoConfiguration copy;
-    manager->CopyConfiguration(copy);
-    IoConfigEditor editor(copy);
-    auto port = std::make_unique<StreamPort>();
-    port->setKind(StreamPort::Udp);
-    port->setName(QStringLiteral("Board"));
-    port->stream().setUdpPort(20000);
-    editor.appendPort(std::move(port));
-    editor.setText(List::Rips, 0, 1, QStringLiteral("RIP"));
-    editor.choosePort(List::Rips, 0, 2, 1);
-    ASSERT_TRUE(manager->ApplyConfiguration(copy));
+    // Two hand-edit typos in a row: each file is kept under the next free name.
+    const std::pair<QString, const char*> cases[] = {
+        {QStringLiteral("<Configuration><Ports>"), "IO.xml.bad"},
+        {document(udpPort(1, "A", 20000), timer("T", 1), rip(1, "R", 1)).replace("</RIPs>", "</RIP>"),
+         "IO.xml.bad1"}};
+    for (const auto& [text, keptName] : cases) {
+        writeIo(text);
+        prompt.clear();
+        auto manager = loaded();
+        ASSERT_EQ(prompt.texts(), QStringList{"The Input/Output configuration file does not exist."});
+        IoConfiguration copy;
+        manager->CopyConfiguration(copy);
+        IoConfigEditor editor(copy);
+        auto port = std::make_unique<StreamPort>();
+        port->setKind(StreamPort::Udp);
+        port->setName(QStringLiteral("Board"));
+        port->stream().setUdpPort(20000);
+        editor.appendPort(std::move(port));
+        editor.setText(List::Rips, 0, 1, QStringLiteral("RIP"));
+        editor.choosePort(List::Rips, 0, 2, 1);
+        prompt.clear();
+        ASSERT_TRUE(manager->ApplyDialogChanges(copy, false));
 
-    prompt.clear();
-    auto again = loaded();
-    EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.lastText().toStdString();
-    ASSERT_EQ(again->configuration().ports.size(), 1u);
-    EXPECT_EQ(again->configuration().rips.size(), 1u);
+        const QString kept = folder() + QString::fromLatin1(keptName);
+        EXPECT_EQ(fileBytes(kept), text.toUtf8());
+        ASSERT_EQ(prompt.shown.size(), 1);
+        EXPECT_TRUE(prompt.lastText().contains(QLatin1Char('"') + kept + QLatin1Char('"')))
+            << prompt.lastText().toStdString();
+
+        // Told once: the next OK writes without a word and keeps nothing more.
+        manager->CopyConfiguration(copy);
+        ASSERT_TRUE(manager->ApplyDialogChanges(copy, false));
+        EXPECT_EQ(prompt.shown.size(), 1);
+
+        prompt.clear();
+        auto again = loaded();
+        EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.lastText().toStdString();
+        ASSERT_EQ(again->configuration().ports.size(), 1u);
+        EXPECT_EQ(again->configuration().rips.size(), 1u);
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder() + QStringLiteral("IO.xml.bad2")));
 }
 
 TEST_F(IoTest, ElementsAFailedLoadCouldNotReadSurviveTheNextSave)
@@ -342,34 +371,49 @@ TEST_F(IoTest, ElementsAFailedLoadCouldNotReadSurviveTheNextSave)
     EXPECT_EQ(counts(saved, "//Monitors/Monitor"), QStringList{"1"});
     EXPECT_EQ(saved.selectSingleNode("//Timer").attribute("name"), QStringLiteral("T"));
     EXPECT_TRUE(log.containsPrefix("Elements that could not be loaded are kept.  RemovePorts"));
+}
 
-    // Configuring the broken port again in the dialog writes it over the
-    // unread element, and the next start reads everything.
+TEST_F(IoTest, AfterABrokenSectionNewItemsTakeFreshCountsAndUnreadElementsStay)
+{
+    // Port 2 lacks its type: the timer, the RIPs and the monitors are never read.
+    writeIo(document(udpPort(1, "A", 20000) +
+                         QStringLiteral("<Port count=\"2\" name=\"B\"><Settings number=\"1\"/></Port>"),
+                     timer("T", 1), rip(1, "Board", 1, "Serial", 120), QString(""), monitor(1, "M", 1)));
+    const QByteArray before = fileBytes(ioPath());
+    auto manager = loaded();
+    ASSERT_EQ(prompt.texts(), QStringList{"Failed to parse the ports."});
+
+    IoConfiguration copy;
     manager->CopyConfiguration(copy);
+    IoConfigEditor editor(copy);
     auto port = std::make_unique<StreamPort>();
     port->setKind(StreamPort::Udp);
-    port->setName(QStringLiteral("C"));
+    port->setName(QStringLiteral("New"));
     port->stream().setUdpPort(20002);
-    IoConfigEditor(copy).appendPort(std::move(port));
-    ASSERT_TRUE(manager->ApplyConfiguration(copy));
+    ASSERT_EQ(editor.appendPort(std::move(port)), 2); // port 2 here, element 3 in the file
+    ASSERT_TRUE(editor.setText(List::Rips, 0, 1, QStringLiteral("Added")));
+    ASSERT_TRUE(editor.choosePort(List::Rips, 0, 2, 2));
     prompt.clear();
-    auto again = loaded();
-    EXPECT_TRUE(prompt.shown.isEmpty()) << prompt.lastText().toStdString();
-    const IoConfiguration& config = again->configuration();
-    ASSERT_EQ(config.ports.size(), 3u);
-    EXPECT_EQ(config.ports[2]->stream().udpPort(), 20002);
-    EXPECT_EQ(config.timer->name(), QStringLiteral("T"));
-    ASSERT_EQ(config.rips.size(), 2u);
-    EXPECT_EQ(config.rips[1]->name(), QStringLiteral("Two"));
-    EXPECT_EQ(config.requests.size(), 1u);
-    ASSERT_EQ(config.monitors.size(), 1u);
-    EXPECT_EQ(config.monitors[0]->port(), 3);
+    ASSERT_TRUE(manager->ApplyDialogChanges(copy, false));
 
-    // Once everything was read, removing in the dialog removes in the file.
-    again->CopyConfiguration(copy);
-    IoConfigEditor(copy).remove(List::Rips, 1);
-    ASSERT_TRUE(again->ApplyConfiguration(copy));
-    EXPECT_EQ(counts(savedIo(), "//RIPs/RIP"), QStringList{"1"});
+    const XmlDocument saved = savedIo();
+    const XmlNode board = saved.selectSingleNode("//RIP[@count='1']");
+    EXPECT_EQ(board.attribute("name"), QStringLiteral("Board"));
+    EXPECT_EQ(board.attribute("offset"), QStringLiteral("120"));
+    const XmlNode added = saved.selectSingleNode("//RIP[@count='2']");
+    EXPECT_EQ(added.attribute("name"), QStringLiteral("Added"));
+    EXPECT_EQ(added.attribute("port"), QStringLiteral("3")); // the new port's element
+    EXPECT_EQ(counts(saved, "//Ports/Port"), (QStringList{"1", "2", "3"}));
+    EXPECT_FALSE(saved.selectSingleNode("//Port[@count='2']").hasAttribute("type"));
+    EXPECT_EQ(saved.selectSingleNode("//Port[@count='3']").attribute("name"), QStringLiteral("New"));
+    EXPECT_EQ(saved.selectSingleNode("//Timer").attribute("name"), QStringLiteral("T"));
+
+    // The file as it was is beside, and the operator was told where and why.
+    const QString kept = ioPath() + QStringLiteral(".bad");
+    EXPECT_EQ(fileBytes(kept), before);
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_TRUE(prompt.lastText().contains(QLatin1Char('"') + kept + QLatin1Char('"')));
+    EXPECT_TRUE(prompt.lastText().contains(QStringLiteral("Failed to parse the ports.")));
 }
 
 TEST_F(IoTest, AFailedSaveIsLogged)

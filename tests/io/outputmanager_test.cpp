@@ -5,6 +5,7 @@
 #include "io/monitorpages.h"
 #include "iotesthelpers.h"
 
+#include <QSemaphore>
 #include <QThread>
 #include <atomic>
 #include <thread>
@@ -229,6 +230,9 @@ TEST_F(OutputTest, WithoutRipStreamsTheMonitorsAreStillUpdated)
     EXPECT_TRUE(silent(announcer));
     manager->Refresh(1);
     EXPECT_EQ(announcer.receive(3).size(), 3);
+    // The page is handed out as a copy, never for writing outside the lock.
+    manager->monitorPage().append(QStringLiteral("stray"));
+    EXPECT_EQ(manager->monitorPage(), pages->lines);
 }
 
 TEST_F(OutputTest, WithoutMonitorsTheRefreshSaysSo)
@@ -483,6 +487,46 @@ TEST_F(OutputTest, APostedRefreshRunsOnTheManagersThread)
     ASSERT_TRUE(waitUntil([&] { return blocks->runs.load() == 1; }));
     EXPECT_NE(blocks->lastThread.load(), QThread::currentThread());
     EXPECT_EQ(texts(board1.receive(3)).size(), 3);
+}
+
+TEST_F(OutputTest, ARefreshQueuedOnAThreadLeftRunningFindsTheManagerGone)
+{
+    auto manager = loadWith(rip(1, "One", 1));
+    manager->setThreadStopTimeout(50);
+    // Work of our own holds the manager's thread; a refresh is queued behind it
+    // in the same turn of the thread's loop.
+    QSemaphore entered;
+    QSemaphore first;
+    QSemaphore second;
+    auto* holder = new QObject;
+    holder->moveToThread(manager->refreshThread());
+    QMetaObject::invokeMethod(
+        holder,
+        [&] {
+            entered.release();
+            first.acquire();
+        },
+        Qt::QueuedConnection);
+    entered.acquire();
+    QMetaObject::invokeMethod(
+        holder,
+        [&, holder] {
+            entered.release();
+            second.acquire();
+            holder->deleteLater();
+        },
+        Qt::QueuedConnection);
+    ASSERT_TRUE(manager->PostRefresh(10));
+    first.release();
+    entered.acquire();
+
+    // The stop gives up on the thread, and the manager goes.
+    manager.reset();
+    EXPECT_TRUE(log.containsPrefix("The thread did not end within 50 ms and was left running."));
+    second.release();
+    EXPECT_TRUE(waitUntil([&] {
+        return log.contains("The output manager is gone; the refresh is dropped.  Mgr::PostRefresh  Code:10");
+    }));
 }
 
 TEST_F(OutputTest, TheDialogsOkRestartsCommunicationsOnlyInTheRunPerformanceView)

@@ -7,12 +7,14 @@
 #include "io/outputmanager.h"
 #include "ui/mainframe.h"
 #include "ui/views/workview.h"
+#include "ui/windowplacement.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QScreen>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -330,6 +332,53 @@ TEST_F(MainFrameTest, WindowPlacementIsRemembered)
     EXPECT_TRUE(g->isMaximized());
     g->close();
     EXPECT_EQ(state(*g, 1, "style"), QStringLiteral("3"));
+}
+
+TEST(WindowPlacement, TheDefaultFitsTheAvailableAreaAndIsCentredInIt)
+{
+    const std::pair<QRect, QRect> cases[] = {
+        {QRect(0, 0, 1280, 800), QRect(128, 50, 1024, 700)},
+        {QRect(1920, 24, 1920, 1056), QRect(2368, 202, 1024, 700)}, // a second screen, a panel on top
+        {QRect(0, 0, 1000, 1000), QRect(0, 150, 1000, 700)},
+        {QRect(0, 0, 800, 600), QRect(0, 0, 800, 600)},
+    };
+    for (const auto& [available, expected] : cases)
+        EXPECT_EQ(WindowPlacement::defaultPlacement(available), expected) << available.width();
+    EXPECT_EQ(WindowPlacement::minimumSize(QRect(0, 0, 600, 1000)), QSize(600, 480));
+}
+
+TEST_F(MainFrameTest, WithoutAUsableStoredPlacementTheWindowOpensAtTheDefaultAndNeverStoresLess)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize expected = QSize(1024, 700).boundedTo(available.size());
+    // A first start, and a tiny placement an earlier version stored.
+    const std::pair<const char*, WindowRect> cases[] = {{"3", WindowRect()}, {"1", {10, 10, 267, 110}}};
+    for (const auto& [style, stored] : cases) {
+        {
+            auto f = makeFrame();
+            setState(*f, 1, "style", QString::fromLatin1(style));
+            if (!stored.isEmpty()) {
+                ASSERT_TRUE(f->files().SetSize(stored, 1));
+            }
+        }
+        auto f = makeFrame();
+        f->show();
+        EXPECT_EQ(f->geometry().size(), expected) << style;
+        EXPECT_EQ(f->geometry().center(), available.center()) << style;
+
+        // The operator (or a window manager) cannot make it smaller than its
+        // minimum, and closing stores nothing smaller.
+        f->resize(257, 100);
+        QCoreApplication::processEvents();
+        prompt.fallbackYesNo = UserPrompt::Yes;
+        f->close();
+        WindowRect kept;
+        ASSERT_TRUE(f->files().GetSize(kept, 1));
+        EXPECT_GE(kept.width(), f->minimumWidth()) << style;
+        EXPECT_GE(kept.height(), f->minimumHeight()) << style;
+        EXPECT_GE(f->minimumWidth(), std::min(640, available.width())) << style;
+        EXPECT_GE(f->minimumHeight(), std::min(480, available.height())) << style;
+    }
 }
 
 TEST_F(MainFrameTest, RunPerformanceCarriesTheArenaCommunications)
