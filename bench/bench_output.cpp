@@ -1,12 +1,21 @@
-// A refresh that sends the whole 9693-character scoreboard image on two RIP
-// streams (UDP over the loopback address, pieces of at most 475 characters):
-// once without the 2 ms pauses between pieces, which measures the time from
-// the call to the last datagram handed to the socket (sending is synchronous),
-// and once with them, which is how long the pieces take in all.
+// The scoreboard outputs:
+// - a refresh that sends the whole 9693-character image on two RIP streams
+//   (UDP over the loopback address, pieces of at most 475 characters), once
+//   without the 2 ms pauses between pieces, which measures the time from the
+//   call to the last datagram handed to the socket (sending is synchronous),
+//   and once with them, which is how long the pieces take in all;
+// - formatting the whole image of a 500-entry event with the leaders on their
+//   second page, from a generated season;
+// - a saved result through to the scoreboards (the row, the standings and a
+//   refresh with code 8), beside raw sends of the same datagrams.
 #include "app/userprompt.h"
+#include "db/databasemanager.h"
 #include "io/outputmanager.h"
 #include "io/scoreboardblocks.h"
+#include "io/scoreboardstate.h"
+#include "io/scoreboardtext.h"
 #include "platform/stream/txstream.h"
+#include "seasongenerator.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,7 +43,10 @@ public:
         for (int i = 0; i < ScoreboardLayout::ImageLength; ++i)
             m_image.append(QChar(0x20 + i % 95));
     }
-    ScoreboardRun build(int, BlockRange, bool) override { return {m_image, 0, QString(), false}; }
+    ScoreboardRun build(int, BlockRange, bool, OutputContext&, ScoreboardState&) override
+    {
+        return {m_image, 0, QString(), false};
+    }
 
 protected:
     std::optional<QString> buildBlock(int, bool) override { return std::nullopt; }
@@ -43,19 +55,28 @@ private:
     QString m_image;
 };
 
+// The main window's side: a season's run-performance state, or none.
 class Running : public OutputContext
 {
 public:
-    bool hasCurrentRunPerformance() const override { return true; }
+    CDatabaseManager* db = nullptr;
+    CDatabaseManager* database() const override { return db; }
+    bool hasCurrentRunPerformance() const override { return !db || OutputContext::hasCurrentRunPerformance(); }
     bool leadersFlag(int) const override { return false; }
-    DisplayProfileSettings currentProfile() const override { return {}; }
+    DisplayProfileSettings currentProfile() const override
+    {
+        return {QStringLiteral("Last, First"), QStringLiteral("Last/Last"), 4};
+    }
+    bool displayCompetitor(EntryKey) override { return true; }
+    void setAnnouncerCompetitor(EntryKey) override {}
 };
 
 class TwoScoreboards
 {
 public:
-    explicit TwoScoreboards(std::chrono::microseconds pause)
+    explicit TwoScoreboards(std::chrono::microseconds pause, CDatabaseManager* db = nullptr)
     {
+        m_context.db = db;
         QString ports;
         for (int i = 0; i < 2; ++i) {
             m_boards[i].bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress);
@@ -93,12 +114,26 @@ public:
             }
             port->stream().protocol().setPieceDelay(pause);
         }
-        m_manager->setScoreboardBlocks(std::make_unique<WholeImage>());
+        if (!db)
+            m_manager->setScoreboardBlocks(std::make_unique<WholeImage>());
         m_manager->StartCommunications(&m_context);
     }
 
     const std::string& error() const { return m_error; }
-    void refresh() { m_manager->Refresh(1); }
+    void refresh(int code = 1) { m_manager->Refresh(code); }
+    quint16 boardPort(int i) const { return m_boards[i].localPort(); }
+
+    // The datagrams each board received since the last drain.
+    QList<QByteArray> take()
+    {
+        QList<QByteArray> out;
+        for (QUdpSocket& board : m_boards) {
+            board.waitForReadyRead(200);
+            while (board.hasPendingDatagrams())
+                out << board.receiveDatagram().data();
+        }
+        return out;
+    }
 
     // Empties the boards' receive buffers; returns the datagrams read.
     int drain()
@@ -149,8 +184,183 @@ void BM_RefreshWholeImageTwoRips_With2msPauses(benchmark::State& state)
     run(state, std::chrono::microseconds(2000));
 }
 
+// A season with one rodeo whose scored event has 500 entries in each of
+// three go-rounds (results in the first two, half of the third).
+class Season
+{
+public:
+    static Season& get()
+    {
+        static Season season;
+        return season;
+    }
+    CDatabaseManager* db() { return m_ready ? m_db.get() : nullptr; }
+    const SeasonGenerator::Result& info() const { return m_info; }
+    const std::string& error() const { return m_error; }
+
+private:
+    Season()
+    {
+        const QString data = m_dir.path() + QStringLiteral("/data/");
+        SeasonGenerator generator(data, QStringLiteral(TALLYRA_TEMPLATE_DB));
+        SeasonGenerator::Options options;
+        options.contestants = 2000;
+        options.animals = 300;
+        options.rodeos = 1;
+        options.events = 11;
+        if (!generator.generate(QStringLiteral("Bench"), options, m_info)) {
+            m_error = generator.lastError().toStdString();
+            return;
+        }
+        m_db = std::make_unique<CDatabaseManager>(data, QStringLiteral(TALLYRA_TEMPLATE_DB), m_prompt);
+        m_ready = m_db->OpenRodeo(m_info.season, m_info.rodeo);
+        if (!m_ready)
+            m_error = "the rodeo does not open";
+    }
+
+    QTemporaryDir m_dir;
+    NoPrompt m_prompt;
+    SeasonGenerator::Result m_info;
+    std::unique_ptr<CDatabaseManager> m_db;
+    bool m_ready = false;
+    std::string m_error;
+};
+
+// The current entry: the first entry of the last go-round that has no result.
+bool makeCurrent(CDatabaseManager& db, const QString& eventId, RegEntry* out = nullptr)
+{
+    const EventCfg* event = db.GetEvent(eventId);
+    if (!event)
+        return false;
+    const QVector<RegEntry> entries = db.playerEntries().entries(eventId, event->goRoundCount());
+    if (entries.isEmpty())
+        return false;
+    RegEntry e = entries.last();
+    if (!db.SetCurEntry(e))
+        return false;
+    if (out)
+        *out = e;
+    return true;
+}
+
+void BM_BuildWholeImage500Entries(benchmark::State& state)
+{
+    CDatabaseManager* db = Season::get().db();
+    if (!db || !makeCurrent(*db, Season::get().info().scoredEvent)) {
+        state.SkipWithError(db ? "no current entry" : Season::get().error().c_str());
+        return;
+    }
+    const bool network = state.range(0) != 0;
+    Running context;
+    context.db = db;
+    ScoreboardText text;
+    ScoreboardState scoreboard;
+    qsizetype length = 0;
+    for (auto _ : state) {
+        scoreboard.goPage = 1; // the leaders' second page
+        scoreboard.overallPage = 1;
+        const ScoreboardRun run = text.build(1, BlockRange{0, 7}, network, context, scoreboard);
+        length = run.text.size();
+        benchmark::DoNotOptimize(run.text.constData());
+    }
+    state.counters["characters"] = double(length);
+    state.counters["goRoundEntries"] = double(db->standings().goRound(db->curEntry().goRound).size());
+}
+
+// One saved result, as the entry bar saves it, through to the last datagram
+// handed to the sockets of two scoreboards (no pauses between pieces).
+void BM_SavedResultToScoreboards(benchmark::State& state)
+{
+    CDatabaseManager* db = Season::get().db();
+    RegEntry entry;
+    if (!db || !makeCurrent(*db, Season::get().info().scoredEvent, &entry)) {
+        state.SkipWithError(db ? "no current entry" : Season::get().error().c_str());
+        return;
+    }
+    TwoScoreboards boards(std::chrono::microseconds(0), db);
+    if (!boards.error().empty()) {
+        state.SkipWithError(boards.error().c_str());
+        return;
+    }
+    boards.refresh(9); // the leader values the result block measures against
+    boards.drain();
+    qint64 i = 0;
+    for (auto _ : state) {
+        ResultRecord r;
+        r.key = makeEntryKey(entry.ptId, entry.plrEnt);
+        r.JR[0] = r.JR[1] = quint16(2000 + (i * 13) % 300);
+        r.JS[0] = r.JS[1] = quint16(1900 + (i * 11) % 300);
+        r.score = quint32(r.JR[0]) * 2 + quint32(r.JS[0]) * 2;
+        r.success = 1;
+        if (!db->SetStatsPerformance(entry, r)) {
+            state.SkipWithError("SetStatsPerformance failed");
+            break;
+        }
+        boards.refresh(8);
+        state.PauseTiming();
+        boards.drain();
+        state.ResumeTiming();
+        ++i;
+    }
+}
+
+// The baseline of the same run: the datagrams one such refresh sends, written
+// to the same two sockets with a raw UDP socket.
+void BM_RawUdpSendOfTheSameDatagrams(benchmark::State& state)
+{
+    CDatabaseManager* db = Season::get().db();
+    RegEntry entry;
+    if (!db || !makeCurrent(*db, Season::get().info().scoredEvent, &entry)) {
+        state.SkipWithError(db ? "no current entry" : Season::get().error().c_str());
+        return;
+    }
+    TwoScoreboards boards(std::chrono::microseconds(0), db);
+    if (!boards.error().empty()) {
+        state.SkipWithError(boards.error().c_str());
+        return;
+    }
+    boards.drain();
+    boards.refresh(8);
+    const QList<QByteArray> datagrams = boards.take();
+    if (datagrams.isEmpty()) {
+        state.SkipWithError("the refresh sent nothing");
+        return;
+    }
+    // take() lists the first board's datagrams, then the second's: the same.
+    const QList<QByteArray> one = datagrams.mid(0, datagrams.size() / 2);
+    QUdpSocket raw;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        for (int b = 0; b < 2; ++b)
+            for (const QByteArray& d : one)
+                bytes += raw.writeDatagram(d, QHostAddress::LocalHost, boards.boardPort(b));
+        state.PauseTiming();
+        boards.drain();
+        state.ResumeTiming();
+    }
+    state.counters["datagrams"] = double(2 * one.size());
+    state.SetBytesProcessed(bytes);
+}
+
 } // namespace
 
+BENCHMARK(BM_BuildWholeImage500Entries)
+    ->ArgName("network")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SavedResultToScoreboards)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RawUdpSendOfTheSameDatagrams)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RefreshWholeImageTwoRips_WithoutPauses)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()

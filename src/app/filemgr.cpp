@@ -1,11 +1,11 @@
 #include "filemgr.h"
 
-#include "badfile.h"
 #include "builtinprofiles.h"
 #include "datafolder.h"
 #include "log.h"
 #include "platform/errortext.h"
 #include "textnumber.h"
+#include "unreadablefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -85,7 +85,7 @@ void FileMgr::installProfile(const QString& fileName, int kind)
         } else {
             // Whatever the operator had in it stays on disk beside the new one.
             QString error;
-            const QString kept = BadFile::keepAside(path, &error);
+            const QString kept = UnreadableFile::keep(path, error);
             if (kept.isEmpty()) {
                 logReport("Failed to keep the unreadable profile.  FileMgr::Create  Path:%s, Error:%s", path,
                           errorDescription(error));
@@ -138,7 +138,7 @@ bool FileMgr::LoadCfg()
         // replaces it below; the operator's file is kept aside first.
         if (m_state.isEmpty()) {
             QString error;
-            const QString kept = BadFile::keepAside(path, &error);
+            const QString kept = UnreadableFile::keep(path, error);
             if (kept.isEmpty()) {
                 logReport("Failed to keep the unreadable configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s",
                           path, errorDescription(error));

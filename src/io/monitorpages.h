@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+class OutputContext;
+struct ScoreboardState;
+
 // Formats the announcer page (80-column text lines) for a refresh code. The
 // page belongs to the output manager and is rebuilt in place, only the parts
 // the code names.
@@ -9,13 +12,6 @@ class MonitorPages
 {
 public:
     virtual ~MonitorPages() = default;
-    virtual void format(int code, QStringList& page) = 0;
-};
-
-// Leaves the page as it is: used until the announcer page formatting is built,
-// so monitors receive only lines that something else put on the page.
-class NoMonitorPages final : public MonitorPages
-{
-public:
-    void format(int, QStringList&) override {}
+    virtual void format(int code, QStringList& page, OutputContext& context,
+                        const ScoreboardState& state) = 0;
 };

@@ -3,13 +3,14 @@
 
 #include "app/log.h"
 #include "app/userprompt.h"
-#include "displaycommands.h"
+#include "announcerpage.h"
 #include "monitorpages.h"
+#include "scoreboardtext.h"
 
 OutputManager::OutputManager(const QString& dataFolder, UserPrompt& prompt)
     : m_dataFolder(dataFolder), m_prompt(prompt), m_context(&m_nullContext),
-      m_blocks(std::make_unique<BlankScoreboardBlocks>()), m_pages(std::make_unique<NoMonitorPages>()),
-      m_commands(std::make_unique<NoDisplayCommands>()), m_gate(std::make_shared<Gate>()),
+      m_blocks(std::make_unique<ScoreboardText>()), m_pages(std::make_unique<AnnouncerPage>()),
+      m_gate(std::make_shared<Gate>()),
       m_uiContext(std::make_unique<QObject>()), m_thread(QStringLiteral("CTxThread"))
 {
     m_gate->manager = this;
@@ -152,25 +153,37 @@ bool OutputManager::networkLayout() const
 int OutputManager::goPage() const
 {
     QMutexLocker lock(&m_refreshMutex);
-    return m_goPage;
+    return m_state.goPage;
 }
 
 void OutputManager::setGoPage(int page)
 {
     QMutexLocker lock(&m_refreshMutex);
-    m_goPage = page;
+    m_state.goPage = page;
 }
 
 int OutputManager::overallPage() const
 {
     QMutexLocker lock(&m_refreshMutex);
-    return m_overallPage;
+    return m_state.overallPage;
 }
 
 void OutputManager::setOverallPage(int page)
 {
     QMutexLocker lock(&m_refreshMutex);
-    m_overallPage = page;
+    m_state.overallPage = page;
+}
+
+int OutputManager::messageNumber() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_state.messageNumber;
+}
+
+ScoreboardState OutputManager::scoreboardState() const
+{
+    QMutexLocker lock(&m_refreshMutex);
+    return m_state;
 }
 
 QStringList OutputManager::monitorPage() const
@@ -182,17 +195,12 @@ QStringList OutputManager::monitorPage() const
 void OutputManager::setScoreboardBlocks(std::unique_ptr<ScoreboardBlocks> blocks)
 {
     QMutexLocker lock(&m_refreshMutex);
-    m_blocks = blocks ? std::move(blocks) : std::make_unique<BlankScoreboardBlocks>();
+    m_blocks = blocks ? std::move(blocks) : std::make_unique<ScoreboardText>();
 }
 
 void OutputManager::setMonitorPages(std::unique_ptr<MonitorPages> pages)
 {
     QMutexLocker lock(&m_refreshMutex);
-    m_pages = pages ? std::move(pages) : std::make_unique<NoMonitorPages>();
+    m_pages = pages ? std::move(pages) : std::make_unique<AnnouncerPage>();
 }
 
-void OutputManager::setDisplayCommands(std::unique_ptr<DisplayCommands> commands)
-{
-    QMutexLocker lock(&m_refreshMutex);
-    m_commands = commands ? std::move(commands) : std::make_unique<NoDisplayCommands>();
-}

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ctxthread.h"
+#include "displayactions.h"
 #include "ioconfiguration.h"
 #include "outputcontext.h"
 #include "platform/xml/xmldocument.h"
 #include "rtdcommand.h"
 #include "scoreboardblocks.h"
+#include "scoreboardstate.h"
 
 #include <QMutex>
 #include <QObject>
@@ -17,7 +19,7 @@
 #include <memory>
 #include <vector>
 
-class DisplayCommands;
+struct EventCfg;
 class MonitorPages;
 class QThread;
 class UserPrompt;
@@ -104,10 +106,31 @@ public:
     // Every RIP stream: the update trigger.
     void SendUpdateTrigger();
 
+    // --- display buttons (outputmanager_display.cpp) ---------------------------
+    // A display button of the Run Performance view was pressed for event:
+    // functionKey is the key's element of the current profile (null: the key
+    // does nothing), selected the competitor of the selected row (0: none),
+    // pendingCode the view's pending refresh code (0: none). Remembers the key
+    // for the display controller, lets it choose the shown and the announced
+    // competitor, the holding, the message and the leader pages, and refreshes
+    // with the code it calls for. False when the key does nothing.
+    bool DisplayButtonPressed(const EventCfg& event, const QString& keyText, EntryKey selected,
+                              const XmlNode& functionKey, int pendingCode);
+    // The refresh code a key calls for, or 0 for none (changes the pages for
+    // "Top", "Forward" and "Backward").
+    int refreshForKey(const XmlNode& functionKey, bool messageChanged, int pendingCode);
+    // The remembered key's action for the current entry, to every RIP stream;
+    // negative when there is none.
+    int StartSeq();
+    // The remembered key's message number for the current entry; true when it
+    // changed.
+    bool SetMessageNumber();
+    // Forgets the last key pressed (a new rodeo, another profile).
+    void forgetDisplayButton();
+
     // --- formatting parts -------------------------------------------------------
     void setScoreboardBlocks(std::unique_ptr<ScoreboardBlocks> blocks);
     void setMonitorPages(std::unique_ptr<MonitorPages> pages);
-    void setDisplayCommands(std::unique_ptr<DisplayCommands> commands);
     // Show a message box when a worker thread ends on an exception.
     void setShowThreadErrors(bool on) { m_showThreadErrors = on; }
 
@@ -121,6 +144,9 @@ public:
     void setGoPage(int page);
     int overallPage() const;
     void setOverallPage(int page);
+    int messageNumber() const;
+    // The page indexes, last-page flags, leader and cut values and message number.
+    ScoreboardState scoreboardState() const;
     QStringList monitorPage() const;
     OutputContext& context() const { return *m_context; }
 
@@ -187,12 +213,11 @@ private:
     OutputContext* m_context;
     std::unique_ptr<ScoreboardBlocks> m_blocks;
     std::unique_ptr<MonitorPages> m_pages;
-    std::unique_ptr<DisplayCommands> m_commands;
+    DisplayActions m_actions;
 
     bool m_holding = false;
     bool m_networkLayout = false;
-    int m_goPage = 0;
-    int m_overallPage = 0;
+    ScoreboardState m_state;
     QStringList m_monitorPage;
 
     // What posted work reaches the manager through. The destructor closes it

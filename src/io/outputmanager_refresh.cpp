@@ -1,7 +1,6 @@
 // Refreshing the outputs: scoreboard text, display-controller sequence,
 // announcer monitors.
 #include "app/log.h"
-#include "displaycommands.h"
 #include "monitorpages.h"
 #include "outputmanager.h"
 
@@ -13,8 +12,8 @@ void OutputManager::Refresh(int code)
     QMutexLocker lock(&m_refreshMutex);
 
     if (code == 2) {
-        m_goPage = 0;
-        m_overallPage = 0;
+        m_state.goPage = 0;
+        m_state.overallPage = 0;
     }
 
     const auto& rips = m_config.rips;
@@ -24,12 +23,12 @@ void OutputManager::Refresh(int code)
         const OutputContext& ctx = context();
         const bool anyLeaders = ctx.leadersFlag(0) || ctx.leadersFlag(1);
         const BlockRange range = blocksForRefresh(code, anyLeaders, m_holding && ctx.leadersFlag(0));
-        const ScoreboardRun run = m_blocks->build(code, range, m_networkLayout);
+        const ScoreboardRun run = m_blocks->build(code, range, m_networkLayout, *m_context, m_state);
         if (!run.text.isEmpty())
             SetText(run.text, run.offset);
         if (!run.second.isEmpty() && ctx.currentProfile().paging > 12 && m_networkLayout)
             SetText(run.second, code == 10 ? OverallSecondTextOffset : SecondTextOffset);
-        if (m_commands->keyPressed() && m_commands->StartSeq(*this) < 0)
+        if (m_actions.keyPressed() && StartSeq() < 0)
             SendUpdateTrigger();
     } else if (!rips.empty()) {
         logReport("Communications not started for RIP");
@@ -50,7 +49,7 @@ void OutputManager::Refresh(int code)
                     monitor->clearSent();
             }
         }
-        m_pages->format(code, m_monitorPage);
+        m_pages->format(code, m_monitorPage, *m_context, m_state);
         for (const auto& monitor : monitors)
             monitor->SetPage(m_monitorPage, m_config.port(monitor->port()));
     }

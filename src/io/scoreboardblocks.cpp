@@ -30,13 +30,14 @@ BlockRange blocksForRefresh(int code, bool anyLeadersFlag, bool holdingWithFirst
     }
 }
 
-ScoreboardRun ScoreboardBlocks::build(int code, BlockRange range, bool network)
+ScoreboardRun ScoreboardBlocks::build(int code, BlockRange range, bool network, OutputContext& context,
+                                      ScoreboardState& state)
 {
     ScoreboardRun run;
     if (range.isEmpty() || range.first >= ScoreboardLayout::BlockCount)
         return run;
     const int last = qMin(range.last, ScoreboardLayout::BlockCount - 1);
-    beginRun(code, network);
+    beginRun(code, network, context, state);
     run.offset = ScoreboardLayout::block(range.first, network).offset;
     for (int b = range.first; b <= last; ++b) {
         const int width = ScoreboardLayout::block(b, network).width;
@@ -58,7 +59,7 @@ ScoreboardRun ScoreboardBlocks::build(int code, BlockRange range, bool network)
     return run;
 }
 
-void ScoreboardBlocks::beginRun(int, bool) {}
+void ScoreboardBlocks::beginRun(int, bool, OutputContext&, ScoreboardState&) {}
 
 QString ScoreboardBlocks::continuationText(int, bool)
 {
@@ -67,7 +68,3 @@ QString ScoreboardBlocks::continuationText(int, bool)
 
 void ScoreboardBlocks::endRun(int) {}
 
-std::optional<QString> BlankScoreboardBlocks::buildBlock(int block, bool network)
-{
-    return QString(ScoreboardLayout::block(block, network).width, QLatin1Char(' '));
-}

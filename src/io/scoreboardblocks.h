@@ -3,6 +3,9 @@
 #include <QString>
 #include <optional>
 
+class OutputContext;
+struct ScoreboardState;
+
 // Where the blocks of the 9693-character scoreboard image stand. Two layouts:
 // Serial (no field prefix) and Network (every field preceded by four spaces),
 // the latter used as soon as one RIP stream is of type Network.
@@ -72,10 +75,13 @@ class ScoreboardBlocks
 public:
     virtual ~ScoreboardBlocks() = default;
 
-    virtual ScoreboardRun build(int code, BlockRange range, bool network);
+    // The blocks are formatted from what context holds; state carries the
+    // page indexes and leader values from one refresh to the next.
+    virtual ScoreboardRun build(int code, BlockRange range, bool network, OutputContext& context,
+                                ScoreboardState& state);
 
 protected:
-    virtual void beginRun(int code, bool network);
+    virtual void beginRun(int code, bool network, OutputContext& context, ScoreboardState& state);
     // The text of one block, or nothing when it cannot be built: the result
     // block then ends the run, any other block is sent as spaces.
     virtual std::optional<QString> buildBlock(int block, bool network) = 0;
@@ -84,10 +90,4 @@ protected:
     virtual void endRun(int code);
 };
 
-// Blocks of spaces at their offsets and widths: used until the scoreboard
-// formatting is built, so that the image's layout is already right on the wire.
-class BlankScoreboardBlocks final : public ScoreboardBlocks
-{
-protected:
-    std::optional<QString> buildBlock(int block, bool network) override;
-};
+

@@ -7,6 +7,7 @@
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
 #include "results/values.h"
+#include "ui/arenacontext.h"
 #include "ui/views/logo/tallyraview.h"
 #include "ui/views/pending/pendingview.h"
 #include "ui/views/workview.h"
@@ -41,6 +42,8 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     m_files = std::make_unique<FileMgr>(setup.dataFolder);
     m_files->Create();
     m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
+    m_arena = std::make_unique<ArenaContext>(*m_db, *m_files,
+                                             [this](const RegEntry& e) { return SelectCompetition(e); });
     m_output = std::make_unique<OutputManager>(setup.dataFolder, *m_prompt);
 
     m_stack = new QStackedWidget(this);
@@ -174,8 +177,10 @@ void CMainFrame::SwitchView(int viewId)
         m_stack->setCurrentWidget(next);
         m_activeView = viewId;
         next->activated();
-        if (viewId == ViewTable::RunPerformance)
-            m_output->StartCommunications();
+        if (viewId == ViewTable::RunPerformance) {
+            m_files->SetCurProf(m_db->rodeoInfo().profile);
+            m_output->StartCommunications(m_arena.get());
+        }
         QApplication::restoreOverrideCursor();
     }
     m_currentView = viewId;
@@ -201,6 +206,9 @@ bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
 {
     if (!m_db->OpenRodeo(season, rodeo))
         return false;
+    // What the boards showed belongs to the rodeo that was open.
+    m_output->forgetDisplayButton();
+    m_arena->clearDisplayed();
     UpdateAllViews(0);
 
     const QString storedSeason = stateAttr(*m_files, 0, "season");
@@ -233,6 +241,8 @@ bool CMainFrame::RestoreLastRodeo()
 void CMainFrame::CloseRodeo()
 {
     m_db->CloseRodeo();
+    m_output->forgetDisplayButton();
+    m_arena->clearDisplayed();
     SwitchView(ViewTable::Logo);
     m_files->SetCfgAtt(QString(), 1, QStringLiteral("curView"));
     m_files->SetCfgAtt(QString(), 0, QStringLiteral("season"));
@@ -243,6 +253,17 @@ void CMainFrame::CloseRodeo()
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
 {
     return m_db->SetCurEntry(selection);
+}
+
+bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected,
+                                    int pendingCode)
+{
+    const EventCfg* event = m_db->GetEvent(eventId);
+    if (!event)
+        return false;
+    const EventCfg pressedFor = *event; // the key may set another current entry
+    const XmlNode key = m_files->DisplayButtonPressed(profileEventName(pressedFor), keyText);
+    return m_output->DisplayButtonPressed(pressedFor, keyText, selected, key, pendingCode);
 }
 
 bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class ArenaContext;
 class CDatabaseManager;
 class CWorkView;
 class FileMgr;
@@ -57,6 +58,11 @@ public:
     // --- Results ----------------------------------------------------------------
     bool SelectCompetition(const RegEntry& selection);
     bool SaveResult(const RegEntry& entry, const ResultRecord& result);
+    // A display button of the Run Performance view: the key of the current
+    // profile for the event does what the profile says. False when the
+    // profile has no such key for the event.
+    bool PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected, int pendingCode);
+    ArenaContext& arenaContext() { return *m_arena; }
     void FocusEntry();
     // The running time as the timing console sends it; callable from any
     // thread, handled on the user-interface thread.
@@ -111,6 +117,7 @@ private:
 
     std::unique_ptr<CDatabaseManager> m_db;
     std::unique_ptr<FileMgr> m_files;
+    std::unique_ptr<ArenaContext> m_arena;
     std::unique_ptr<OutputManager> m_output; // after the others: it is destroyed first
     UserPrompt* m_prompt;
 

@@ -156,7 +156,7 @@ TEST_F(FileMgrTest, BrokenStateFilesAreReplacedByTheTemplate)
         EXPECT_TRUE(onDisk.load(path("Tallyra.xml")));
         // The operator's file is kept aside, byte for byte, and he is told where.
         const QString bad = kept.isEmpty() ? path("Tallyra.xml.bad")
-                                           : path("Tallyra.xml.bad") + QString::number(kept.size() + 1);
+                                           : path("Tallyra.xml.bad") + QString::number(kept.size());
         EXPECT_EQ(readFile(bad), content);
         const QStringList notices = mgr->takeNotices();
         ASSERT_EQ(notices.size(), 1);
@@ -239,7 +239,7 @@ TEST_F(FileMgrTest, EditedProfilesSurviveUnlessOlderThanTheBuiltIn)
     }
     // Only the file that could not be read was kept aside.
     EXPECT_EQ(readFile(path("ProfileDefault.rpf.bad")), QByteArray("broken <"));
-    EXPECT_FALSE(QFile::exists(path("ProfileDefault.rpf.bad2")));
+    EXPECT_FALSE(QFile::exists(path("ProfileDefault.rpf.bad1")));
 }
 
 TEST_F(FileMgrTest, ExistingIoIsNeverReplaced)

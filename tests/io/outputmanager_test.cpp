@@ -1,6 +1,6 @@
 // The output manager on loopback scoreboards: refresh codes, offsets, pieces,
 // monitors, display commands, communications and their threads.
-#include "io/displaycommands.h"
+#include "db/records.h"
 #include "io/ioconfigeditor.h"
 #include "io/monitorpages.h"
 #include "iotesthelpers.h"
@@ -35,7 +35,7 @@ public:
     }
 
 protected:
-    void beginRun(int, bool) override
+    void beginRun(int, bool, OutputContext&, ScoreboardState&) override
     {
         const int now = ++inside;
         int seen = mostInside.load();
@@ -59,28 +59,12 @@ protected:
     }
 };
 
-class FakeCommands : public DisplayCommands
-{
-public:
-    bool pressed = true;
-    int status = -1;
-    RtdCommand command;
-
-    bool keyPressed() const override { return pressed; }
-    int StartSeq(OutputManager& manager) override
-    {
-        if (status >= 0)
-            manager.SetCommand(command);
-        return status;
-    }
-};
-
 class FixedPage : public MonitorPages
 {
 public:
     QStringList lines;
     QList<int> codes;
-    void format(int code, QStringList& page) override
+    void format(int code, QStringList& page, OutputContext&, const ScoreboardState&) override
     {
         codes << code;
         page = lines;
@@ -92,9 +76,12 @@ class FakeContext : public OutputContext
 public:
     bool flags[2] = {false, false};
     int paging = 4;
+    CDatabaseManager* database() const override { return nullptr; }
     bool hasCurrentRunPerformance() const override { return true; }
     bool leadersFlag(int index) const override { return index >= 0 && index < 2 && flags[index]; }
     DisplayProfileSettings currentProfile() const override { return {QString(), QString(), paging}; }
+    bool displayCompetitor(EntryKey) override { return true; }
+    void setAnnouncerCompetitor(EntryKey) override {}
 };
 
 class OutputTest : public IoTest
@@ -254,8 +241,13 @@ TEST_F(OutputTest, CodesOutsideTheTableSendNoTextButStillStartTheSequence)
     EXPECT_TRUE(silent(board2));
 
     // A key was pressed but its action cannot be found: the update trigger.
-    auto* commands = new FakeCommands;
-    manager->setDisplayCommands(std::unique_ptr<DisplayCommands>(commands));
+    XmlDocument profile;
+    ASSERT_TRUE(profile.loadXml(QStringLiteral("<FunctionKey sequence='F4' name='x' pagedir='Sideways'/>")));
+    EventCfg event;
+    event.name = QStringLiteral("Bareback");
+    event.standard = QStringLiteral("Y");
+    EXPECT_TRUE(manager->DisplayButtonPressed(event, QStringLiteral("F4"), 0, profile.root(), 0));
+    EXPECT_TRUE(silent(board1)); // an unknown page direction refreshes nothing
     manager->Refresh(11);
     for (UdpCollector* board : {&board1, &board2}) {
         const auto got = texts(board->receive(1));
@@ -265,19 +257,6 @@ TEST_F(OutputTest, CodesOutsideTheTableSendNoTextButStillStartTheSequence)
         EXPECT_TRUE(got[0].update);
         EXPECT_TRUE(silent(*board));
     }
-
-    // A command that is found goes out instead of the trigger.
-    commands->status = 0;
-    commands->command.sign = 1;
-    commands->command.mode = RtdCommand::SelectedFrame;
-    commands->command.frame = 20;
-    manager->Refresh(0);
-    const QList<RtdMessage> got = decodeAll(board1.receive(1));
-    ASSERT_EQ(got.size(), 1);
-    EXPECT_EQ(got[0].type, RtdMessage::ShowFrame);
-    EXPECT_EQ(got[0].sign, 1);
-    EXPECT_EQ(got[0].frame, 20);
-    EXPECT_TRUE(silent(board1));
 }
 
 TEST_F(OutputTest, RefreshCodesChooseTheirBlocks)
