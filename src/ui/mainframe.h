@@ -111,6 +111,9 @@ private:
     void onRunningTime(const QString& text);
     void toggleBar(QDockWidget* dock, const char* element);
 
+    // "Display Buttons...": the display button configuration.
+    void configureDisplayButtons();
+
     // Help commands.
     void showAbout();
     void openManual();

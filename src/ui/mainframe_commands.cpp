@@ -12,6 +12,7 @@
 #include "ui/dialogs/about/aboutdialog.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
+#include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
@@ -70,7 +71,8 @@ void CMainFrame::createMenus()
         CDlgSeasonCfg dlg(*m_db, *m_files, *m_prompt, this);
         dlg.exec();
     });
-    addCommand(configure, CommandId::DisplayButtons, QStringLiteral("Display Buttons..."));
+    addCommand(configure, CommandId::DisplayButtons, QStringLiteral("Display Buttons..."),
+               [this] { configureDisplayButtons(); });
     addCommand(configure, CommandId::InputOutput, QStringLiteral("Input / Output..."), [this] {
         CDlgIoConfig dlg(*m_output, *m_prompt, this);
         if (dlg.exec() == QDialog::Accepted)
@@ -156,6 +158,19 @@ void CMainFrame::updateCommandStates()
         if (a->isCheckable())
             a->setChecked(checked);
     }
+}
+
+// --- Display buttons ------------------------------------------------------------------
+
+void CMainFrame::configureDisplayButtons()
+{
+    CDlgDisplayProfCfg dlg(*m_files, *m_prompt, this);
+    dlg.exec();
+    // The current profile is held in memory as it was read: one written in the
+    // dialog is read again, so the key presses follow the change.
+    const QString current = m_files->curProfileName();
+    if (!current.isEmpty() && dlg.writtenProfiles().contains(current))
+        m_files->SetCurProf(current);
 }
 
 // --- Help ---------------------------------------------------------------------

@@ -11,6 +11,9 @@
 #include "ui/dialogs/season/dlgseasonnew.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
+#include "ui/dialogs/profile/dlgdisplayprofcfg.h"
+#include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
+#include "ui/dialogs/profile/dlgnewprofile.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
@@ -19,7 +22,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QPixmap>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -98,6 +103,7 @@ void ScreenshotSuite::dialogs()
     save(&about, QStringLiteral("dialog-about"));
 
     seasonDialogs();
+    profileDialogs();
 }
 
 void ScreenshotSuite::seasonDialogs()
@@ -171,5 +177,50 @@ void ScreenshotSuite::seasonDialogs()
         if (auto* choices = dlg.findChild<QComboBox*>(QStringLiteral("choices")))
             choices->setCurrentIndex(0);
         save(&dlg, QStringLiteral("dialog-input-choice"));
+    }
+}
+
+void ScreenshotSuite::profileDialogs()
+{
+    // A data folder of its own with the built-in profiles only.
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/");
+    MessageBoxPrompt prompt;
+    FileMgr files(root);
+    files.Create();
+
+    {
+        CDlgDisplayProfCfg dlg(files, prompt);
+        save(&dlg, QStringLiteral("dialog-display-buttons"));
+        if (auto* byKey = dlg.findChild<QRadioButton*>(QStringLiteral("byKey")))
+            byKey->setChecked(true);
+        if (auto* list = dlg.findChild<QListView*>(QStringLiteral("list")))
+            list->setCurrentIndex(list->model()->index(4, 0)); // F6
+        save(&dlg, QStringLiteral("dialog-display-buttons-by-key"));
+    }
+    {
+        ProfileAction sequence;
+        sequence.sign = QStringLiteral("1");
+        sequence.mode = QStringLiteral("0");
+        sequence.frame = QStringLiteral("20");
+        sequence.drive = QStringLiteral("C");
+        sequence.library = QStringLiteral("Rodeo");
+        sequence.sequence = QStringLiteral("Frame20");
+        CDlgDisplyProfRTDOptions dlg(sequence);
+        save(&dlg, QStringLiteral("dialog-rtd-action"));
+    }
+    {
+        CDlgNewProfile dlg(files.GetProfileNames(), prompt);
+        if (auto* name = dlg.findChild<QLineEdit*>(QStringLiteral("name")))
+            name->setText(QStringLiteral("Arena North"));
+        save(&dlg, QStringLiteral("dialog-new-profile"));
+    }
+    {
+        CDlgSingleInput dlg(files, prompt, QStringLiteral("Please select or enter the profile name."),
+                            QStringLiteral("Profile Name:"), files.GetProfileNames());
+        dlg.setChoicesEditable(true);
+        if (auto* choices = dlg.findChild<QComboBox*>(QStringLiteral("choices")))
+            choices->setEditText(QStringLiteral("Arena North"));
+        save(&dlg, QStringLiteral("dialog-input-save-as"));
     }
 }

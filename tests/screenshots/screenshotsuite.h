@@ -18,6 +18,7 @@ private:
     void mainWindow();
     void dialogs();
     void seasonDialogs();
+    void profileDialogs();
 
     QString m_out;
     QString m_template;

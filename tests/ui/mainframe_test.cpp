@@ -387,6 +387,7 @@ TEST_F(MainFrameTest, RunPerformanceCarriesTheArenaCommunications)
     ASSERT_TRUE(f->ActivateRodeo(kSeason, QStringLiteral("Spring")));
     EXPECT_FALSE(f->action(CommandId::RefreshOutputs)->isEnabled());
     EXPECT_TRUE(f->action(CommandId::InputOutput)->isEnabled());
+    EXPECT_TRUE(f->action(CommandId::DisplayButtons)->isEnabled());
     EXPECT_TRUE(f->action(CommandId::MonitorPorts)->isEnabled());
     EXPECT_FALSE(f->outputs().communicationsStarted());
 

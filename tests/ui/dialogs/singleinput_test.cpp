@@ -76,6 +76,29 @@ TEST_F(SingleInputTest, ChoosingAnExistingProfileIsNotRefused)
     EXPECT_EQ(dlg.text(), QStringLiteral("ProfilePlaySeq"));
 }
 
+TEST_F(SingleInputTest, EditableChoicesTakeATypedTextThatPassesTheCheck)
+{
+    CDlgSingleInput dlg(*files, prompt, QStringLiteral("Please select or enter the profile name."),
+                        QStringLiteral("Profile Name:"), files->GetProfileNames());
+    dlg.setChoicesEditable(true);
+    dlg.setCheck([](const QString& text) {
+        return text.contains(QLatin1Char('/')) ? QStringLiteral("No folders!") : QString();
+    });
+    present(dlg);
+    auto* box = child<QComboBox>(dlg, "choices");
+    QTest::keyClicks(box, QStringLiteral("North/South"));
+    click(dlg, "ok");
+    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("No folders!")});
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+
+    box->clearEditText();
+    QTest::keyClicks(box, QStringLiteral("Arena North"));
+    click(dlg, "ok");
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.text(), QStringLiteral("Arena North"));
+    EXPECT_EQ(items(box), files->GetProfileNames()); // the typed name was not added
+}
+
 TEST_F(SingleInputTest, CancelIsNotAnAnswer)
 {
     CDlgSingleInput dlg(*files, prompt, QStringLiteral("Name?"), QStringLiteral("Name:"));

@@ -76,9 +76,26 @@ QString CDlgSingleInput::text() const
     return m_choiceMode ? m_choices->currentText() : m_edit->text();
 }
 
+void CDlgSingleInput::setChoicesEditable(bool editable)
+{
+    if (!m_choiceMode)
+        return;
+    m_choices->setEditable(editable);
+    // Typing a name must not add it to the choices behind the operator's back.
+    m_choices->setInsertPolicy(QComboBox::NoInsert);
+    m_choices->setCurrentIndex(-1);
+    m_choices->setFocus();
+}
+
 void CDlgSingleInput::onOk()
 {
     const QString entered = text();
+    const QString refusal = m_check ? m_check(entered) : QString();
+    if (!refusal.isEmpty()) {
+        m_prompt.ask(refusal, QStringLiteral("Message"), UserPrompt::Buttons::Ok, UserPrompt::Icon::Warning);
+        (m_choiceMode ? static_cast<QWidget*>(m_choices) : m_edit)->setFocus();
+        return;
+    }
     if (m_existing.contains(entered, Qt::CaseInsensitive)) {
         m_prompt.ask(QStringLiteral("There is one profile with the same name in the system!"),
                      QStringLiteral("Message"), UserPrompt::Buttons::Ok, UserPrompt::Icon::Warning);

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <functional>
 
 class FileMgr;
 class HeaderPanel;
@@ -24,6 +25,12 @@ public:
                     const QStringList& choices, QWidget* parent = nullptr);
 
     bool isChoiceMode() const { return m_choiceMode; }
+    // Choice mode: a text may also be typed, and need not be one of the choices.
+    void setChoicesEditable(bool editable);
+    // Checks the text on OK: the message to refuse it with, empty to accept it.
+    using Check = std::function<QString(const QString& text)>;
+    void setCheck(Check check) { m_check = std::move(check); }
+
     // The text typed, or the choice selected (empty when none is).
     QString text() const;
 
@@ -34,6 +41,7 @@ private:
     UserPrompt& m_prompt;
     const bool m_choiceMode;
     QStringList m_existing; // the names a typed text may not take
+    Check m_check;
 
     QLineEdit* m_edit = nullptr;
     QComboBox* m_choices = nullptr;
