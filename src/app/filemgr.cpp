@@ -314,7 +314,7 @@ QStringList FileMgr::GetProfileNames() const
 {
     QStringList names;
     const QFileInfoList files =
-        QDir(m_dataFolder).entryInfoList({QStringLiteral("*.rpf")}, QDir::Files, QDir::Name);
+        QDir(m_dataFolder).entryInfoList({QStringLiteral("*.rpf")}, QDir::Files | QDir::CaseSensitive, QDir::Name);
     for (const QFileInfo& f : files)
         names << f.completeBaseName();
     return names;

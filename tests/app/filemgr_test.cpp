@@ -268,6 +268,9 @@ TEST_F(FileMgrTest, RulesAndProfileNames)
 
     auto mgr = start();
     writeFile(path("Summer.Finals.rpf"), "<Profile/>");
+    // A profile is found by "<name>.rpf": another spelling would name a file
+    // that cannot be opened.
+    writeFile(path("Shouted.RPF"), "<Profile/>");
     EXPECT_EQ(mgr->GetProfileNames(),
               (QStringList{QStringLiteral("ProfileDefault"), QStringLiteral("ProfilePlaySeq"),
                            QStringLiteral("Summer.Finals")}));
