@@ -13,6 +13,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QThread;
 class TxStreamWorker;
@@ -26,12 +27,19 @@ struct TxStreamLink;
 // take effect at the next open().
 //
 // Threads. An open stream has its own I/O thread with an event loop on which
-// its device lives. Sending may be called from any thread and is synchronous:
-// it returns once the bytes were handed to the device (written to the socket,
-// the serial driver or the file). Called on the stream's own I/O thread (for
-// example from its data receiver) it writes directly. A call that cannot reach
-// the I/O thread within CallTimeoutMs (the thread is stuck) fails with
-// StatusTimedOut instead of waiting for ever, and its bytes are never sent later.
+// its device lives. Every call may come from any thread; no call waits without
+// a limit. Sending is synchronous: it returns once the bytes were handed to the
+// device (written to the socket, the serial driver or the file). Sending and
+// the receiving calls wait at most CallTimeoutMs in all (for an open or close
+// under way and for the I/O thread to carry them out) and then fail with
+// StatusTimedOut; what they asked for is then never done, unless the I/O
+// thread had already begun it (a long text block whose pauses outlast the
+// limit still goes out). Called on the stream's own I/O thread (for example
+// from its data receiver) they are carried out directly. open() and close()
+// first wait for calls under way (each ends within CallTimeoutMs), then open()
+// waits at most CallTimeoutMs for the device to open (and StopTimeoutMs for the
+// thread of a device that did not) and close() at most StopTimeoutMs for the
+// device to close and the thread to end.
 //
 // Receiving. Received bytes are decoded as RTD messages (RtdDecoder): a text
 // block is delivered as its text and offset; bytes that are no message are
@@ -60,10 +68,12 @@ public:
     static constexpr int StatusNotSupported = -3;
     static constexpr int StatusTimedOut = -4;
 
-    // How long close() waits for the I/O thread to end, and how long a call
-    // into the I/O thread waits before it gives up.
+    // How long close() waits for the device to close and the I/O thread to end.
     static constexpr int StopTimeoutMs = 5000;
+    // How long a send or a receiving call from another thread waits in all
+    // before it gives up, and how long open() waits for the device to open.
     static constexpr int CallTimeoutMs = 5000;
+    // How long a TCP connection may take to be established.
     static constexpr int TcpConnectTimeoutMs = 3000;
 
     using DataReceiver = std::function<void(const QString& text, int offset)>;
@@ -189,14 +199,28 @@ private:
     friend class TxStreamWorker;
     friend class RtdProtocol;
 
+    // What a call carried out on the I/O thread reports back.
+    struct CallResult
+    {
+        int status = StatusFailed;
+        QString error;
+    };
+    using IoCall = std::function<CallResult(TxStreamWorker& worker)>;
+
     void setLastError(const QString& text);
     bool onIoThread() const;
     // The worker when called on its I/O thread, else null.
     TxStreamWorker* ownWorker() const;
-    // Runs fn on the I/O thread and waits for it until the deadline; false when
-    // it could not run in time (it then never runs).
-    static bool callOnIoThread(TxStreamWorker* worker, const std::function<void()>& fn,
-                               QDeadlineTimer deadline);
+    // Runs call on the worker's I/O thread and waits for its result until the
+    // deadline; none when it did not finish in time. A call that had not begun
+    // by then never runs; one that had finishes on its own, so a call holds
+    // what it uses by value.
+    static std::optional<CallResult> callOnIoThread(TxStreamWorker* worker, const IoCall& call,
+                                                    QDeadlineTimer deadline);
+    // Runs call on the open stream's worker within CallTimeoutMs, directly when
+    // already on the I/O thread; StatusNotOpen when closed, StatusTimedOut when
+    // it did not finish in time. what names the call in the error texts.
+    CallResult callWorker(const IoCall& call, const QString& what);
     int closeLocked();
     // Forgets the I/O thread after close; one still running is left to end by itself.
     void releaseThread(bool stillRunning);
@@ -210,7 +234,9 @@ private:
     DataReceiver m_receiver;
     bool m_receiving = false;
 
-    // Held for reading by calls into the I/O thread, for writing by open and close.
+    // Held for reading by calls into the I/O thread, for writing by open and
+    // close. A reader holds it at most CallTimeoutMs, so a writer never waits
+    // longer than that for it.
     QReadWriteLock m_lifecycle;
     QThread* m_thread = nullptr;
     std::shared_ptr<TxStreamLink> m_link;
