@@ -156,8 +156,8 @@ QString StreamPort::statusText() const
     if (!failure.isEmpty() && !m_stream->isOpen())
         return QStringLiteral("Failed: %1").arg(failure);
     const QString text = m_stream->statusText();
-    if (!receiveFailure.isEmpty() && text == QLatin1String("Open"))
-        return QStringLiteral("Open, not receiving: %1").arg(receiveFailure);
+    if (!receiveFailure.isEmpty() && m_stream->isOpen())
+        return QStringLiteral("%1, not receiving: %2").arg(text, receiveFailure);
     return text;
 }
 

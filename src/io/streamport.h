@@ -58,8 +58,9 @@ public:
     int open();
     int close();
     bool isOpen() const;
-    // "Open", "Closed", "Failed: <reason>" (opening failed or the device failed),
-    // or "Open, not receiving: <reason>" when listening could not start.
+    // The stream's status ("Open", "Closed", "Failed: <reason>" when opening
+    // failed or the device failed, ...; see TxStream::statusText()), followed by
+    // ", not receiving: <reason>" when listening could not start.
     QString statusText() const;
     QString lastError() const;
 

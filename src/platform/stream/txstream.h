@@ -28,18 +28,24 @@ struct TxStreamLink;
 //
 // Threads. An open stream has its own I/O thread with an event loop on which
 // its device lives. Every call may come from any thread; no call waits without
-// a limit. Sending is synchronous: it returns once the bytes were handed to the
-// device (written to the socket, the serial driver or the file). Sending and
-// the receiving calls wait at most CallTimeoutMs in all (for an open or close
-// under way and for the I/O thread to carry them out) and then fail with
-// StatusTimedOut; what they asked for is then never done, unless the I/O
-// thread had already begun it (a long text block whose pauses outlast the
-// limit still goes out). Called on the stream's own I/O thread (for example
-// from its data receiver) they are carried out directly. open() and close()
-// first wait for calls under way (each ends within CallTimeoutMs), then open()
-// waits at most CallTimeoutMs for the device to open (and StopTimeoutMs for the
-// thread of a device that did not) and close() at most StopTimeoutMs for the
-// device to close and the thread to end.
+// a limit. Sending and the receiving calls wait at most CallTimeoutMs in all
+// (for an open or close under way and for the I/O thread to carry them out) and
+// then fail with StatusTimedOut; what they asked for is then never done, unless
+// the I/O thread had already begun it (a long text block whose pauses outlast
+// the limit still goes out). Called on the stream's own I/O thread (for
+// example from its data receiver) they are carried out directly. open() and
+// close() first wait for calls under way (each ends within CallTimeoutMs), then
+// open() waits at most CallTimeoutMs for the device to open (and StopTimeoutMs
+// for the thread of a device that did not) and close() at most StopTimeoutMs
+// for the device to close and the thread to end.
+//
+// Sending returns once the bytes were accepted: written (a file, a UDP
+// datagram) or queued for the device (serial, TCP). Accepted is success; the queue
+// goes out as the driver or the peer takes it. Queued bytes are bounded by
+// MaxQueuedBytes: when a receiver falls behind, whole messages that have not
+// begun to go out are dropped, oldest first, so the newest get through; they
+// are counted (droppedPieces()) and the first of each run of drops is reported
+// through problem(). Closing discards what is still queued.
 //
 // Receiving. Received bytes are decoded as RTD messages (RtdDecoder): a text
 // block is delivered as its text and offset; bytes that are no message are
@@ -51,9 +57,10 @@ struct TxStreamLink;
 // user-interface thread.
 //
 // Failures never throw: operations return a status (0 success, negative
-// failure) and lastError() describes the last failure. A device that fails
-// while open (a serial adapter unplugged, a TCP peer gone) closes its own side,
-// is reported by isOpen() and statusText() and does not affect other streams.
+// failure) and lastError() describes the last failure. A device that is gone
+// while open (a serial adapter unplugged, a TCP peer gone) closes its own side, is reported by isOpen(),
+// statusText() and problem(), and does not affect other streams. A serial driver whose output buffer is full
+// is not gone: the bytes wait in the queue.
 class TxStream : public QObject
 {
     Q_OBJECT
@@ -75,6 +82,10 @@ public:
     static constexpr int CallTimeoutMs = 5000;
     // How long a TCP connection may take to be established.
     static constexpr int TcpConnectTimeoutMs = 3000;
+    // The most bytes a stream holds accepted but not yet taken by the driver or
+    // the socket: about three full scoreboard images with breakup (each about
+    // 10 KB on the wire). A single message larger than this cannot be queued.
+    static constexpr qint64 MaxQueuedBytes = 32 * 1024;
 
     using DataReceiver = std::function<void(const QString& text, int offset)>;
 
@@ -164,20 +175,30 @@ public:
     int close();
     bool isOpen() const;
     QString lastError() const;
-    // "Open", "Closed", or "Failed: <reason>" after the device failed while open.
+    // "Open", "Closed", or "Failed: <reason>" after the device failed while open. An open stream that
+    // has bytes queued or has dropped messages adds " (<n> bytes queued, <m>
+    // dropped)".
     QString statusText() const;
+    // Bytes accepted for sending that the driver or the socket has not taken yet;
+    // never more than MaxQueuedBytes.
+    qint64 queuedBytes() const { return m_queuedBytes.load(); }
+    // Messages dropped unsent because the queue was full, since the last open().
+    qint64 droppedPieces() const { return m_droppedPieces.load(); }
     // The I/O thread while open, else null.
     QThread* ioThread() const { return m_ioThread.load(); }
 
     // --- sending ----------------------------------------------------------
     // The RTD protocol object (attached while open).
     RtdProtocol& protocol() { return m_protocol; }
+    // Each send returns 0 once its bytes were accepted (see above). One call's
+    // bytes are one message (a piece): queued and dropped whole.
     // Text as it stands (announcer terminals): one byte per character,
     // characters above 255 as "?".
     int sendText(const QString& text);
     int sendBytes(const QByteArray& bytes);
-    // Several messages in one go, in order, waiting pauseAfterEach after every
-    // one of them (pieces of a long text block). Stops at the first failure.
+    // Several messages in one hand-over to the I/O thread, in order, waiting
+    // pauseAfterEach after handing over each of them (pieces of a long text
+    // block). Stops at the first failure.
     int sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
 
     // --- receiving --------------------------------------------------------
@@ -192,8 +213,13 @@ signals:
     // Every byte sent or received, for traffic viewers. Emitted on the I/O
     // thread; connect with a context object to receive it queued.
     void traffic(TxStream::Direction direction, const QByteArray& bytes, qint64 msecsSinceEpoch);
-    // Opened, closed, or the device failed.
+    // Opened, closed, the device failed, or messages began to be dropped. Emitted on whichever thread made
+    // the change.
     void statusChanged();
+    // Something the operator's log should hold happened while open: the device
+    // failed or messages began to be dropped.
+    // Emitted on the I/O thread; the owner of the stream logs it.
+    void problem(const QString& text);
 
 private:
     friend class TxStreamWorker;
@@ -224,8 +250,12 @@ private:
     int closeLocked();
     // Forgets the I/O thread after close; one still running is left to end by itself.
     void releaseThread(bool stillRunning);
+
+    // Reports from the worker, on the I/O thread.
     void emitTraffic(Direction direction, const QByteArray& bytes);
     void reportDeviceFailure(const QString& text);
+    void reportProblem(const QString& text);
+    void setQueueState(qint64 queuedBytes, qint64 droppedPieces);
 
     mutable QMutex m_mutex; // guards the members below up to m_lifecycle
     TxStreamSettings m_settings;
@@ -244,6 +274,8 @@ private:
     std::atomic<TxStreamWorker*> m_worker{nullptr};
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_deviceFailed{false};
+    std::atomic<qint64> m_queuedBytes{0};
+    std::atomic<qint64> m_droppedPieces{0};
 
     RtdProtocol m_protocol;
 };

@@ -10,7 +10,6 @@
 #include <QThread>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
 bool TxStream::onIoThread() const
 {
@@ -119,6 +118,8 @@ int TxStream::open()
         receiver = m_receiver;
     }
     m_deviceFailed = false;
+    m_queuedBytes = 0;
+    m_droppedPieces = 0;
 
     switch (s.kind) {
     case Serial:
@@ -236,6 +237,7 @@ void TxStream::releaseThread(bool stillRunning)
     m_ioThread = nullptr;
     m_worker = nullptr;
     m_open = false;
+    m_queuedBytes = 0; // closing discards what was still queued
     m_link.reset();
     if (stillRunning) {
         // Forcing a thread to end can leave any state corrupt, so it is left to
@@ -255,11 +257,20 @@ bool TxStream::isOpen() const
 
 QString TxStream::statusText() const
 {
-    if (m_open.load() && m_deviceFailed.load()) {
+    if (!m_open.load())
+        return QStringLiteral("Closed");
+    QString text;
+    {
         QMutexLocker lock(&m_mutex);
-        return QStringLiteral("Failed: %1").arg(m_failure);
+        if (m_deviceFailed.load())
+            return QStringLiteral("Failed: %1").arg(m_failure);
+        text = QStringLiteral("Open");
     }
-    return m_open.load() ? QStringLiteral("Open") : QStringLiteral("Closed");
+    const qint64 queued = m_queuedBytes.load();
+    const qint64 dropped = m_droppedPieces.load();
+    if (queued > 0 || dropped > 0)
+        text += QStringLiteral(" (%1 bytes queued, %2 dropped)").arg(queued).arg(dropped);
+    return text;
 }
 
 void TxStream::reportDeviceFailure(const QString& text)
@@ -271,6 +282,19 @@ void TxStream::reportDeviceFailure(const QString& text)
     }
     m_deviceFailed = true;
     emit statusChanged();
+    emit problem(text);
+}
+
+void TxStream::reportProblem(const QString& text)
+{
+    emit statusChanged();
+    emit problem(text);
+}
+
+void TxStream::setQueueState(qint64 queuedBytes, qint64 droppedPieces)
+{
+    m_queuedBytes = queuedBytes;
+    m_droppedPieces = droppedPieces;
 }
 
 int TxStream::sendText(const QString& text)
@@ -289,14 +313,8 @@ int TxStream::sendMessages(const QList<QByteArray>& messages, std::chrono::micro
     // block instead of one per piece.
     const CallResult result = callWorker(
         [messages, pauseAfterEach](TxStreamWorker& worker) {
-            CallResult sent{StatusOk, QString()};
-            for (const QByteArray& bytes : messages) {
-                sent.status = worker.write(bytes, &sent.error);
-                if (sent.status < 0)
-                    break;
-                if (pauseAfterEach.count() > 0)
-                    std::this_thread::sleep_for(pauseAfterEach);
-            }
+            CallResult sent;
+            sent.status = worker.send(messages, pauseAfterEach, &sent.error);
             return sent;
         },
         QStringLiteral("Sending"));

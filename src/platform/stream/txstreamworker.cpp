@@ -1,6 +1,7 @@
 #include "txstreamworker.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QSerialPort>
@@ -49,6 +50,9 @@ int TxStreamWorker::openDevice(bool receiving, QString* error)
 {
     closeDevice();
     m_failed = false;
+    m_failure.clear();
+    m_droppedPieces = 0;
+    m_dropping = false;
     m_decoder.clear();
     m_receiving = receiving;
     switch (m_settings.kind) {
@@ -95,19 +99,31 @@ int TxStreamWorker::openSerial(QString* error)
         return TxStream::StatusFailed;
     }
     connect(m_serial, &QSerialPort::readyRead, this, &TxStreamWorker::readStream);
-    connect(m_serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError code) {
-        if (code == QSerialPort::NoError || !m_serial)
-            return;
-        const QString text = QStringLiteral("%1 (%2): %3")
-                                 .arg(QStringLiteral("COM%1").arg(m_settings.serialPort), m_serialDevice,
-                                      m_serial->errorString());
-        // A vanished adapter reports a resource error; the port is useless from then on.
-        if (code == QSerialPort::ResourceError || code == QSerialPort::DeviceNotFoundError)
-            deviceFailed(text);
-        else
-            reportError(text);
-    });
+    connect(m_serial, &QSerialPort::bytesWritten, this, &TxStreamWorker::pump);
+    connect(m_serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError code) { serialError(code); });
+    m_ready = true;
     return TxStream::StatusOk;
+}
+
+void TxStreamWorker::serialError(int code)
+{
+    if (code == QSerialPort::NoError || !m_serial)
+        return;
+    const QString text =
+        QStringLiteral("%1 (%2): %3")
+            .arg(QStringLiteral("COM%1").arg(m_settings.serialPort), m_serialDevice, m_serial->errorString());
+    // A driver whose output buffer is full reports a resource error too, and so
+    // does an adapter that was pulled out; only the second takes its device
+    // file with it.
+    const bool gone = code == QSerialPort::DeviceNotFoundError || code == QSerialPort::PermissionError ||
+                      (code == QSerialPort::ResourceError && !QFileInfo::exists(m_serialDevice));
+    if (gone)
+        deviceFailed(text);
+    else if (code == QSerialPort::ResourceError)
+        m_serial->clearError(); // the bytes stay buffered and go when the driver has room
+    else
+        reportError(text);
 }
 
 int TxStreamWorker::openUdp(bool receiving, QString* error)
@@ -139,6 +155,7 @@ int TxStreamWorker::openUdp(bool receiving, QString* error)
     }
     m_udp = new QUdpSocket(this);
     connect(m_udp, &QUdpSocket::readyRead, this, &TxStreamWorker::readDatagrams);
+    m_ready = true;
     if (receiving)
         return bindUdp(error);
     return TxStream::StatusOk;
@@ -183,11 +200,13 @@ int TxStreamWorker::openTcp(QString* error)
         return TxStream::StatusFailed;
     }
     connect(m_tcp, &QTcpSocket::readyRead, this, &TxStreamWorker::readStream);
+    connect(m_tcp, &QTcpSocket::bytesWritten, this, &TxStreamWorker::pump);
     connect(m_tcp, &QTcpSocket::disconnected, this, [this] {
         deviceFailed(QStringLiteral("The connection to %1:%2 was closed.")
                          .arg(m_settings.tcpHost)
                          .arg(m_settings.tcpPort));
     });
+    m_ready = true;
     return TxStream::StatusOk;
 }
 
@@ -210,6 +229,9 @@ int TxStreamWorker::openFile(QString* error)
 
 void TxStreamWorker::closeDevice()
 {
+    m_ready = false;
+    m_queue.clear();
+    m_unhandedBytes = 0;
     if (m_serial) {
         m_serial->disconnect(this);
         m_serial->close();
@@ -233,56 +255,7 @@ void TxStreamWorker::closeDevice()
         delete m_file;
         m_file = nullptr;
     }
-}
-
-int TxStreamWorker::write(const QByteArray& bytes, QString* error)
-{
-    if (m_failed) {
-        *error = QStringLiteral("Cannot send on %1: its device failed.").arg(label());
-        return TxStream::StatusNotOpen;
-    }
-    if (m_udp) {
-        const qint64 written =
-            m_udp->writeDatagram(bytes, m_destination, static_cast<quint16>(m_settings.udpPort));
-        if (written != bytes.size()) {
-            *error = QStringLiteral("Sending %1 bytes to %2:%3 failed: %4")
-                         .arg(bytes.size())
-                         .arg(m_destination.toString())
-                         .arg(m_settings.udpPort)
-                         .arg(m_udp->errorString());
-            return TxStream::StatusFailed;
-        }
-    } else {
-        QIODevice* device = m_serial ? static_cast<QIODevice*>(m_serial)
-                            : m_tcp  ? static_cast<QIODevice*>(m_tcp)
-                                     : static_cast<QIODevice*>(m_file);
-        if (!device || !device->isOpen()) {
-            *error = QStringLiteral("Cannot send on %1: it is not open.").arg(label());
-            return TxStream::StatusNotOpen;
-        }
-        if (device->write(bytes) != bytes.size()) {
-            *error = QStringLiteral("Writing %1 bytes to %2 failed: %3")
-                         .arg(bytes.size())
-                         .arg(label(), device->errorString());
-            return TxStream::StatusFailed;
-        }
-        // Hand the bytes over now rather than when the event loop gets to them,
-        // so that the pauses between pieces are pauses on the line.
-        bool flushed = true;
-        if (m_serial)
-            m_serial->flush();
-        else if (m_tcp)
-            m_tcp->flush();
-        else
-            flushed = m_file->flush();
-        if (!flushed) {
-            *error = QStringLiteral("Writing to the file \"%1\" failed: %2")
-                         .arg(m_settings.fileName, m_file->errorString());
-            return TxStream::StatusFailed;
-        }
-    }
-    tap(TxStream::Sent, bytes);
-    return TxStream::StatusOk;
+    publishQueue();
 }
 
 int TxStreamWorker::setReceiving(bool on, QString* error)
@@ -370,6 +343,8 @@ void TxStreamWorker::deviceFailed(const QString& text)
     if (m_failed)
         return;
     m_failed = true;
+    m_failure = text;
+    m_ready = false;
     // Drop the device from a queued call: we may be inside one of its signals.
     QMetaObject::invokeMethod(
         this, [this] { closeDevice(); }, Qt::QueuedConnection);
@@ -383,6 +358,13 @@ void TxStreamWorker::reportError(const QString& text)
     QMutexLocker lock(&m_link->mutex);
     if (m_link->owner)
         m_link->owner->setLastError(text);
+}
+
+void TxStreamWorker::reportProblem(const QString& text)
+{
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->reportProblem(text);
 }
 
 void TxStreamWorker::tap(TxStream::Direction direction, const QByteArray& bytes)
