@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QReadWriteLock>
@@ -40,12 +42,18 @@ struct TxStreamLink;
 // for the device to close and the thread to end.
 //
 // Sending returns once the bytes were accepted: written (a file, a UDP
-// datagram) or queued for the device (serial, TCP). Accepted is success; the queue
+// datagram to a known address) or queued for the device (serial, TCP, and UDP
+// while its destination is being looked up). Accepted is success; the queue
 // goes out as the driver or the peer takes it. Queued bytes are bounded by
 // MaxQueuedBytes: when a receiver falls behind, whole messages that have not
 // begun to go out are dropped, oldest first, so the newest get through; they
 // are counted (droppedPieces()) and the first of each run of drops is reported
 // through problem(). Closing discards what is still queued.
+//
+// Host names (a UDP destination, a TCP host) are looked up on the I/O thread
+// without holding up open(): the stream is open at once, statusText() says
+// "Resolving <host>" and sends are queued until the address is known. A name
+// that cannot be found fails the stream as a vanished device does.
 //
 // Receiving. Received bytes are decoded as RTD messages (RtdDecoder): a text
 // block is delivered as its text and offset; bytes that are no message are
@@ -58,9 +66,10 @@ struct TxStreamLink;
 //
 // Failures never throw: operations return a status (0 success, negative
 // failure) and lastError() describes the last failure. A device that is gone
-// while open (a serial adapter unplugged, a TCP peer gone) closes its own side, is reported by isOpen(),
-// statusText() and problem(), and does not affect other streams. A serial driver whose output buffer is full
-// is not gone: the bytes wait in the queue.
+// while open (a serial adapter unplugged, a TCP peer gone, a host name not
+// found) closes its own side, is reported by isOpen(), statusText() and
+// problem(), and does not affect other streams. A serial driver whose output
+// buffer is full is not gone: the bytes wait in the queue.
 class TxStream : public QObject
 {
     Q_OBJECT
@@ -88,6 +97,12 @@ public:
     static constexpr qint64 MaxQueuedBytes = 32 * 1024;
 
     using DataReceiver = std::function<void(const QString& text, int offset)>;
+
+    // Looks a host name up without blocking and later calls answer on the
+    // thread of context (never after context is destroyed) with the addresses
+    // found, or with none and the reason.
+    using LookupAnswer = std::function<void(const QList<QHostAddress>& addresses, const QString& error)>;
+    using HostLookup = std::function<void(const QString& host, QObject* context, LookupAnswer answer)>;
 
     // "TxSCom.TxStreamCom" ... "TxSIpx.TxStreamIpx" for kinds 1 to 6, else empty.
     static QString kindProgId(int kind);
@@ -163,10 +178,15 @@ public:
     void setFileName(const QString& fileName);
     QString fileName() const;
 
+    // How host names are looked up (taken at open()); empty, the default, means
+    // the system's resolver (QHostInfo). Tests set one they control.
+    void setHostLookup(HostLookup lookup);
+
     // --- life cycle -------------------------------------------------------
     // Attaches the protocol object, starts the I/O thread and opens the device.
     // An open stream is closed first. Fails (negative) for HTTP, IPX, a stream
-    // without kind and every device that cannot be opened.
+    // without kind and every device that cannot be opened. A host name is looked
+    // up afterwards (see above); a TCP connection to an address is made here.
     int open();
     // Closes the device and ends the I/O thread, waiting up to StopTimeoutMs. A
     // thread that does not end is reported (negative status, lastError()) and
@@ -175,7 +195,8 @@ public:
     int close();
     bool isOpen() const;
     QString lastError() const;
-    // "Open", "Closed", or "Failed: <reason>" after the device failed while open. An open stream that
+    // "Open", "Resolving <host>", "Connecting to <address>:<port>", "Closed", or
+    // "Failed: <reason>" after the device failed while open. An open stream that
     // has bytes queued or has dropped messages adds " (<n> bytes queued, <m>
     // dropped)".
     QString statusText() const;
@@ -213,11 +234,11 @@ signals:
     // Every byte sent or received, for traffic viewers. Emitted on the I/O
     // thread; connect with a context object to receive it queued.
     void traffic(TxStream::Direction direction, const QByteArray& bytes, qint64 msecsSinceEpoch);
-    // Opened, closed, the device failed, or messages began to be dropped. Emitted on whichever thread made
-    // the change.
+    // Opened, closed, the device failed, an address became known, or messages
+    // began to be dropped. Emitted on whichever thread made the change.
     void statusChanged();
     // Something the operator's log should hold happened while open: the device
-    // failed or messages began to be dropped.
+    // failed, a host name was not found, or messages began to be dropped.
     // Emitted on the I/O thread; the owner of the stream logs it.
     void problem(const QString& text);
 
@@ -255,12 +276,16 @@ private:
     void emitTraffic(Direction direction, const QByteArray& bytes);
     void reportDeviceFailure(const QString& text);
     void reportProblem(const QString& text);
+    void setWaitingFor(const QString& text);
     void setQueueState(qint64 queuedBytes, qint64 droppedPieces);
 
     mutable QMutex m_mutex; // guards the members below up to m_lifecycle
     TxStreamSettings m_settings;
+    HostLookup m_hostLookup;
     QString m_lastError;
     QString m_failure;
+    // What an open stream still waits for before it sends ("Resolving <host>").
+    QString m_waitingFor;
     DataReceiver m_receiver;
     bool m_receiving = false;
 

@@ -111,11 +111,14 @@ int TxStream::open()
     const TxStreamSettings s = settings();
     bool receiving = false;
     DataReceiver receiver;
+    HostLookup lookup;
     {
         QMutexLocker lock(&m_mutex);
         m_failure.clear();
+        m_waitingFor.clear();
         receiving = m_receiving;
         receiver = m_receiver;
+        lookup = m_hostLookup;
     }
     m_deviceFailed = false;
     m_queuedBytes = 0;
@@ -144,7 +147,7 @@ int TxStream::open()
     auto link = std::make_shared<TxStreamLink>();
     link->owner = this;
     const QString device = s.kind == Serial ? resolvedSerialDevice() : QString();
-    auto* worker = new TxStreamWorker(link, s, device);
+    auto* worker = new TxStreamWorker(link, s, device, std::move(lookup));
     worker->setReceiver(receiver);
     auto* thread = new QThread;
     thread->setObjectName(QStringLiteral("TxStream %1").arg(s.name));
@@ -264,7 +267,7 @@ QString TxStream::statusText() const
         QMutexLocker lock(&m_mutex);
         if (m_deviceFailed.load())
             return QStringLiteral("Failed: %1").arg(m_failure);
-        text = QStringLiteral("Open");
+        text = m_waitingFor.isEmpty() ? QStringLiteral("Open") : m_waitingFor;
     }
     const qint64 queued = m_queuedBytes.load();
     const qint64 dropped = m_droppedPieces.load();
@@ -289,6 +292,19 @@ void TxStream::reportProblem(const QString& text)
 {
     emit statusChanged();
     emit problem(text);
+}
+
+void TxStream::setWaitingFor(const QString& text)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_waitingFor = text;
+    }
+    // While open() runs it announces the status itself once it has finished:
+    // a receiver of the signal that called back into the stream now would wait
+    // for the open under way.
+    if (m_open.load())
+        emit statusChanged();
 }
 
 void TxStream::setQueueState(qint64 queuedBytes, qint64 droppedPieces)

@@ -6,6 +6,7 @@
 #include <QNetworkDatagram>
 #include <QSerialPort>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUdpSocket>
 #include <exception>
 
@@ -30,8 +31,8 @@ QSerialPort::Parity toSerialParity(int parity)
 } // namespace
 
 TxStreamWorker::TxStreamWorker(std::shared_ptr<TxStreamLink> link, const TxStreamSettings& settings,
-                               const QString& serialDevice)
-    : m_link(std::move(link)), m_settings(settings), m_serialDevice(serialDevice)
+                               const QString& serialDevice, TxStream::HostLookup lookup)
+    : m_link(std::move(link)), m_settings(settings), m_serialDevice(serialDevice), m_lookup(std::move(lookup))
 {
 }
 
@@ -138,26 +139,17 @@ int TxStreamWorker::openUdp(bool receiving, QString* error)
         *error = QStringLiteral("The destination host \"%1\" is not a valid address or name.").arg(host);
         return TxStream::StatusFailed;
     }
-    if (!m_destination.setAddress(host)) {
-        const QHostInfo info = QHostInfo::fromName(host);
-        if (info.addresses().isEmpty()) {
-            *error =
-                QStringLiteral("The destination host \"%1\" was not found: %2").arg(host, info.errorString());
-            return TxStream::StatusFailed;
-        }
-        m_destination = info.addresses().constFirst();
-        for (const QHostAddress& address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                m_destination = address;
-                break;
-            }
-        }
-    }
     m_udp = new QUdpSocket(this);
     connect(m_udp, &QUdpSocket::readyRead, this, &TxStreamWorker::readDatagrams);
-    m_ready = true;
-    if (receiving)
-        return bindUdp(error);
+    if (receiving) {
+        const int status = bindUdp(error);
+        if (status < 0)
+            return status;
+    }
+    if (m_destination.setAddress(host))
+        m_ready = true;
+    else
+        lookUp(host);
     return TxStream::StatusOk;
 }
 
@@ -192,12 +184,19 @@ int TxStreamWorker::openTcp(QString* error)
         return TxStream::StatusFailed;
     }
     m_tcp = new QTcpSocket(this);
-    m_tcp->connectToHost(host, static_cast<quint16>(port));
-    if (!m_tcp->waitForConnected(TxStream::TcpConnectTimeoutMs)) {
-        *error = QStringLiteral("Cannot connect to %1:%2: %3").arg(host).arg(port).arg(m_tcp->errorString());
-        delete m_tcp;
-        m_tcp = nullptr;
-        return TxStream::StatusFailed;
+    QHostAddress address;
+    if (address.setAddress(host)) {
+        // An address needs no lookup: connect now, so that nobody listening
+        // fails the open itself.
+        m_tcp->connectToHost(address, static_cast<quint16>(port));
+        if (!m_tcp->waitForConnected(TxStream::TcpConnectTimeoutMs)) {
+            *error =
+                QStringLiteral("Cannot connect to %1:%2: %3").arg(host).arg(port).arg(m_tcp->errorString());
+            delete m_tcp;
+            m_tcp = nullptr;
+            return TxStream::StatusFailed;
+        }
+        m_ready = true;
     }
     connect(m_tcp, &QTcpSocket::readyRead, this, &TxStreamWorker::readStream);
     connect(m_tcp, &QTcpSocket::bytesWritten, this, &TxStreamWorker::pump);
@@ -206,8 +205,84 @@ int TxStreamWorker::openTcp(QString* error)
                          .arg(m_settings.tcpHost)
                          .arg(m_settings.tcpPort));
     });
-    m_ready = true;
+    if (!m_ready)
+        lookUp(host);
     return TxStream::StatusOk;
+}
+
+void TxStreamWorker::lookUp(const QString& host)
+{
+    m_lookingUp = host;
+    setWaitingFor(QStringLiteral("Resolving %1").arg(host));
+    TxStream::LookupAnswer answer = [this](const QList<QHostAddress>& addresses, const QString& error) {
+        lookedUp(addresses, error);
+    };
+    if (m_lookup) {
+        m_lookup(host, this, std::move(answer));
+        return;
+    }
+    // Answered on this thread, and never once this worker is gone.
+    QHostInfo::lookupHost(host, this, [answer](const QHostInfo& info) {
+        answer(info.addresses(), info.error() == QHostInfo::NoError ? QString() : info.errorString());
+    });
+}
+
+void TxStreamWorker::lookedUp(const QList<QHostAddress>& addresses, const QString& error)
+{
+    if (m_lookingUp.isEmpty() || m_failed)
+        return; // closed or failed meanwhile
+    const QString host = m_lookingUp;
+    m_lookingUp.clear();
+    if (addresses.isEmpty()) {
+        deviceFailed(QStringLiteral("The host \"%1\" was not found: %2")
+                         .arg(host, error.isEmpty() ? QStringLiteral("it has no address") : error));
+        return;
+    }
+    // IPv4 first: scoreboards and controllers rarely speak anything else.
+    QHostAddress address = addresses.constFirst();
+    for (const QHostAddress& candidate : addresses) {
+        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+            address = candidate;
+            break;
+        }
+    }
+    if (m_udp) {
+        m_destination = address;
+        becomeReady();
+    } else if (m_tcp) {
+        connectTcp(address);
+    }
+}
+
+void TxStreamWorker::connectTcp(const QHostAddress& address)
+{
+    const QString where = QStringLiteral("%1:%2").arg(address.toString()).arg(m_settings.tcpPort);
+    setWaitingFor(QStringLiteral("Connecting to %1").arg(where));
+    connect(m_tcp, &QTcpSocket::connected, this, [this] {
+        m_connectTimer->stop();
+        becomeReady();
+    });
+    // Once connected, a lost connection is reported by disconnected.
+    connect(m_tcp, &QTcpSocket::errorOccurred, this, [this, where] {
+        if (!m_ready)
+            deviceFailed(QStringLiteral("Cannot connect to %1: %2").arg(where, m_tcp->errorString()));
+    });
+    m_connectTimer = new QTimer(this);
+    m_connectTimer->setSingleShot(true);
+    connect(m_connectTimer, &QTimer::timeout, this, [this, where] {
+        deviceFailed(QStringLiteral("Cannot connect to %1: no answer within %2 ms.")
+                         .arg(where)
+                         .arg(TxStream::TcpConnectTimeoutMs));
+    });
+    m_connectTimer->start(TxStream::TcpConnectTimeoutMs);
+    m_tcp->connectToHost(address, static_cast<quint16>(m_settings.tcpPort));
+}
+
+void TxStreamWorker::becomeReady()
+{
+    m_ready = true;
+    setWaitingFor(QString());
+    pump();
 }
 
 int TxStreamWorker::openFile(QString* error)
@@ -230,8 +305,11 @@ int TxStreamWorker::openFile(QString* error)
 void TxStreamWorker::closeDevice()
 {
     m_ready = false;
+    m_lookingUp.clear();
     m_queue.clear();
     m_unhandedBytes = 0;
+    delete m_connectTimer;
+    m_connectTimer = nullptr;
     if (m_serial) {
         m_serial->disconnect(this);
         m_serial->close();
@@ -365,6 +443,13 @@ void TxStreamWorker::reportProblem(const QString& text)
     QMutexLocker lock(&m_link->mutex);
     if (m_link->owner)
         m_link->owner->reportProblem(text);
+}
+
+void TxStreamWorker::setWaitingFor(const QString& text)
+{
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->setWaitingFor(text);
 }
 
 void TxStreamWorker::tap(TxStream::Direction direction, const QByteArray& bytes)

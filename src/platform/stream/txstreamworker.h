@@ -15,6 +15,7 @@ class QFile;
 class QIODevice;
 class QSerialPort;
 class QTcpSocket;
+class QTimer;
 class QUdpSocket;
 
 // The worker's way back to its stream. The stream clears owner when it lets go
@@ -28,11 +29,12 @@ struct TxStreamLink
 // Lives on a stream's I/O thread and owns its device and its send queue. Every
 // member function runs on that thread.
 //
-// Bytes for a serial port or a TCP connection go through the queue. The device is
+// Bytes for a serial port or a TCP connection, and for any device whose address
+// is still being looked up or connected to, go through the queue. The device is
 // given at most DeviceBufferBytes more than its driver or socket has taken; the
 // rest waits in the queue as whole pieces (one piece per message), within
 // TxStream::MaxQueuedBytes, and follows as the device reports bytes written.
-// Files and UDP datagrams are written at once.
+// Files and UDP datagrams to a known address are written at once.
 class TxStreamWorker : public QObject
 {
     Q_OBJECT
@@ -43,7 +45,7 @@ public:
     static constexpr qint64 DeviceBufferBytes = 4096;
 
     TxStreamWorker(std::shared_ptr<TxStreamLink> link, const TxStreamSettings& settings,
-                   const QString& serialDevice);
+                   const QString& serialDevice, TxStream::HostLookup lookup);
     ~TxStreamWorker() override;
 
     int openDevice(bool receiving, QString* error);
@@ -68,6 +70,10 @@ private:
     int openFile(QString* error);
     int bindUdp(QString* error);
     void serialError(int code);
+    void lookUp(const QString& host);
+    void lookedUp(const QList<QHostAddress>& addresses, const QString& error);
+    void connectTcp(const QHostAddress& address);
+    void becomeReady();
 
     int sendPiece(const QByteArray& bytes, bool* dropped, QString* error);
     int writeDatagram(const QByteArray& bytes, QString* error);
@@ -87,18 +93,23 @@ private:
     void tap(TxStream::Direction direction, const QByteArray& bytes);
     void reportError(const QString& text);
     void reportProblem(const QString& text);
+    void setWaitingFor(const QString& text);
     QString label() const;
 
     std::shared_ptr<TxStreamLink> m_link;
     TxStreamSettings m_settings;
     QString m_serialDevice;
+    TxStream::HostLookup m_lookup;
 
     QSerialPort* m_serial = nullptr;
     QUdpSocket* m_udp = nullptr;
     QTcpSocket* m_tcp = nullptr;
     QFile* m_file = nullptr;
+    QTimer* m_connectTimer = nullptr;
     QHostAddress m_destination;
-    // The device can take bytes: open and not failed.
+    // The host name being looked up; empty once known or without lookup.
+    QString m_lookingUp;
+    // The device can take bytes: open, its address known, its connection made.
     bool m_ready = false;
     bool m_failed = false;
     QString m_failure;

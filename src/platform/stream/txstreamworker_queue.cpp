@@ -35,9 +35,10 @@ int TxStreamWorker::sendPiece(const QByteArray& bytes, bool* dropped, QString* e
 {
     if (m_file)
         return writeFile(bytes, error);
-    if (m_udp)
+    // The queue of a UDP stream is emptied the moment its address is known.
+    if (m_udp && m_ready)
         return writeDatagram(bytes, error);
-    if (!queuedDevice()) {
+    if (!m_udp && !queuedDevice()) {
         *error = QStringLiteral("Cannot send on %1: it is not open.").arg(label());
         return TxStream::StatusNotOpen;
     }
@@ -151,7 +152,20 @@ void TxStreamWorker::pump()
     if (m_pumping || !m_ready || m_failed)
         return;
     m_pumping = true;
-    if (QIODevice* device = queuedDevice()) {
+    if (m_udp) {
+        while (!m_queue.empty()) {
+            const QByteArray bytes = m_queue.front().bytes;
+            m_queue.pop_front();
+            m_unhandedBytes -= bytes.size();
+            QString error;
+            if (writeDatagram(bytes, &error) < 0) {
+                // Its send was accepted long ago: there is nobody left to tell but the log.
+                reportError(error);
+                bool dropped = false;
+                countDrop(&dropped);
+            }
+        }
+    } else if (QIODevice* device = queuedDevice()) {
         for (bool progress = true; progress && !m_queue.empty() && !m_failed;) {
             while (!m_queue.empty() && device->bytesToWrite() < DeviceBufferBytes) {
                 Piece& head = m_queue.front();
