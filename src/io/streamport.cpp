@@ -6,7 +6,18 @@
 #include "platform/stream/txstream.h"
 #include "portuser.h"
 
-StreamPort::StreamPort() : m_stream(std::make_unique<TxStream>()) {}
+StreamPort::StreamPort() : m_stream(std::make_unique<TxStream>())
+{
+    // Reported on the stream's own thread while it is open (a device gone, a
+    // host not found, messages dropped); the log takes lines from any thread.
+    QObject::connect(
+        m_stream.get(), &TxStream::problem, m_stream.get(),
+        [this](const QString& text) {
+            logReport("The port reported a problem.  StreamPort::Stream  Port:%s, Error:%s", name(),
+                      errorDescription(text));
+        },
+        Qt::DirectConnection);
+}
 
 StreamPort::~StreamPort()
 {

@@ -54,7 +54,8 @@ public:
     PortUser* firstUser() const;
 
     // --- life cycle ---------------------------------------------------------
-    // Failures are logged and kept for statusText().
+    // Failures are logged and kept for statusText(); so is what the stream
+    // reports while open (TxStream::problem).
     int open();
     int close();
     bool isOpen() const;
