@@ -6,7 +6,18 @@
 #include "platform/stream/txstream.h"
 #include "portuser.h"
 
-StreamPort::StreamPort() : m_stream(std::make_unique<TxStream>()) {}
+StreamPort::StreamPort() : m_stream(std::make_unique<TxStream>())
+{
+    // Reported on the stream's own thread while it is open (a device gone, a
+    // host not found, messages dropped); the log takes lines from any thread.
+    QObject::connect(
+        m_stream.get(), &TxStream::problem, m_stream.get(),
+        [this](const QString& text) {
+            logReport("The port reported a problem.  StreamPort::Stream  Port:%s, Error:%s", name(),
+                      errorDescription(text));
+        },
+        Qt::DirectConnection);
+}
 
 StreamPort::~StreamPort()
 {
@@ -156,8 +167,8 @@ QString StreamPort::statusText() const
     if (!failure.isEmpty() && !m_stream->isOpen())
         return QStringLiteral("Failed: %1").arg(failure);
     const QString text = m_stream->statusText();
-    if (!receiveFailure.isEmpty() && text == QLatin1String("Open"))
-        return QStringLiteral("Open, not receiving: %1").arg(receiveFailure);
+    if (!receiveFailure.isEmpty() && m_stream->isOpen())
+        return QStringLiteral("%1, not receiving: %2").arg(text, receiveFailure);
     return text;
 }
 

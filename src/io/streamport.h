@@ -54,12 +54,14 @@ public:
     PortUser* firstUser() const;
 
     // --- life cycle ---------------------------------------------------------
-    // Failures are logged and kept for statusText().
+    // Failures are logged and kept for statusText(); so is what the stream
+    // reports while open (TxStream::problem).
     int open();
     int close();
     bool isOpen() const;
-    // "Open", "Closed", "Failed: <reason>" (opening failed or the device failed),
-    // or "Open, not receiving: <reason>" when listening could not start.
+    // The stream's status ("Open", "Closed", "Failed: <reason>" when opening
+    // failed or the device failed, ...; see TxStream::statusText()), followed by
+    // ", not receiving: <reason>" when listening could not start.
     QString statusText() const;
     QString lastError() const;
 

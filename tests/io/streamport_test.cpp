@@ -195,6 +195,30 @@ TEST(StreamPort, APortNumberInUseIsLoggedAndReportedAndOtherPortsWork)
     EXPECT_TRUE(waitUntil([&] { return b.items().size() == 1; }));
 }
 
+TEST(StreamPort, WhatTheStreamReportsWhileOpenIsLogged)
+{
+    LogCapture log;
+    StreamPort port;
+    port.setKind(StreamPort::Udp);
+    port.setName(QStringLiteral("Board"));
+    port.stream().setUdpPort(20000);
+    port.stream().setDestinationHost(QStringLiteral("board.invalid"));
+    port.stream().setHostLookup([](const QString&, QObject* context, TxStream::LookupAnswer answer) {
+        QMetaObject::invokeMethod(
+            context, [answer] { answer({}, QStringLiteral("Host not found")); }, Qt::QueuedConnection);
+    });
+    ASSERT_EQ(port.open(), 0) << "the name is looked up after the port opened";
+    EXPECT_TRUE(waitUntil([&] { return !port.isOpen(); }));
+    EXPECT_TRUE(waitUntil([&] {
+        return log.containsPrefix(
+            QStringLiteral("The port reported a problem.  StreamPort::Stream  Port:Board, "
+                           "Error:Error Description: The host \"board.invalid\" was not found: "
+                           "Host not found"));
+    })) << log.lines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(port.statusText().startsWith(QStringLiteral("Failed: The host")))
+        << port.statusText().toStdString();
+}
+
 TEST(StreamPort, AFileThatCannotBeOpenedIsLoggedAndReported)
 {
     LogCapture log;

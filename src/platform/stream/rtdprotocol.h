@@ -11,12 +11,13 @@ class TxStream;
 // scoreboard text blocks and display commands as RTD messages (the format is
 // described in docs/rtd-protocol.md) and sends them on the stream.
 //
-// All send operations may be called from any thread; each returns 0 on success
-// and a negative TxStream status on failure (the stream's lastError() says why).
-// Every message is handed to the stream whole, so messages from two threads
-// never interleave on the wire; the pieces of two long text blocks sent at the
-// same time may alternate, which is harmless because each piece carries its own
-// offset.
+// All send operations may be called from any thread; each returns 0 once the
+// stream accepted its messages (written, or queued for a slow receiver; see
+// TxStream) and a negative TxStream status on failure (the stream's
+// lastError() says why). Every message is handed to the stream whole and is
+// queued or dropped whole, so messages from two threads never interleave on the
+// wire; the pieces of two long text blocks sent at the same time may alternate,
+// which is harmless because each piece carries its own offset.
 class RtdProtocol
 {
 public:
@@ -50,7 +51,7 @@ public:
     // Places text at a character offset of the receiving sign's image. With
     // breakupPackets a text longer than PieceLength goes out as consecutive
     // pieces of at most PieceLength characters, each at offset + the piece's
-    // position, with a pause (2 ms) after each piece. Otherwise the whole text is
+    // position, with a pause (2 ms) after handing over each piece. Otherwise the whole text is
     // sent once at offset; a text too long for one message (MaxTextPerMessage)
     // is then split at that length, so nothing is ever lost. An empty text is
     // sent as an empty block.

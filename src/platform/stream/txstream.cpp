@@ -356,6 +356,12 @@ QString TxStream::fileName() const
     return m_settings.fileName;
 }
 
+void TxStream::setHostLookup(HostLookup lookup)
+{
+    QMutexLocker lock(&m_mutex);
+    m_hostLookup = std::move(lookup);
+}
+
 void TxStream::setLastError(const QString& text)
 {
     QMutexLocker lock(&m_mutex);

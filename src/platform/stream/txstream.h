@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QHostAddress>
+#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QReadWriteLock>
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QThread;
 class TxStreamWorker;
@@ -26,12 +29,31 @@ struct TxStreamLink;
 // take effect at the next open().
 //
 // Threads. An open stream has its own I/O thread with an event loop on which
-// its device lives. Sending may be called from any thread and is synchronous:
-// it returns once the bytes were handed to the device (written to the socket,
-// the serial driver or the file). Called on the stream's own I/O thread (for
-// example from its data receiver) it writes directly. A call that cannot reach
-// the I/O thread within CallTimeoutMs (the thread is stuck) fails with
-// StatusTimedOut instead of waiting for ever, and its bytes are never sent later.
+// its device lives. Every call may come from any thread; no call waits without
+// a limit. Sending and the receiving calls wait at most CallTimeoutMs in all
+// (for an open or close under way and for the I/O thread to carry them out) and
+// then fail with StatusTimedOut; what they asked for is then never done, unless
+// the I/O thread had already begun it (a long text block whose pauses outlast
+// the limit still goes out). Called on the stream's own I/O thread (for
+// example from its data receiver) they are carried out directly. open() and
+// close() first wait for calls under way (each ends within CallTimeoutMs), then
+// open() waits at most CallTimeoutMs for the device to open (and StopTimeoutMs
+// for the thread of a device that did not) and close() at most StopTimeoutMs
+// for the device to close and the thread to end.
+//
+// Sending returns once the bytes were accepted: written (a file, a UDP
+// datagram to a known address) or queued for the device (serial, TCP, and UDP
+// while its destination is being looked up). Accepted is success; the queue
+// goes out as the driver or the peer takes it. Queued bytes are bounded by
+// MaxQueuedBytes: when a receiver falls behind, whole messages that have not
+// begun to go out are dropped, oldest first, so the newest get through; they
+// are counted (droppedPieces()) and the first of each run of drops is reported
+// through problem(). Closing discards what is still queued.
+//
+// Host names (a UDP destination, a TCP host) are looked up on the I/O thread
+// without holding up open(): the stream is open at once, statusText() says
+// "Resolving <host>" and sends are queued until the address is known. A name
+// that cannot be found fails the stream as a vanished device does.
 //
 // Receiving. Received bytes are decoded as RTD messages (RtdDecoder): a text
 // block is delivered as its text and offset; bytes that are no message are
@@ -43,9 +65,11 @@ struct TxStreamLink;
 // user-interface thread.
 //
 // Failures never throw: operations return a status (0 success, negative
-// failure) and lastError() describes the last failure. A device that fails
-// while open (a serial adapter unplugged, a TCP peer gone) closes its own side,
-// is reported by isOpen() and statusText() and does not affect other streams.
+// failure) and lastError() describes the last failure. A device that is gone
+// while open (a serial adapter unplugged, a TCP peer gone, a host name not
+// found) closes its own side, is reported by isOpen(), statusText() and
+// problem(), and does not affect other streams. A serial driver whose output
+// buffer is full is not gone: the bytes wait in the queue.
 class TxStream : public QObject
 {
     Q_OBJECT
@@ -60,13 +84,25 @@ public:
     static constexpr int StatusNotSupported = -3;
     static constexpr int StatusTimedOut = -4;
 
-    // How long close() waits for the I/O thread to end, and how long a call
-    // into the I/O thread waits before it gives up.
+    // How long close() waits for the device to close and the I/O thread to end.
     static constexpr int StopTimeoutMs = 5000;
+    // How long a send or a receiving call from another thread waits in all
+    // before it gives up, and how long open() waits for the device to open.
     static constexpr int CallTimeoutMs = 5000;
+    // How long a TCP connection may take to be established.
     static constexpr int TcpConnectTimeoutMs = 3000;
+    // The most bytes a stream holds accepted but not yet taken by the driver or
+    // the socket: about three full scoreboard images with breakup (each about
+    // 10 KB on the wire). A single message larger than this cannot be queued.
+    static constexpr qint64 MaxQueuedBytes = 32 * 1024;
 
     using DataReceiver = std::function<void(const QString& text, int offset)>;
+
+    // Looks a host name up without blocking and later calls answer on the
+    // thread of context (never after context is destroyed) with the addresses
+    // found, or with none and the reason.
+    using LookupAnswer = std::function<void(const QList<QHostAddress>& addresses, const QString& error)>;
+    using HostLookup = std::function<void(const QString& host, QObject* context, LookupAnswer answer)>;
 
     // "TxSCom.TxStreamCom" ... "TxSIpx.TxStreamIpx" for kinds 1 to 6, else empty.
     static QString kindProgId(int kind);
@@ -142,10 +178,15 @@ public:
     void setFileName(const QString& fileName);
     QString fileName() const;
 
+    // How host names are looked up (taken at open()); empty, the default, means
+    // the system's resolver (QHostInfo). Tests set one they control.
+    void setHostLookup(HostLookup lookup);
+
     // --- life cycle -------------------------------------------------------
     // Attaches the protocol object, starts the I/O thread and opens the device.
     // An open stream is closed first. Fails (negative) for HTTP, IPX, a stream
-    // without kind and every device that cannot be opened.
+    // without kind and every device that cannot be opened. A host name is looked
+    // up afterwards (see above); a TCP connection to an address is made here.
     int open();
     // Closes the device and ends the I/O thread, waiting up to StopTimeoutMs. A
     // thread that does not end is reported (negative status, lastError()) and
@@ -154,20 +195,31 @@ public:
     int close();
     bool isOpen() const;
     QString lastError() const;
-    // "Open", "Closed", or "Failed: <reason>" after the device failed while open.
+    // "Open", "Resolving <host>", "Connecting to <address>:<port>", "Closed", or
+    // "Failed: <reason>" after the device failed while open. An open stream that
+    // has bytes queued or has dropped messages adds " (<n> bytes queued, <m>
+    // dropped)".
     QString statusText() const;
+    // Bytes accepted for sending that the driver or the socket has not taken yet;
+    // never more than MaxQueuedBytes.
+    qint64 queuedBytes() const { return m_queuedBytes.load(); }
+    // Messages dropped unsent because the queue was full, since the last open().
+    qint64 droppedPieces() const { return m_droppedPieces.load(); }
     // The I/O thread while open, else null.
     QThread* ioThread() const { return m_ioThread.load(); }
 
     // --- sending ----------------------------------------------------------
     // The RTD protocol object (attached while open).
     RtdProtocol& protocol() { return m_protocol; }
+    // Each send returns 0 once its bytes were accepted (see above). One call's
+    // bytes are one message (a piece): queued and dropped whole.
     // Text as it stands (announcer terminals): one byte per character,
     // characters above 255 as "?".
     int sendText(const QString& text);
     int sendBytes(const QByteArray& bytes);
-    // Several messages in one go, in order, waiting pauseAfterEach after every
-    // one of them (pieces of a long text block). Stops at the first failure.
+    // Several messages in one hand-over to the I/O thread, in order, waiting
+    // pauseAfterEach after handing over each of them (pieces of a long text
+    // block). Stops at the first failure.
     int sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
 
     // --- receiving --------------------------------------------------------
@@ -182,35 +234,64 @@ signals:
     // Every byte sent or received, for traffic viewers. Emitted on the I/O
     // thread; connect with a context object to receive it queued.
     void traffic(TxStream::Direction direction, const QByteArray& bytes, qint64 msecsSinceEpoch);
-    // Opened, closed, or the device failed.
+    // Opened, closed, the device failed, an address became known, or messages
+    // began to be dropped. Emitted on whichever thread made the change.
     void statusChanged();
+    // Something the operator's log should hold happened while open: the device
+    // failed, a host name was not found, or messages began to be dropped.
+    // Emitted on the I/O thread; the owner of the stream logs it.
+    void problem(const QString& text);
 
 private:
     friend class TxStreamWorker;
     friend class RtdProtocol;
 
+    // What a call carried out on the I/O thread reports back.
+    struct CallResult
+    {
+        int status = StatusFailed;
+        QString error;
+    };
+    using IoCall = std::function<CallResult(TxStreamWorker& worker)>;
+
     void setLastError(const QString& text);
     bool onIoThread() const;
     // The worker when called on its I/O thread, else null.
     TxStreamWorker* ownWorker() const;
-    // Runs fn on the I/O thread and waits for it until the deadline; false when
-    // it could not run in time (it then never runs).
-    static bool callOnIoThread(TxStreamWorker* worker, const std::function<void()>& fn,
-                               QDeadlineTimer deadline);
+    // Runs call on the worker's I/O thread and waits for its result until the
+    // deadline; none when it did not finish in time. A call that had not begun
+    // by then never runs; one that had finishes on its own, so a call holds
+    // what it uses by value.
+    static std::optional<CallResult> callOnIoThread(TxStreamWorker* worker, const IoCall& call,
+                                                    QDeadlineTimer deadline);
+    // Runs call on the open stream's worker within CallTimeoutMs, directly when
+    // already on the I/O thread; StatusNotOpen when closed, StatusTimedOut when
+    // it did not finish in time. what names the call in the error texts.
+    CallResult callWorker(const IoCall& call, const QString& what);
     int closeLocked();
     // Forgets the I/O thread after close; one still running is left to end by itself.
     void releaseThread(bool stillRunning);
+
+    // Reports from the worker, on the I/O thread.
     void emitTraffic(Direction direction, const QByteArray& bytes);
     void reportDeviceFailure(const QString& text);
+    void reportProblem(const QString& text);
+    void setWaitingFor(const QString& text);
+    void setQueueState(qint64 queuedBytes, qint64 droppedPieces);
 
     mutable QMutex m_mutex; // guards the members below up to m_lifecycle
     TxStreamSettings m_settings;
+    HostLookup m_hostLookup;
     QString m_lastError;
     QString m_failure;
+    // What an open stream still waits for before it sends ("Resolving <host>").
+    QString m_waitingFor;
     DataReceiver m_receiver;
     bool m_receiving = false;
 
-    // Held for reading by calls into the I/O thread, for writing by open and close.
+    // Held for reading by calls into the I/O thread, for writing by open and
+    // close. A reader holds it at most CallTimeoutMs, so a writer never waits
+    // longer than that for it.
     QReadWriteLock m_lifecycle;
     QThread* m_thread = nullptr;
     std::shared_ptr<TxStreamLink> m_link;
@@ -218,6 +299,8 @@ private:
     std::atomic<TxStreamWorker*> m_worker{nullptr};
     std::atomic<bool> m_open{false};
     std::atomic<bool> m_deviceFailed{false};
+    std::atomic<qint64> m_queuedBytes{0};
+    std::atomic<qint64> m_droppedPieces{0};
 
     RtdProtocol m_protocol;
 };

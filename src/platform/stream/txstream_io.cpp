@@ -10,57 +10,6 @@
 #include <QThread>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
-
-namespace {
-
-// One call waiting to run on an I/O thread. The caller may give up while it is
-// still pending; it then never runs, so its references to the caller's locals
-// are never used after the caller returned.
-class PendingCall
-{
-public:
-    bool start()
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_state == State::Abandoned)
-            return false;
-        m_state = State::Running;
-        return true;
-    }
-
-    void finish()
-    {
-        std::lock_guard lock(m_mutex);
-        m_state = State::Done;
-        m_done.notify_all();
-    }
-
-    bool waitUntil(QDeadlineTimer deadline)
-    {
-        std::unique_lock lock(m_mutex);
-        const auto started = [this] {
-            return m_state != State::Pending;
-        };
-        if (deadline.isForever()) {
-            m_done.wait(lock, started);
-        } else if (!m_done.wait_for(lock, deadline.remainingTimeAsDuration(), started)) {
-            m_state = State::Abandoned;
-            return false;
-        }
-        // Once running it finishes soon: wait for it whatever the deadline.
-        m_done.wait(lock, [this] { return m_state == State::Done; });
-        return true;
-    }
-
-private:
-    enum class State { Pending, Running, Done, Abandoned };
-    std::mutex m_mutex;
-    std::condition_variable m_done;
-    State m_state = State::Pending;
-};
-
-} // namespace
 
 bool TxStream::onIoThread() const
 {
@@ -77,24 +26,76 @@ TxStreamWorker* TxStream::ownWorker() const
     return (worker && thread && thread == QThread::currentThread()) ? worker : nullptr;
 }
 
-bool TxStream::callOnIoThread(TxStreamWorker* worker, const std::function<void()>& fn,
-                              QDeadlineTimer deadline)
+std::optional<TxStream::CallResult> TxStream::callOnIoThread(TxStreamWorker* worker, const IoCall& call,
+                                                             QDeadlineTimer deadline)
 {
-    if (worker->thread() == QThread::currentThread()) {
-        fn();
-        return true;
-    }
-    auto call = std::make_shared<PendingCall>();
+    if (worker->thread() == QThread::currentThread())
+        return call(*worker);
+
+    // Shared by the caller and the call: the caller may give up and return while
+    // the call still waits or runs.
+    struct Pending
+    {
+        enum class State { Waiting, Running, Done, Abandoned };
+        std::mutex mutex;
+        std::condition_variable done;
+        State state = State::Waiting;
+        CallResult result;
+    };
+    auto pending = std::make_shared<Pending>();
     QMetaObject::invokeMethod(
         worker,
-        [call, fn] {
-            if (!call->start())
-                return;
-            fn();
-            call->finish();
+        [pending, call, worker] {
+            {
+                std::lock_guard lock(pending->mutex);
+                if (pending->state == Pending::State::Abandoned)
+                    return;
+                pending->state = Pending::State::Running;
+            }
+            CallResult result = call(*worker);
+            std::lock_guard lock(pending->mutex);
+            pending->result = std::move(result);
+            pending->state = Pending::State::Done;
+            pending->done.notify_all();
         },
         Qt::QueuedConnection);
-    return call->waitUntil(deadline);
+
+    std::unique_lock lock(pending->mutex);
+    if (pending->done.wait_for(lock, deadline.remainingTimeAsDuration(),
+                               [&] { return pending->state == Pending::State::Done; }))
+        return pending->result;
+    if (pending->state == Pending::State::Waiting)
+        pending->state = Pending::State::Abandoned;
+    return std::nullopt;
+}
+
+TxStream::CallResult TxStream::callWorker(const IoCall& call, const QString& what)
+{
+    // Our own thread (a receiver answering): the worker cannot go away
+    // underneath us, as closing needs this thread.
+    if (TxStreamWorker* own = ownWorker())
+        return call(*own);
+
+    const QDeadlineTimer deadline(CallTimeoutMs);
+    if (!m_lifecycle.tryLockForRead(int(deadline.remainingTime())))
+        return {StatusTimedOut,
+                QStringLiteral("%1 on \"%2\" timed out: the stream was being opened or closed for %3 ms.")
+                    .arg(what, name())
+                    .arg(CallTimeoutMs)};
+    CallResult result;
+    if (TxStreamWorker* worker = m_worker.load(); !worker) {
+        result = {StatusNotOpen,
+                  QStringLiteral("%1 on \"%2\" failed: the stream is not open.").arg(what, name())};
+    } else if (const std::optional<CallResult> done = callOnIoThread(worker, call, deadline)) {
+        result = *done;
+    } else {
+        result = {StatusTimedOut,
+                  QStringLiteral("%1 on \"%2\" timed out: its thread did not respond within %3 ms.")
+                      .arg(what, name())
+                      .arg(CallTimeoutMs)};
+    }
+    m_lifecycle.unlock();
+    return result;
 }
 
 int TxStream::open()
@@ -110,13 +111,18 @@ int TxStream::open()
     const TxStreamSettings s = settings();
     bool receiving = false;
     DataReceiver receiver;
+    HostLookup lookup;
     {
         QMutexLocker lock(&m_mutex);
         m_failure.clear();
+        m_waitingFor.clear();
         receiving = m_receiving;
         receiver = m_receiver;
+        lookup = m_hostLookup;
     }
     m_deviceFailed = false;
+    m_queuedBytes = 0;
+    m_droppedPieces = 0;
 
     switch (s.kind) {
     case Serial:
@@ -141,7 +147,7 @@ int TxStream::open()
     auto link = std::make_shared<TxStreamLink>();
     link->owner = this;
     const QString device = s.kind == Serial ? resolvedSerialDevice() : QString();
-    auto* worker = new TxStreamWorker(link, s, device);
+    auto* worker = new TxStreamWorker(link, s, device, std::move(lookup));
     worker->setReceiver(receiver);
     auto* thread = new QThread;
     thread->setObjectName(QStringLiteral("TxStream %1").arg(s.name));
@@ -150,15 +156,18 @@ int TxStream::open()
     connect(thread, &QThread::finished, worker, &QObject::deleteLater);
     thread->start();
 
-    int status = StatusFailed;
-    QString error;
-    const QDeadlineTimer deadline(CallTimeoutMs);
-    if (!callOnIoThread(
-            worker, [&] { status = worker->openDevice(receiving, &error); }, deadline)) {
-        status = StatusTimedOut;
-        error = QStringLiteral("Opening \"%1\" did not finish in time.").arg(s.name);
-    }
-    if (status < 0) {
+    const CallResult opened =
+        callOnIoThread(
+            worker,
+            [receiving](TxStreamWorker& w) {
+                CallResult result;
+                result.status = w.openDevice(receiving, &result.error);
+                return result;
+            },
+            QDeadlineTimer(CallTimeoutMs))
+            .value_or(CallResult{StatusTimedOut,
+                                 QStringLiteral("Opening \"%1\" did not finish in time.").arg(s.name)});
+    if (opened.status < 0) {
         thread->quit();
         if (thread->wait(StopTimeoutMs)) {
             delete thread;
@@ -168,8 +177,8 @@ int TxStream::open()
             connect(thread, &QThread::finished, thread, &QObject::deleteLater);
         }
         m_protocol.detach();
-        setLastError(error);
-        return status;
+        setLastError(opened.error);
+        return opened.status;
     }
 
     m_thread = thread;
@@ -198,10 +207,14 @@ int TxStream::closeLocked()
     if (!m_thread)
         return StatusOk;
 
-    TxStreamWorker* worker = m_worker.load();
     const QDeadlineTimer deadline(StopTimeoutMs);
     callOnIoThread(
-        worker, [worker] { worker->closeDevice(); }, deadline);
+        m_worker.load(),
+        [](TxStreamWorker& w) {
+            w.closeDevice();
+            return CallResult{StatusOk, QString()};
+        },
+        deadline);
     m_thread->quit();
     const bool ended = m_thread->wait(deadline);
 
@@ -227,6 +240,7 @@ void TxStream::releaseThread(bool stillRunning)
     m_ioThread = nullptr;
     m_worker = nullptr;
     m_open = false;
+    m_queuedBytes = 0; // closing discards what was still queued
     m_link.reset();
     if (stillRunning) {
         // Forcing a thread to end can leave any state corrupt, so it is left to
@@ -246,11 +260,20 @@ bool TxStream::isOpen() const
 
 QString TxStream::statusText() const
 {
-    if (m_open.load() && m_deviceFailed.load()) {
+    if (!m_open.load())
+        return QStringLiteral("Closed");
+    QString text;
+    {
         QMutexLocker lock(&m_mutex);
-        return QStringLiteral("Failed: %1").arg(m_failure);
+        if (m_deviceFailed.load())
+            return QStringLiteral("Failed: %1").arg(m_failure);
+        text = m_waitingFor.isEmpty() ? QStringLiteral("Open") : m_waitingFor;
     }
-    return m_open.load() ? QStringLiteral("Open") : QStringLiteral("Closed");
+    const qint64 queued = m_queuedBytes.load();
+    const qint64 dropped = m_droppedPieces.load();
+    if (queued > 0 || dropped > 0)
+        text += QStringLiteral(" (%1 bytes queued, %2 dropped)").arg(queued).arg(dropped);
+    return text;
 }
 
 void TxStream::reportDeviceFailure(const QString& text)
@@ -262,6 +285,32 @@ void TxStream::reportDeviceFailure(const QString& text)
     }
     m_deviceFailed = true;
     emit statusChanged();
+    emit problem(text);
+}
+
+void TxStream::reportProblem(const QString& text)
+{
+    emit statusChanged();
+    emit problem(text);
+}
+
+void TxStream::setWaitingFor(const QString& text)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        m_waitingFor = text;
+    }
+    // While open() runs it announces the status itself once it has finished:
+    // a receiver of the signal that called back into the stream now would wait
+    // for the open under way.
+    if (m_open.load())
+        emit statusChanged();
+}
+
+void TxStream::setQueueState(qint64 queuedBytes, qint64 droppedPieces)
+{
+    m_queuedBytes = queuedBytes;
+    m_droppedPieces = droppedPieces;
 }
 
 int TxStream::sendText(const QString& text)
@@ -276,42 +325,18 @@ int TxStream::sendBytes(const QByteArray& bytes)
 
 int TxStream::sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach)
 {
-    int status = StatusFailed;
-    QString error;
     // All messages go in one call on the I/O thread: one hand-over per text
     // block instead of one per piece.
-    auto writeAll = [&](TxStreamWorker* worker) {
-        status = StatusOk;
-        for (const QByteArray& bytes : messages) {
-            status = worker->write(bytes, &error);
-            if (status < 0)
-                return;
-            if (pauseAfterEach.count() > 0)
-                std::this_thread::sleep_for(pauseAfterEach);
-        }
-    };
-    if (TxStreamWorker* own = ownWorker()) {
-        // Our own thread (a receiver answering): the worker cannot go away
-        // underneath us, as closing needs this thread.
-        writeAll(own);
-    } else {
-        QReadLocker lifecycle(&m_lifecycle);
-        TxStreamWorker* worker = m_worker.load();
-        if (!worker) {
-            setLastError(QStringLiteral("Cannot send on \"%1\": the stream is not open.").arg(name()));
-            return StatusNotOpen;
-        }
-        if (!callOnIoThread(
-                worker, [&] { writeAll(worker); }, QDeadlineTimer(CallTimeoutMs))) {
-            status = StatusTimedOut;
-            error = QStringLiteral("Sending on \"%1\" timed out: its thread did not respond within %2 ms.")
-                        .arg(name())
-                        .arg(CallTimeoutMs);
-        }
-    }
-    if (status < 0)
-        setLastError(error);
-    return status;
+    const CallResult result = callWorker(
+        [messages, pauseAfterEach](TxStreamWorker& worker) {
+            CallResult sent;
+            sent.status = worker.send(messages, pauseAfterEach, &sent.error);
+            return sent;
+        },
+        QStringLiteral("Sending"));
+    if (result.status < 0)
+        setLastError(result.error);
+    return result.status;
 }
 
 void TxStream::setDataReceiver(DataReceiver receiver)
@@ -320,46 +345,35 @@ void TxStream::setDataReceiver(DataReceiver receiver)
         QMutexLocker lock(&m_mutex);
         m_receiver = receiver;
     }
-    if (TxStreamWorker* own = ownWorker()) {
-        own->setReceiver(std::move(receiver));
-        return;
-    }
-    QReadLocker lifecycle(&m_lifecycle);
-    TxStreamWorker* worker = m_worker.load();
-    if (!worker)
-        return;
     // Set on the I/O thread: once that ran, no delivery of the old receiver is
     // under way or still to come.
-    if (!callOnIoThread(
-            worker, [&] { worker->setReceiver(receiver); }, QDeadlineTimer(CallTimeoutMs)))
-        setLastError(
-            QStringLiteral("The receiver of \"%1\" could not be replaced: its thread did not respond.")
-                .arg(name()));
+    const CallResult result = callWorker(
+        [receiver](TxStreamWorker& worker) {
+            worker.setReceiver(receiver);
+            return CallResult{StatusOk, QString()};
+        },
+        QStringLiteral("Replacing the receiver"));
+    if (result.status == StatusTimedOut)
+        setLastError(result.error);
 }
 
 int TxStream::setReceiving(bool on)
 {
-    int status = StatusOk;
-    QString error;
-    if (TxStreamWorker* own = ownWorker()) {
-        status = own->setReceiving(on, &error);
-    } else {
-        QReadLocker lifecycle(&m_lifecycle);
-        TxStreamWorker* worker = m_worker.load();
-        if (worker &&
-            !callOnIoThread(
-                worker, [&] { status = worker->setReceiving(on, &error); }, QDeadlineTimer(CallTimeoutMs))) {
-            status = StatusTimedOut;
-            error = QStringLiteral("Receiving on \"%1\" could not be changed: its thread did not respond.")
-                        .arg(name());
-        }
-    }
+    CallResult result = callWorker(
+        [on](TxStreamWorker& worker) {
+            CallResult changed;
+            changed.status = worker.setReceiving(on, &changed.error);
+            return changed;
+        },
+        QStringLiteral("Changing receiving"));
+    if (result.status == StatusNotOpen)
+        result = {StatusOk, QString()}; // taken over at the next open()
     QMutexLocker lock(&m_mutex);
-    if (status < 0) {
-        m_lastError = error;
+    if (result.status < 0) {
+        m_lastError = result.error;
         if (on)
             m_receiving = false;
-        return status;
+        return result.status;
     }
     m_receiving = on;
     return StatusOk;

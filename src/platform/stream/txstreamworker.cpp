@@ -1,10 +1,12 @@
 #include "txstreamworker.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QNetworkDatagram>
 #include <QSerialPort>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUdpSocket>
 #include <exception>
 
@@ -29,8 +31,8 @@ QSerialPort::Parity toSerialParity(int parity)
 } // namespace
 
 TxStreamWorker::TxStreamWorker(std::shared_ptr<TxStreamLink> link, const TxStreamSettings& settings,
-                               const QString& serialDevice)
-    : m_link(std::move(link)), m_settings(settings), m_serialDevice(serialDevice)
+                               const QString& serialDevice, TxStream::HostLookup lookup)
+    : m_link(std::move(link)), m_settings(settings), m_serialDevice(serialDevice), m_lookup(std::move(lookup))
 {
 }
 
@@ -49,6 +51,9 @@ int TxStreamWorker::openDevice(bool receiving, QString* error)
 {
     closeDevice();
     m_failed = false;
+    m_failure.clear();
+    m_droppedPieces = 0;
+    m_dropping = false;
     m_decoder.clear();
     m_receiving = receiving;
     switch (m_settings.kind) {
@@ -95,19 +100,31 @@ int TxStreamWorker::openSerial(QString* error)
         return TxStream::StatusFailed;
     }
     connect(m_serial, &QSerialPort::readyRead, this, &TxStreamWorker::readStream);
-    connect(m_serial, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError code) {
-        if (code == QSerialPort::NoError || !m_serial)
-            return;
-        const QString text = QStringLiteral("%1 (%2): %3")
-                                 .arg(QStringLiteral("COM%1").arg(m_settings.serialPort), m_serialDevice,
-                                      m_serial->errorString());
-        // A vanished adapter reports a resource error; the port is useless from then on.
-        if (code == QSerialPort::ResourceError || code == QSerialPort::DeviceNotFoundError)
-            deviceFailed(text);
-        else
-            reportError(text);
-    });
+    connect(m_serial, &QSerialPort::bytesWritten, this, &TxStreamWorker::pump);
+    connect(m_serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError code) { serialError(code); });
+    m_ready = true;
     return TxStream::StatusOk;
+}
+
+void TxStreamWorker::serialError(int code)
+{
+    if (code == QSerialPort::NoError || !m_serial)
+        return;
+    const QString text =
+        QStringLiteral("%1 (%2): %3")
+            .arg(QStringLiteral("COM%1").arg(m_settings.serialPort), m_serialDevice, m_serial->errorString());
+    // A driver whose output buffer is full reports a resource error too, and so
+    // does an adapter that was pulled out; only the second takes its device
+    // file with it.
+    const bool gone = code == QSerialPort::DeviceNotFoundError || code == QSerialPort::PermissionError ||
+                      (code == QSerialPort::ResourceError && !QFileInfo::exists(m_serialDevice));
+    if (gone)
+        deviceFailed(text);
+    else if (code == QSerialPort::ResourceError)
+        m_serial->clearError(); // the bytes stay buffered and go when the driver has room
+    else
+        reportError(text);
 }
 
 int TxStreamWorker::openUdp(bool receiving, QString* error)
@@ -122,25 +139,17 @@ int TxStreamWorker::openUdp(bool receiving, QString* error)
         *error = QStringLiteral("The destination host \"%1\" is not a valid address or name.").arg(host);
         return TxStream::StatusFailed;
     }
-    if (!m_destination.setAddress(host)) {
-        const QHostInfo info = QHostInfo::fromName(host);
-        if (info.addresses().isEmpty()) {
-            *error =
-                QStringLiteral("The destination host \"%1\" was not found: %2").arg(host, info.errorString());
-            return TxStream::StatusFailed;
-        }
-        m_destination = info.addresses().constFirst();
-        for (const QHostAddress& address : info.addresses()) {
-            if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-                m_destination = address;
-                break;
-            }
-        }
-    }
     m_udp = new QUdpSocket(this);
     connect(m_udp, &QUdpSocket::readyRead, this, &TxStreamWorker::readDatagrams);
-    if (receiving)
-        return bindUdp(error);
+    if (receiving) {
+        const int status = bindUdp(error);
+        if (status < 0)
+            return status;
+    }
+    if (m_destination.setAddress(host))
+        m_ready = true;
+    else
+        lookUp(host);
     return TxStream::StatusOk;
 }
 
@@ -175,20 +184,105 @@ int TxStreamWorker::openTcp(QString* error)
         return TxStream::StatusFailed;
     }
     m_tcp = new QTcpSocket(this);
-    m_tcp->connectToHost(host, static_cast<quint16>(port));
-    if (!m_tcp->waitForConnected(TxStream::TcpConnectTimeoutMs)) {
-        *error = QStringLiteral("Cannot connect to %1:%2: %3").arg(host).arg(port).arg(m_tcp->errorString());
-        delete m_tcp;
-        m_tcp = nullptr;
-        return TxStream::StatusFailed;
+    QHostAddress address;
+    if (address.setAddress(host)) {
+        // An address needs no lookup: connect now, so that nobody listening
+        // fails the open itself.
+        m_tcp->connectToHost(address, static_cast<quint16>(port));
+        if (!m_tcp->waitForConnected(TxStream::TcpConnectTimeoutMs)) {
+            *error =
+                QStringLiteral("Cannot connect to %1:%2: %3").arg(host).arg(port).arg(m_tcp->errorString());
+            delete m_tcp;
+            m_tcp = nullptr;
+            return TxStream::StatusFailed;
+        }
+        m_ready = true;
     }
     connect(m_tcp, &QTcpSocket::readyRead, this, &TxStreamWorker::readStream);
+    connect(m_tcp, &QTcpSocket::bytesWritten, this, &TxStreamWorker::pump);
     connect(m_tcp, &QTcpSocket::disconnected, this, [this] {
         deviceFailed(QStringLiteral("The connection to %1:%2 was closed.")
                          .arg(m_settings.tcpHost)
                          .arg(m_settings.tcpPort));
     });
+    if (!m_ready)
+        lookUp(host);
     return TxStream::StatusOk;
+}
+
+void TxStreamWorker::lookUp(const QString& host)
+{
+    m_lookingUp = host;
+    setWaitingFor(QStringLiteral("Resolving %1").arg(host));
+    TxStream::LookupAnswer answer = [this](const QList<QHostAddress>& addresses, const QString& error) {
+        lookedUp(addresses, error);
+    };
+    if (m_lookup) {
+        m_lookup(host, this, std::move(answer));
+        return;
+    }
+    // Answered on this thread, and never once this worker is gone.
+    QHostInfo::lookupHost(host, this, [answer](const QHostInfo& info) {
+        answer(info.addresses(), info.error() == QHostInfo::NoError ? QString() : info.errorString());
+    });
+}
+
+void TxStreamWorker::lookedUp(const QList<QHostAddress>& addresses, const QString& error)
+{
+    if (m_lookingUp.isEmpty() || m_failed)
+        return; // closed or failed meanwhile
+    const QString host = m_lookingUp;
+    m_lookingUp.clear();
+    if (addresses.isEmpty()) {
+        deviceFailed(QStringLiteral("The host \"%1\" was not found: %2")
+                         .arg(host, error.isEmpty() ? QStringLiteral("it has no address") : error));
+        return;
+    }
+    // IPv4 first: scoreboards and controllers rarely speak anything else.
+    QHostAddress address = addresses.constFirst();
+    for (const QHostAddress& candidate : addresses) {
+        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+            address = candidate;
+            break;
+        }
+    }
+    if (m_udp) {
+        m_destination = address;
+        becomeReady();
+    } else if (m_tcp) {
+        connectTcp(address);
+    }
+}
+
+void TxStreamWorker::connectTcp(const QHostAddress& address)
+{
+    const QString where = QStringLiteral("%1:%2").arg(address.toString()).arg(m_settings.tcpPort);
+    setWaitingFor(QStringLiteral("Connecting to %1").arg(where));
+    connect(m_tcp, &QTcpSocket::connected, this, [this] {
+        m_connectTimer->stop();
+        becomeReady();
+    });
+    // Once connected, a lost connection is reported by disconnected.
+    connect(m_tcp, &QTcpSocket::errorOccurred, this, [this, where] {
+        if (!m_ready)
+            deviceFailed(QStringLiteral("Cannot connect to %1: %2").arg(where, m_tcp->errorString()));
+    });
+    m_connectTimer = new QTimer(this);
+    m_connectTimer->setSingleShot(true);
+    connect(m_connectTimer, &QTimer::timeout, this, [this, where] {
+        deviceFailed(QStringLiteral("Cannot connect to %1: no answer within %2 ms.")
+                         .arg(where)
+                         .arg(TxStream::TcpConnectTimeoutMs));
+    });
+    m_connectTimer->start(TxStream::TcpConnectTimeoutMs);
+    m_tcp->connectToHost(address, static_cast<quint16>(m_settings.tcpPort));
+}
+
+void TxStreamWorker::becomeReady()
+{
+    m_ready = true;
+    setWaitingFor(QString());
+    pump();
 }
 
 int TxStreamWorker::openFile(QString* error)
@@ -210,6 +304,12 @@ int TxStreamWorker::openFile(QString* error)
 
 void TxStreamWorker::closeDevice()
 {
+    m_ready = false;
+    m_lookingUp.clear();
+    m_queue.clear();
+    m_unhandedBytes = 0;
+    delete m_connectTimer;
+    m_connectTimer = nullptr;
     if (m_serial) {
         m_serial->disconnect(this);
         m_serial->close();
@@ -233,56 +333,7 @@ void TxStreamWorker::closeDevice()
         delete m_file;
         m_file = nullptr;
     }
-}
-
-int TxStreamWorker::write(const QByteArray& bytes, QString* error)
-{
-    if (m_failed) {
-        *error = QStringLiteral("Cannot send on %1: its device failed.").arg(label());
-        return TxStream::StatusNotOpen;
-    }
-    if (m_udp) {
-        const qint64 written =
-            m_udp->writeDatagram(bytes, m_destination, static_cast<quint16>(m_settings.udpPort));
-        if (written != bytes.size()) {
-            *error = QStringLiteral("Sending %1 bytes to %2:%3 failed: %4")
-                         .arg(bytes.size())
-                         .arg(m_destination.toString())
-                         .arg(m_settings.udpPort)
-                         .arg(m_udp->errorString());
-            return TxStream::StatusFailed;
-        }
-    } else {
-        QIODevice* device = m_serial ? static_cast<QIODevice*>(m_serial)
-                            : m_tcp  ? static_cast<QIODevice*>(m_tcp)
-                                     : static_cast<QIODevice*>(m_file);
-        if (!device || !device->isOpen()) {
-            *error = QStringLiteral("Cannot send on %1: it is not open.").arg(label());
-            return TxStream::StatusNotOpen;
-        }
-        if (device->write(bytes) != bytes.size()) {
-            *error = QStringLiteral("Writing %1 bytes to %2 failed: %3")
-                         .arg(bytes.size())
-                         .arg(label(), device->errorString());
-            return TxStream::StatusFailed;
-        }
-        // Hand the bytes over now rather than when the event loop gets to them,
-        // so that the pauses between pieces are pauses on the line.
-        bool flushed = true;
-        if (m_serial)
-            m_serial->flush();
-        else if (m_tcp)
-            m_tcp->flush();
-        else
-            flushed = m_file->flush();
-        if (!flushed) {
-            *error = QStringLiteral("Writing to the file \"%1\" failed: %2")
-                         .arg(m_settings.fileName, m_file->errorString());
-            return TxStream::StatusFailed;
-        }
-    }
-    tap(TxStream::Sent, bytes);
-    return TxStream::StatusOk;
+    publishQueue();
 }
 
 int TxStreamWorker::setReceiving(bool on, QString* error)
@@ -370,6 +421,8 @@ void TxStreamWorker::deviceFailed(const QString& text)
     if (m_failed)
         return;
     m_failed = true;
+    m_failure = text;
+    m_ready = false;
     // Drop the device from a queued call: we may be inside one of its signals.
     QMetaObject::invokeMethod(
         this, [this] { closeDevice(); }, Qt::QueuedConnection);
@@ -383,6 +436,20 @@ void TxStreamWorker::reportError(const QString& text)
     QMutexLocker lock(&m_link->mutex);
     if (m_link->owner)
         m_link->owner->setLastError(text);
+}
+
+void TxStreamWorker::reportProblem(const QString& text)
+{
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->reportProblem(text);
+}
+
+void TxStreamWorker::setWaitingFor(const QString& text)
+{
+    QMutexLocker lock(&m_link->mutex);
+    if (m_link->owner)
+        m_link->owner->setWaitingFor(text);
 }
 
 void TxStreamWorker::tap(TxStream::Direction direction, const QByteArray& bytes)

@@ -283,3 +283,31 @@ TEST(StreamTrafficViewer, OutlivesItsStream)
     stream.reset();
     ASSERT_TRUE(waitUntil([&] { return status->text().contains(QStringLiteral("no longer")); }));
 }
+
+TEST(StreamTrafficViewer, ShowsWhatWaitsToBeSentAndWhatWasDropped)
+{
+    // A destination whose lookup never answers holds everything sent to it.
+    auto stream = udpStream(freeUdpPort());
+    stream->setDestinationHost(QStringLiteral("board.arena"));
+    stream->setHostLookup([](const QString&, QObject*, TxStream::LookupAnswer) {});
+    ASSERT_EQ(stream->open(), 0);
+    StreamTrafficViewer viewer(*stream);
+    auto* status = child<QLabel>(viewer, "statusLabel");
+
+    // Four whole images without breakup (9711 bytes each): the first no longer fits.
+    const QString image(RtdProtocol::ImageLength, QLatin1Char('I'));
+    for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(stream->protocol().sendTextBlock(image, false, 0, false), 0);
+    EXPECT_EQ(stream->queuedBytes(), 3 * 9711);
+    EXPECT_EQ(stream->droppedPieces(), 1);
+    EXPECT_TRUE(waitUntil([&] {
+        return status->text().endsWith(QStringLiteral("(29133 bytes queued, 1 dropped)"));
+    })) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains(QStringLiteral("Resolving board.arena")));
+
+    // A change that comes without a signal: the window reads the status again by itself.
+    ASSERT_EQ(stream->protocol().showFrame(1, 2), 0);
+    EXPECT_TRUE(waitUntil([&] {
+        return status->text().endsWith(QStringLiteral("(29155 bytes queued, 1 dropped)"));
+    })) << status->text().toStdString();
+}

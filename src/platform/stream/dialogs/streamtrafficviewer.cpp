@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 StreamTrafficViewer::StreamTrafficViewer(TxStream& stream, QWidget* parent)
@@ -63,6 +64,9 @@ StreamTrafficViewer::StreamTrafficViewer(TxStream& stream, QWidget* parent)
     connect(&stream, &TxStream::statusChanged, this, &StreamTrafficViewer::updateStatus,
             Qt::QueuedConnection);
     connect(&stream, &QObject::destroyed, this, &StreamTrafficViewer::updateStatus, Qt::QueuedConnection);
+    auto* refresh = new QTimer(this);
+    connect(refresh, &QTimer::timeout, this, &StreamTrafficViewer::updateStatus);
+    refresh->start(StatusRefreshMs);
     updateStatus();
 }
 

@@ -13,13 +13,16 @@ class TrafficLogModel;
 
 // A window listing what one stream sends and receives, as it happens: time,
 // direction, the offset of text blocks and a readable rendering (RTD messages
-// decoded, control bytes escaped). Keeps the newest MaxLines lines. It is not
-// modal and may outlive its stream.
+// decoded, control bytes escaped). Keeps the newest MaxLines lines. Above the
+// list it shows the stream's status with the bytes queued for sending and the
+// messages dropped. It is not modal and may outlive its stream.
 class StreamTrafficViewer : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int MaxLines = 5000;
+    // How often the status is read again: the queue changes without a signal.
+    static constexpr int StatusRefreshMs = 500;
 
     explicit StreamTrafficViewer(TxStream& stream, QWidget* parent = nullptr);
 
