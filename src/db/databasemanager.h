@@ -53,6 +53,8 @@ public:
     // 1: the whole catalogue; 2: the rodeo's RodeoEvents rows.
     std::unique_ptr<SqlRecordset> GetEvents(int rodeoId, int mode);
     bool isConnected() const { return m_conn->isOpen(); }
+    // Changes whenever a row of the season changes or another season opens.
+    std::pair<quint64, qint64> dataStamp() const { return m_conn->writeStamp(); }
     SqlConnection& connection() { return *m_conn; }
 
     // --- Opening and loading a rodeo (databasemanager_open.cpp) ------------

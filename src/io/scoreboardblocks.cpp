@@ -39,6 +39,8 @@ ScoreboardRun ScoreboardBlocks::build(int code, BlockRange range, bool network, 
     const int last = qMin(range.last, ScoreboardLayout::BlockCount - 1);
     beginRun(code, network, context, state);
     run.offset = ScoreboardLayout::block(range.first, network).offset;
+    const ScoreboardLayout::Span lastBlock = ScoreboardLayout::block(last, network);
+    run.text.reserve(lastBlock.offset + lastBlock.width - run.offset);
     for (int b = range.first; b <= last; ++b) {
         const int width = ScoreboardLayout::block(b, network).width;
         std::optional<QString> text = buildBlock(b, network);

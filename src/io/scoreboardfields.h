@@ -34,4 +34,46 @@ QString earnings(const QString& stored);
 // Last", "Last, Initial.", "Initial. Last"; anything else the last name).
 QString name(const QString& format, const QString& first, const QString& last);
 
+// Appends fields to one text without a temporary text per field: the lines
+// of the leader lists are made of dozens of them at every refresh.
+class Writer
+{
+public:
+    Writer(QString& out, const QString& prefix) : m_out(out), m_prefix(prefix) {}
+    Writer& p()
+    {
+        m_out += m_prefix;
+        return *this;
+    }
+    Writer& blank(int width)
+    {
+        m_out.resize(m_out.size() + width, QLatin1Char(' '));
+        return *this;
+    }
+    Writer& left(QStringView text, int width)
+    {
+        const qsizetype n = qMin<qsizetype>(text.size(), width);
+        m_out.append(text.left(n));
+        return blank(int(width - n));
+    }
+    Writer& text(QStringView text)
+    {
+        m_out.append(text);
+        return *this;
+    }
+    // Pads or cuts everything written since start to width.
+    void fit(qsizetype start, int width)
+    {
+        const qsizetype end = start + width;
+        if (m_out.size() > end)
+            m_out.truncate(end);
+        else
+            blank(int(end - m_out.size()));
+    }
+
+private:
+    QString& m_out;
+    const QString& m_prefix;
+};
+
 } // namespace ScoreboardFields

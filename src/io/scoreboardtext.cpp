@@ -190,18 +190,27 @@ std::optional<QString> ScoreboardText::message() const
         logReport("Failed to get the contestant. UpdateRIPMessage ID:%d", m_entry.ptId);
         return std::nullopt;
     }
-    QVector<MessageRec> messages;
-    if (!m_db->GetPlrMessages(m_entry.ptId, messages))
-        return std::nullopt;
-    for (const MessageRec& m : std::as_const(messages)) {
-        if (m.number != m_state->messageNumber)
-            continue;
-        QString out;
-        for (const QString& line : m.lines)
-            out += m_p + F::left(line, 24);
-        return out;
+    const Stamp stamp = m_db->dataStamp();
+    if (!m_message || m_message->stamp != stamp || m_message->plrId != m_entry.ptId ||
+        m_message->number != m_state->messageNumber) {
+        MessageCache cache{stamp, m_entry.ptId, m_state->messageNumber, std::nullopt};
+        QVector<MessageRec> messages;
+        if (m_db->GetPlrMessages(m_entry.ptId, messages)) {
+            for (const MessageRec& m : std::as_const(messages)) {
+                if (m.number == m_state->messageNumber) {
+                    cache.lines = QStringList{m.lines[0], m.lines[1], m.lines[2], m.lines[3]};
+                    break;
+                }
+            }
+        }
+        m_message = cache;
     }
-    return std::nullopt;
+    if (!m_message->lines)
+        return std::nullopt;
+    QString out;
+    for (const QString& line : *m_message->lines)
+        out += m_p + F::left(line, 24);
+    return out;
 }
 
 std::optional<QString> ScoreboardText::animal() const
@@ -329,47 +338,63 @@ std::optional<QString> ScoreboardText::result() const
 
 // --- B6 and B7 ---------------------------------------------------------------------
 
-QString ScoreboardText::nameField(const ContestantRec* c, bool longForm) const
+void ScoreboardText::nameField(QString& out, const ContestantRec* c, bool longForm) const
 {
     const Widths& w = widths(m_network);
-    if (!c)
-        return spaces(longForm ? w.longName : w.shortName);
+    F::Writer write(out, m_p);
+    if (!c) {
+        write.blank(longForm ? w.longName : w.shortName);
+        return;
+    }
+    write.p().left(c->bib, 5).p();
     if (longForm)
-        return m_p + F::left(c->bib, 5) + m_p + F::left(c->lastName, 20) + m_p + F::left(c->firstName, 15) +
-               m_p + F::left(m_names->name(*c), 30);
-    return m_p + F::left(c->bib, 5) + m_p + F::left(m_names->name(*c), 30);
+        write.left(c->lastName, 20).p().left(c->firstName, 15).p();
+    write.left(m_names->name(*c), 30);
 }
 
-QString ScoreboardText::competitorNames(quint32 ptId, bool longForm) const
+void ScoreboardText::competitorNames(QString& out, quint32 ptId, bool longForm) const
 {
     const Widths& w = widths(m_network);
     const int field = longForm ? w.longName : w.shortName;
+    F::Writer write(out, m_p);
     if (m_team) {
         const TeamRec* team = m_names->team(ptId);
         if (!team) {
             logReport("Failed to get the team from the system.  GetTeam ID:%d", ptId);
-            return m_p + spaces(20) + spaces(3 * field);
+            write.p().blank(20 + 3 * field);
+            return;
         }
-        QString out = m_p + F::left(m_names->teamName(*team), 20);
+        write.p().left(m_names->teamName(*team), 20);
         for (const ContestantRec* member : m_names->members(*team))
-            out += nameField(member, longForm);
-        return out;
+            nameField(out, member, longForm);
+        return;
     }
     const ContestantRec* c = m_names->contestant(ptId);
     if (!c)
         logReport("Failed to get the contestant. UpdateRIPTraverseLeaders ID:%d", ptId);
-    return m_p + spaces(20) + nameField(c, longForm) + spaces(2 * field);
+    write.p().blank(20);
+    nameField(out, c, longForm);
+    write.blank(2 * field);
 }
 
-QString ScoreboardText::leaderLine(const ResultRecord& r, bool overall, bool longForm, int valueWidth,
-                                   bool endPrefix) const
+void ScoreboardText::leaderLine(QString& out, const ResultRecord& r, bool overall, bool longForm,
+                                int valueWidth, bool endPrefix, int width) const
 {
-    QString line = m_p + F::number(r.position, 3) + competitorNames(entryKeyId(r.key), longForm) + m_p +
-                   valueField(CompetitorText::value(r, m_scored), valueWidth) + m_p;
-    if (overall)
-        line += F::number(r.success, 2) + m_p + F::number(r.ride <= 100 ? r.ride : 0, 2) + m_p +
-                QStringLiteral("on") + (endPrefix ? m_p : QString());
-    return line;
+    const qsizetype start = out.size();
+    F::Writer write(out, m_p);
+    write.p().text(F::number(r.position, 3));
+    competitorNames(out, entryKeyId(r.key), longForm);
+    write.p().text(valueField(CompetitorText::value(r, m_scored), valueWidth)).p();
+    if (overall) {
+        write.text(F::number(r.success, 2))
+            .p()
+            .text(F::number(r.ride <= 100 ? r.ride : 0, 2))
+            .p()
+            .text(u"on");
+        if (endPrefix)
+            write.p();
+    }
+    write.fit(start, width);
 }
 
 namespace {
@@ -388,18 +413,17 @@ Page pageOf(const std::vector<ResultRecord>& list, int pageIndex, int linesPerPa
             int linesInBlock, bool network, LineFn line)
 {
     Page page;
+    page.inBlock.reserve(linesInBlock * lineWidth);
     const qsizetype start = qsizetype(qMax(pageIndex, 0)) * linesPerPage;
-    QStringList lines;
-    for (int i = 0; i < linesPerPage; ++i) {
+    const int total = network ? linesInBlock + kContinuationLines : linesInBlock;
+    for (int i = 0; i < total; ++i) {
+        QString& to = i < linesInBlock ? page.inBlock : page.continuation;
         const qsizetype idx = start + i;
-        const bool shown = idx < qsizetype(list.size()) && list[size_t(idx)].position > 0;
-        lines << (shown ? F::left(line(list[size_t(idx)]), lineWidth) : spaces(lineWidth));
+        if (i < linesPerPage && idx < qsizetype(list.size()) && list[size_t(idx)].position > 0)
+            line(to, list[size_t(idx)]);
+        else
+            to.resize(to.size() + lineWidth, QLatin1Char(' '));
     }
-    for (int i = 0; i < linesInBlock; ++i)
-        page.inBlock += i < lines.size() ? lines[i] : spaces(lineWidth);
-    if (network)
-        for (int i = linesInBlock; i < linesInBlock + kContinuationLines; ++i)
-            page.continuation += i < lines.size() ? lines[i] : spaces(lineWidth);
     // Pages count the entries that have a place: the ones without a result
     // would only be blank pages.
     const auto placed =
@@ -424,16 +448,18 @@ std::optional<QString> ScoreboardText::goLeaders()
     const auto leader =
         std::find_if(list.begin(), list.end(), [](const ResultRecord& r) { return r.position > 0; });
     QString out;
+    out.reserve(w.goLeaderLine + w.linesInBlock * w.goPageLine);
     if (leader != list.end()) {
-        out = F::left(leaderLine(*leader, false, true, 7, true), w.goLeaderLine);
+        leaderLine(out, *leader, false, true, 7, true, w.goLeaderLine);
         m_state->goLeaderValue = CompetitorText::value(*leader, m_scored);
     } else {
         out = spaces(w.goLeaderLine);
         m_state->goLeaderValue = 0;
     }
     const int perPage = m_network ? (m_profile.paging >= 1 ? qMin(m_profile.paging, 20) : 4) : 4;
-    const Page page = pageOf(list, m_state->goPage, perPage, w.goPageLine, w.linesInBlock, m_network,
-                             [&](const ResultRecord& r) { return leaderLine(r, false, false, 7, true); });
+    const Page page = pageOf(
+        list, m_state->goPage, perPage, w.goPageLine, w.linesInBlock, m_network,
+        [&](QString& to, const ResultRecord& r) { leaderLine(to, r, false, false, 7, true, w.goPageLine); });
     m_state->goLastPage = page.last;
     m_goContinuation = F::left(page.continuation, ScoreboardLayout::GoLeadersContinuation.width);
     return out + page.inBlock;
@@ -451,18 +477,20 @@ std::optional<QString> ScoreboardText::overallLeaders()
     const auto leader =
         std::find_if(list.begin(), list.end(), [](const ResultRecord& r) { return r.position > 0; });
     QString out;
+    out.reserve(w.overallLeader + w.linesInBlock * w.overallPage + w.cutLine);
     // A leader who has not run every go-round so far leads nothing yet.
     const int go = m_entry.goRound;
     const bool leaderUpToDate = leader != list.end() && leader->ride == go;
     if (leader != list.end())
-        out = F::left(leaderLine(*leader, true, true, 8, true), w.overallLeader);
+        leaderLine(out, *leader, true, true, 8, true, w.overallLeader);
     else
         out = spaces(w.overallLeader);
     m_state->overallLeaderValue = leaderUpToDate ? CompetitorText::value(*leader, m_scored) : 0;
 
     const int perPage = m_network ? (m_profile.paging >= 1 ? qMin(m_profile.paging, 20) : 4) : 4;
-    const Page page = pageOf(list, m_state->overallPage, perPage, w.overallPage, w.linesInBlock, m_network,
-                             [&](const ResultRecord& r) { return leaderLine(r, true, false, 8, true); });
+    const Page page = pageOf(
+        list, m_state->overallPage, perPage, w.overallPage, w.linesInBlock, m_network,
+        [&](QString& to, const ResultRecord& r) { leaderLine(to, r, true, false, 8, true, w.overallPage); });
     m_state->overallLastPage = page.last;
     m_overallContinuation = F::left(page.continuation, ScoreboardLayout::OverallLeadersContinuation.width);
     out += page.inBlock;
@@ -471,14 +499,14 @@ std::optional<QString> ScoreboardText::overallLeaders()
     // it has run as many go-rounds as the leader and the leader all of them.
     const int finalists = m_event->finals.toInt();
     m_state->cutValue = 0;
-    QString cutLine = spaces(w.cutLine);
     if (leaderUpToDate && finalists >= 1) {
         const auto cutIndex = (leader - list.begin()) + finalists - 1;
         if (cutIndex < qsizetype(list.size()) && list[size_t(cutIndex)].ride == leader->ride) {
             const ResultRecord& cut = list[size_t(cutIndex)];
             m_state->cutValue = CompetitorText::value(cut, m_scored);
-            cutLine = F::left(leaderLine(cut, true, true, 7, false), w.cutLine);
+            leaderLine(out, cut, true, true, 7, false, w.cutLine);
+            return out;
         }
     }
-    return out + cutLine;
+    return out + spaces(w.cutLine);
 }

@@ -5,7 +5,9 @@
 #include "results/resultrecord.h"
 #include "scoreboardblocks.h"
 
+#include <QStringList>
 #include <optional>
+#include <utility>
 
 class CDatabaseManager;
 
@@ -42,11 +44,12 @@ private:
 
     // Fields and lines.
     QString contestantBlock(const ContestantRec& c) const;
-    QString nameField(const ContestantRec* c, bool longForm) const;
-    QString competitorNames(quint32 ptId, bool longForm) const;
+    void nameField(QString& out, const ContestantRec* c, bool longForm) const;
+    void competitorNames(QString& out, quint32 ptId, bool longForm) const;
     QString valueField(quint32 value, int width) const;
-    QString leaderLine(const ResultRecord& r, bool overall, bool longForm, int valueWidth,
-                       bool endPrefix) const;
+    // Appends a leader, page or cut line, padded or cut to width.
+    void leaderLine(QString& out, const ResultRecord& r, bool overall, bool longForm, int valueWidth,
+                    bool endPrefix, int width) const;
 
     OutputContext* m_context = nullptr;
     ScoreboardState* m_state = nullptr;
@@ -64,4 +67,24 @@ private:
     int m_precision = 3;
     QString m_goContinuation;
     QString m_overallContinuation;
+
+    // The contestant's message and the contractor's name are read from the
+    // season; kept until a row of the season changes, since most refreshes
+    // (display buttons, pages) change nothing there.
+    using Stamp = std::pair<quint64, qint64>;
+    struct MessageCache
+    {
+        Stamp stamp;
+        quint32 plrId = 0;
+        int number = -1;
+        std::optional<QStringList> lines;
+    };
+    struct ContractorCache
+    {
+        Stamp stamp;
+        quint32 coId = 0;
+        QString name;
+    };
+    mutable std::optional<MessageCache> m_message;
+    mutable std::optional<ContractorCache> m_contractor;
 };

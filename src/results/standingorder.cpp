@@ -107,9 +107,21 @@ bool GoesBefore(StandingType type, quint8 roundCount, const ResultRecord& a, con
 
 void OrderStanding(std::vector<ResultRecord>& items, StandingType type, quint8 roundCount)
 {
-    StableMergeSort(items, [type, roundCount](const ResultRecord& a, const ResultRecord& b) {
-        return GoesBefore(type, roundCount, a, b);
+    // The same merge over pointers: the same comparisons in the same order,
+    // so the same order, without moving whole records at every step (the
+    // standings are ordered again after every saved result).
+    std::vector<ResultRecord*> order;
+    order.reserve(items.size());
+    for (ResultRecord& r : items)
+        order.push_back(&r);
+    StableMergeSort(order, [type, roundCount](const ResultRecord* a, const ResultRecord* b) {
+        return GoesBefore(type, roundCount, *a, *b);
     });
+    std::vector<ResultRecord> sorted;
+    sorted.reserve(items.size());
+    for (ResultRecord* r : order)
+        sorted.push_back(std::move(*r));
+    items.swap(sorted);
 }
 
 void NumberStanding(std::vector<ResultRecord>& items, StandingType type)

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <atomic>
 #include <limits>
 #include <sqlite3.h>
 #include <utility>
@@ -90,6 +91,14 @@ QString unquoteIdentifier(const QString& token)
     return token;
 }
 
+// Unique across every connection of the process, so that a stamp taken from
+// one connection never matches one of another.
+quint64 nextGeneration()
+{
+    static std::atomic<quint64> counter{0};
+    return ++counter;
+}
+
 } // namespace
 
 SqlConnection::SqlConnection() = default;
@@ -157,6 +166,7 @@ bool SqlConnection::openFile(const QString& path, int flags)
         return setError(failure);
     }
     m_alive = std::make_shared<int>(0);
+    m_generation = nextGeneration();
     m_lastStatement.clear();
     clearError();
     return true;
@@ -167,7 +177,7 @@ void SqlConnection::close()
     m_alive.reset();
     // Closing ends an open transaction without keeping it.
     m_txDepth = 0;
-    ++m_generation;
+    m_generation = nextGeneration();
     if (m_db) {
         // Statements never outlive the call that prepared them, so nothing is
         // left to finalise; close_v2 would defer the close if something were.
@@ -248,6 +258,11 @@ bool SqlConnection::setError(const QString& text)
 {
     m_lastError = text;
     return false;
+}
+
+std::pair<quint64, qint64> SqlConnection::writeStamp() const
+{
+    return {m_generation, m_db ? qint64(sqlite3_total_changes64(m_db)) : 0};
 }
 
 int SqlConnection::changes() const

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
+#include <utility>
 
 struct sqlite3;
 
@@ -49,6 +50,10 @@ public:
 
     // Rows changed by the last INSERT, UPDATE or DELETE.
     int changes() const;
+    // Differs after every change of a row made through this connection and
+    // after every open or close (of any connection): what was read before can
+    // be kept while it stays the same.
+    std::pair<quint64, qint64> writeStamp() const;
     qint64 lastInsertRowId() const;
 
     // Description of the last failure, empty after a success.
@@ -100,5 +105,5 @@ private:
     // set can tell that the connection it came from is no longer there.
     std::shared_ptr<int> m_alive;
     int m_txDepth = 0;
-    quint64 m_generation = 0; // counts opens, so a guard can tell its connection went away
+    quint64 m_generation = 0; // new at every open and close, so a guard can tell its connection went away
 };
