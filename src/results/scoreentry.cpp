@@ -98,21 +98,21 @@ EntryCheck ScoreEntry::typeMark(Row row, int judge, const QString& text)
 {
     if (judge < 0 || judge >= Judges)
         return EntryCheck::fail(QStringLiteral("There is no such judge."));
+    // The text is kept as typed even when it fails, so that Save checks what
+    // the field shows rather than saving an earlier value.
     const EntryCheck check = CheckMarkText(text, fraction(), highestMark(row));
-    if (check.ok()) {
-        m_marks[row][judge] = text;
+    m_marks[row][judge] = text;
+    if (check.ok())
         m_changed = true;
-    }
     return check;
 }
 
 EntryCheck ScoreEntry::typeTime(const QString& text)
 {
     const EntryCheck check = CheckTimeText(text, PrecisionDigits(m_settings.precision));
-    if (check.ok()) {
-        m_time = text;
+    m_time = text;
+    if (check.ok())
         m_changed = true;
-    }
     return check;
 }
 

@@ -51,8 +51,8 @@ public:
     bool isTimeEnabled() const { return hasEntry(); }
     bool areSaveAndCancelEnabled() const { return hasEntry() && m_changed; }
 
-    // Typing: the text as the field shows it. A text that passes is taken and
-    // marks the record changed; one that fails is left to the field as typed.
+    // Typing: the text as the field shows it, kept whether it passes or not; a
+    // text that passes marks the record changed. Save checks every field again.
     EntryCheck typeMark(Row row, int judge, const QString& text);
     EntryCheck typeTime(const QString& text);
     // Leaving a field that was changed.

@@ -65,11 +65,11 @@ void TimeEntry::recompute()
 
 EntryCheck TimeEntry::type(Field field, const QString& text)
 {
+    // Kept as typed even when it fails: Save checks what the field shows.
     const EntryCheck check = CheckTimeText(text, PrecisionDigits(m_settings.precision));
-    if (check.ok()) {
-        (field == Ride ? m_ride : m_penalty) = text;
+    (field == Ride ? m_ride : m_penalty) = text;
+    if (check.ok())
         m_changed = true;
-    }
     return check;
 }
 

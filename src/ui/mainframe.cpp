@@ -8,6 +8,7 @@
 #include "io/outputmanager.h"
 #include "results/values.h"
 #include "ui/arenacontext.h"
+#include "ui/bars/dlgbaredit.h"
 #include "ui/views/logo/tallyraview.h"
 #include "ui/views/pending/pendingview.h"
 #include "ui/views/workview.h"
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabBar>
 
 namespace {
@@ -274,6 +276,11 @@ bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
     return true;
 }
 
+void CMainFrame::showStatus(const QString& text)
+{
+    statusBar()->showMessage(text, StatusMessageMs);
+}
+
 void CMainFrame::FocusEntry()
 {
     if (m_currentView != ViewTable::RunPerformance)
@@ -307,7 +314,30 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (m_askBeforeClosing && !saveTypedResults()) {
+        event->ignore();
+        return;
+    }
     storeShowState();
     m_stateStored = true;
     event->accept();
+}
+
+bool CMainFrame::saveTypedResults()
+{
+    // A result typed into a bar and not saved is never dropped without a word.
+    for (CDlgBarEdit* bar : findChildren<CDlgBarEdit*>()) {
+        if (!bar->isChanged() || bar->entryKey() == 0)
+            continue;
+        const int answer =
+            m_prompt->ask(QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
+                              .arg(bar->competitorName()),
+                          QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
+                          UserPrompt::Icon::Question);
+        if (answer == UserPrompt::Cancel)
+            return false;
+        if (answer == UserPrompt::Yes && !bar->save())
+            return false; // the bar said why; the window stays open with the result in it
+    }
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "db/records.h"
 #include "results/resultrecord.h"
+#include "ui/bars/entrybarhost.h"
 #include "ui/rodeoactivator.h"
 
 #include <QHash>
@@ -26,7 +27,7 @@ class UserPrompt;
 // selector and the two docking bars, and holds the work views stacked in one
 // area of which exactly one is visible. It decides which view is current and
 // remembers that choice and the window's placement in the state file.
-class CMainFrame : public QMainWindow, public RodeoActivator
+class CMainFrame : public QMainWindow, public RodeoActivator, public EntryBarHost
 {
     Q_OBJECT
 public:
@@ -57,17 +58,21 @@ public:
 
     // --- Results ----------------------------------------------------------------
     bool SelectCompetition(const RegEntry& selection);
-    bool SaveResult(const RegEntry& entry, const ResultRecord& result);
+    bool SaveResult(const RegEntry& entry, const ResultRecord& result) override;
     // A display button of the Run Performance view: the key of the current
     // profile for the event does what the profile says. False when the
     // profile has no such key for the event.
     bool PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected, int pendingCode);
     ArenaContext& arenaContext() { return *m_arena; }
-    void FocusEntry();
+    void FocusEntry() override;
     // The running time as the timing console sends it; callable from any
     // thread, handled on the user-interface thread.
     void postRunningTime(const QString& text);
-    qint32 latestTimerTime() const { return m_latestTimerTime; }
+    qint32 latestTimerTime() const override { return m_latestTimerTime; }
+    // The message bar is to show this contestant's messages (0: none).
+    void showContestantMessages(quint32 plrId) override { m_messageContestant = plrId; }
+    quint32 messageContestant() const { return m_messageContestant; }
+    void showStatus(const QString& text) override;
 
     // --- Services -----------------------------------------------------------------
     CDatabaseManager& database() { return *m_db; }
@@ -110,6 +115,10 @@ private:
     int showCommand() const;
     void onRunningTime(const QString& text);
     void toggleBar(QDockWidget* dock, const char* element);
+    // Asks about every bar holding a typed result that was not saved; false
+    // when the window is to stay open.
+    bool saveTypedResults();
+    static constexpr int StatusMessageMs = 15000;
 
     // "Display Buttons...": the display button configuration.
     void configureDisplayButtons();
@@ -138,6 +147,7 @@ private:
     QHash<int, std::function<void()>> m_handlers;
 
     qint32 m_latestTimerTime = 0;
+    quint32 m_messageContestant = 0;
     bool m_askBeforeClosing = true;
     bool m_stateStored = false;
 };

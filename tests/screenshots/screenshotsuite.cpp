@@ -14,6 +14,8 @@
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
+#include "ui/bars/entrybarharness.h"
+#include "ui/dialogs/results/dlgscoretimecfg.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
@@ -73,8 +75,10 @@ void ScreenshotSuite::mainWindow()
                     QStringLiteral("PRCA"));
     db.CreateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede"),
                    QStringLiteral("07/01/2026"), QStringLiteral("ProfileDefault"));
-    if (frame.ActivateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede")))
+    if (frame.ActivateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede"))) {
         save(&frame, QStringLiteral("mainwindow-rodeo-open"));
+        entryBars(frame);
+    }
 
     // The input/output dialogs over the default configuration.
     {
@@ -84,6 +88,75 @@ void ScreenshotSuite::mainWindow()
         save(&monitor, QStringLiteral("dialog-monitor-ports"));
     }
     frame.closeWithoutAsking();
+}
+
+void ScreenshotSuite::entryBars(CMainFrame& frame)
+{
+    // Saddle bronc with four judges in fractions, barrel racing in hundredths:
+    // a marked ride, and a run with a penalty.
+    CDatabaseManager& db = frame.database();
+    QVector<EventCfg> events = db.events();
+    for (EventCfg& e : events) {
+        if (e.id == QLatin1String("SB")) {
+            e.judgeCount = QStringLiteral("4");
+            e.judgeMode = QStringLiteral("Separate");
+            e.fraction = QStringLiteral("Fraction");
+            e.changed = 1;
+        } else if (e.id == QLatin1String("BR")) {
+            e.precision = QStringLiteral("0.01");
+            e.changed = 1;
+        }
+    }
+    db.UpdateEvents(events);
+    ContestantRec rider;
+    rider.firstName = QStringLiteral("Stetson");
+    rider.lastName = QStringLiteral("Wright");
+    rider.bib = QStringLiteral("103");
+    db.AddContestant(rider);
+    for (const char* ev : {"SB", "BR"}) {
+        RegEntry e;
+        e.eventId = QString::fromLatin1(ev);
+        e.ptId = rider.plrId;
+        e.perf = 1;
+        e.ord = 1;
+        db.AddCompEntry(e, false);
+    }
+    const EntryKey key = makeEntryKey(rider.plrId, 1);
+    ResultRecord marks;
+    marks.key = key;
+    const quint16 jr[4] = {2150, 2200, 2100, 2250};
+    const quint16 js[4] = {2200, 2100, 2150, 2200};
+    for (int j = 0; j < 4; ++j) {
+        marks.JR[j] = jr[j];
+        marks.JS[j] = js[j];
+    }
+    marks.score = 8675;
+    marks.time = 8000;
+    marks.success = 1;
+    ResultRecord run;
+    run.key = key;
+    run.time = 21530;
+    run.penalty = 5000;
+    run.setStatus(QStringLiteral("P"));
+    run.success = 1;
+    for (const auto& [ev, result] : {std::pair{"SB", marks}, std::pair{"BR", run}}) {
+        RegEntry e;
+        e.eventId = QString::fromLatin1(ev);
+        e.goRound = 1;
+        e.perf = 1;
+        db.SetCurEntry(e);
+        e.ptId = rider.plrId;
+        db.SetStatsPerformance(e, result);
+    }
+    {
+        CEntryBarHarness scores(frame, QStringLiteral("SB"), 1, 1, key);
+        save(&scores, QStringLiteral("bar-scores"));
+        CEntryBarHarness times(frame, QStringLiteral("BR"), 1, 1, key);
+        save(&times, QStringLiteral("bar-times"));
+    }
+    CDlgScoreTimeCfg edit(db, frame, frame.prompt(), key, 1);
+    if (edit.isReady())
+        save(&edit, QStringLiteral("dialog-edit-results"));
 }
 
 namespace {

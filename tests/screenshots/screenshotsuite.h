@@ -19,6 +19,7 @@ private:
     void dialogs();
     void seasonDialogs();
     void profileDialogs();
+    void entryBars(class CMainFrame& frame);
 
     QString m_out;
     QString m_template;
