@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -218,6 +219,11 @@ TEST_F(EntryBarTest, ARefusedSaveKeepsTheTypedTime)
     EXPECT_FALSE(frame->close());
     EXPECT_EQ(prompt.texts().last(),
               QStringLiteral("The result typed for Wade Rider has not been saved.\nDo you want to save it?"));
+
+    // Moving on to another contestant drops the typed time, and says so.
+    bar->SetComp(makeEntryKey(ids[1], 1), 1);
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("The result typed for Wade Rider was not saved."));
+    EXPECT_FALSE(bar->isChanged());
 }
 
 // The time bar's Tab ring, with Penalty twice adding ten seconds.
