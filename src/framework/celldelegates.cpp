@@ -1,0 +1,75 @@
+#include "celldelegates.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+QWidget* LimitedTextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                           const QModelIndex&) const
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    edit->setMaxLength(m_maxLength);
+    return edit;
+}
+
+QWidget* ComboDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                     const QModelIndex& index) const
+{
+    auto* combo = new QComboBox(parent);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMaxVisibleItems(20);
+    combo->addItems(m_items ? m_items(index) : QStringList());
+    combo->lineEdit()->setMaxLength(m_maxLength);
+    return combo;
+}
+
+void ComboDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* combo = static_cast<QComboBox*>(editor);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(index.data(Qt::EditRole).toString());
+}
+
+void ComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    auto* combo = static_cast<QComboBox*>(editor);
+    const QString text = combo->currentText();
+    // A picked item is told apart from the same text typed by hand.
+    const int picked = combo->currentIndex() >= 0 && combo->itemText(combo->currentIndex()) == text
+                           ? combo->currentIndex()
+                           : -1;
+    model->setData(index, picked, ChoiceRole);
+    model->setData(index, text, Qt::EditRole);
+}
+
+void ButtonDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const
+{
+    QStyleOptionButton button;
+    button.rect = option.rect.adjusted(1, 1, -1, -1);
+    button.text = index.data(Qt::DisplayRole).toString();
+    button.state = option.state | QStyle::State_Enabled;
+    const QWidget* widget = option.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_PushButton, &button, painter, widget);
+}
+
+bool ButtonDelegate::editorEvent(QEvent* event, QAbstractItemModel*, const QStyleOptionViewItem&,
+                                 const QModelIndex& index)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        emit clicked(index);
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        emit clicked(index);
+        return true;
+    }
+    return false;
+}
