@@ -172,6 +172,16 @@ public:
     bool EntryExists(const RegEntry& entry);
     bool HasData(const RegEntry& entry, bool team);
     bool HasStats(const RegEntry& entry, const QString& table, bool team);
+    // Enters a competitor into an event, as the entry views do: a new entry
+    // (the competitor's next entry number) in every regular go-round, placed
+    // at entry's performance and running order in entry's go-round. A
+    // competitor already entered is asked about first (prompt; none: a new
+    // entry is added). A contestant is never entered alone into a team event.
+    // One transaction: all of it is written, or nothing.
+    enum class EntryAddition { Added, Replaced, Left, Refused };
+    EntryAddition AddCompetitorEntry(const RegEntry& entry, PerformanceEntryPrompt* prompt);
+    // The smallest running order, from 1, that no entry of the performance uses.
+    int FreeRunningOrder(const QString& eventId, int goRound, int perf) const;
     // Performances of a go-round: the highest performance number in use.
     int PerformanceCount(const QString& eventId, int goRound) { return GetLastPerf(eventId, goRound); }
 

@@ -630,3 +630,91 @@ bool CDatabaseManager::DeletePlrEntry(const RegEntry& entry, const QString& tabl
         return false;
     return scope.commit();
 }
+
+int CDatabaseManager::FreeRunningOrder(const QString& eventId, int goRound, int perf) const
+{
+    const EventCfg* event = GetEvent(eventId);
+    if (!event || perf < 1)
+        return 0;
+    const RegEntryCollection& entries = event->isTeam() ? m_teamEntries : m_playerEntries;
+    QSet<int> used;
+    for (const RegEntry& e : entries.entries(eventId, goRound))
+        if (e.perf == perf && e.ord > 0)
+            used.insert(e.ord);
+    int ord = 1;
+    while (used.contains(ord))
+        ++ord;
+    return ord;
+}
+
+CDatabaseManager::EntryAddition CDatabaseManager::AddCompetitorEntry(const RegEntry& entry,
+                                                                     PerformanceEntryPrompt* prompt)
+{
+    const EventCfg* event = GetEvent(entry.eventId);
+    if (!m_isOpen || !event || entry.ptId == 0)
+        return EntryAddition::Refused;
+    const bool team = event->isTeam();
+    // A team event takes teams: entry.ptId names a team there.
+    if (team != (entry.teamFlag == RegEntry::TeamEntry))
+        return EntryAddition::Refused;
+    const RegEntryCollection& entries = team ? m_teamEntries : m_playerEntries;
+    const int held = entries.entryCount(entry.ptId, entry.eventId);
+    const int goRounds = event->goRoundCount();
+
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return EntryAddition::Refused;
+
+    if (held > 0 && !team && prompt) {
+        QVector<RegEntry> existing;
+        for (int n = 1; n <= held; ++n) {
+            RegEntry e = entry;
+            e.plrEnt = static_cast<quint16>(n);
+            const RegEntryCollection::Lookup where = entries.lookup(e.key(), entry.eventId, entry.goRound);
+            e.perf = where.perf;
+            e.ord = where.ord;
+            e.stock = where.stock;
+            existing.append(e);
+        }
+        const PerformanceEntryPrompt::Choice choice = prompt->resolvePerformanceEntry(entry, existing);
+        if (choice.decision == PerformanceEntryPrompt::Leave)
+            return EntryAddition::Left;
+        if (choice.decision == PerformanceEntryPrompt::Replace) {
+            if (choice.replacedEntry < 1 || choice.replacedEntry > held)
+                return EntryAddition::Refused;
+            const RegEntry& old = existing[choice.replacedEntry - 1];
+            RegEntry moved = old;
+            moved.perf = entry.perf;
+            moved.ord = entry.ord;
+            if (!UpdateCompEntry(old, moved))
+                return EntryAddition::Refused;
+            return scope.commit() ? EntryAddition::Replaced : EntryAddition::Refused;
+        }
+    }
+
+    RegEntry added = entry;
+    added.plrEnt = static_cast<quint16>(held + 1);
+    added.perf = 0;
+    added.ord = 0;
+    added.stock = 0;
+    bool any = false;
+    for (int go = 1; go <= goRounds; ++go) {
+        added.goRound = static_cast<quint16>(go);
+        if (!AddCompEntry(added, false))
+            break; // the go-rounds after a refused one are not entered either
+        any = true;
+    }
+    if (!any)
+        return EntryAddition::Refused;
+    // The entry's place in the go-round it was entered for.
+    if (entry.goRound >= 1 && entry.goRound <= goRounds && (entry.perf != 0 || entry.ord != 0)) {
+        RegEntry unplaced = added;
+        unplaced.goRound = entry.goRound;
+        RegEntry placed = unplaced;
+        placed.perf = entry.perf;
+        placed.ord = entry.ord;
+        if (!UpdateCompEntry(unplaced, placed))
+            return EntryAddition::Refused;
+    }
+    return scope.commit() ? EntryAddition::Added : EntryAddition::Refused;
+}

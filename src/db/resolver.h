@@ -2,6 +2,7 @@
 
 #include "records.h"
 
+#include <QVector>
 #include <optional>
 
 // Questions the database manager asks while resolving arriving data against
@@ -17,9 +18,9 @@ public:
 
     struct ContestantChoice
     {
-        int decision = 0;         // one of ContestantDecision; 0 when the operator cancelled
+        int decision = 0; // one of ContestantDecision; 0 when the operator cancelled
         bool applyToAll = false;
-        ContestantRec existing;   // the existing contestant as the operator left it in the dialog
+        ContestantRec existing; // the existing contestant as the operator left it in the dialog
     };
 
     virtual ~ResolutionPrompts() = default;
@@ -32,4 +33,23 @@ public:
     // "Same Team Found": answers 6 (go on adding) or 7 (use the existing team);
     // applyToAll reports the "Apply to All" tick.
     virtual int sameTeamFound(const TeamRec& team, bool& applyToAll) = 0;
+};
+
+// "Resolve Performance Entry": a competitor entered into an event that he is
+// entered in already. The operator replaces one of his entries (it moves to
+// where the new one was going), leaves everything as it is, or adds a new entry.
+class PerformanceEntryPrompt
+{
+public:
+    enum Decision { AddNew, Replace, Leave };
+    struct Choice
+    {
+        Decision decision = Leave;
+        int replacedEntry = 0; // the entry number replaced
+    };
+
+    virtual ~PerformanceEntryPrompt() = default;
+    // existing: the competitor's entries in the event, in entry number order,
+    // as they stand in the go-round the new entry is for.
+    virtual Choice resolvePerformanceEntry(const RegEntry& arriving, const QVector<RegEntry>& existing) = 0;
 };

@@ -608,3 +608,60 @@ TEST_F(EntriesTest, ResultTestsLookAtTheResultColumnsAndTheCompetitorKind)
     EXPECT_TRUE(db->EventHasEntries(QStringLiteral("TR")));
     EXPECT_FALSE(db->EventHasEntries(QStringLiteral("XX")));
 }
+
+namespace {
+
+class ScriptedEntryPrompt : public PerformanceEntryPrompt
+{
+public:
+    Choice resolvePerformanceEntry(const RegEntry&, const QVector<RegEntry>& existing) override
+    {
+        shown = existing;
+        return answer;
+    }
+    Choice answer;
+    QVector<RegEntry> shown;
+};
+
+} // namespace
+
+// A competitor entered from a performance gets an entry in every go-round,
+// placed where he was entered; entered again, the operator chooses.
+TEST_F(EntriesThreeGoRoundsTest, EnteringACompetitorFromAPerformance)
+{
+    ASSERT_TRUE(open());
+    ScriptedEntryPrompt ask;
+    RegEntry wade = makeEntry(QStringLiteral("SB"), 2, players[0], 1, 3, db->FreeRunningOrder(QStringLiteral("SB"), 2, 3));
+    EXPECT_EQ(wade.ord, 1);
+    ASSERT_EQ(db->AddCompetitorEntry(wade, &ask), CDatabaseManager::EntryAddition::Added);
+    EXPECT_TRUE(ask.shown.isEmpty()); // nobody was asked: his first entry
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("ptId = ?"), {players[0]}), 3);
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("ptId = ? AND GoId = 2 AND PerfId = 3 AND Ord = 1"),
+                    {players[0]}),
+              1);
+    EXPECT_EQ(db->FreeRunningOrder(QStringLiteral("SB"), 2, 3), 2);
+
+    ask.answer = {PerformanceEntryPrompt::Leave, 0};
+    EXPECT_EQ(db->AddCompetitorEntry(makeEntry(QStringLiteral("SB"), 2, players[0], 1, 4, 1), &ask),
+              CDatabaseManager::EntryAddition::Left);
+    ASSERT_EQ(ask.shown.size(), 1);
+    EXPECT_EQ(ask.shown[0].perf, 3);
+
+    ask.answer = {PerformanceEntryPrompt::Replace, 1};
+    EXPECT_EQ(db->AddCompetitorEntry(makeEntry(QStringLiteral("SB"), 2, players[0], 1, 4, 2), &ask),
+              CDatabaseManager::EntryAddition::Replaced);
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("ptId = ? AND GoId = 2 AND PerfId = 4 AND Ord = 2"),
+                    {players[0]}),
+              1);
+
+    ask.answer = {PerformanceEntryPrompt::AddNew, 0};
+    EXPECT_EQ(db->AddCompetitorEntry(makeEntry(QStringLiteral("SB"), 1, players[0], 1, 1, 5), &ask),
+              CDatabaseManager::EntryAddition::Added);
+    EXPECT_EQ(count(QStringLiteral("Scores"), QStringLiteral("ptId = ? AND PlrEnt = 2"), {players[0]}), 3);
+    expectMemoryMatchesRows(QStringLiteral("Scores"), QStringLiteral("SB"));
+
+    // A contestant is not entered alone into a team event.
+    EXPECT_EQ(db->AddCompetitorEntry(makeEntry(QStringLiteral("TR"), 1, players[1], 1, 1, 1), &ask),
+              CDatabaseManager::EntryAddition::Refused);
+    EXPECT_EQ(count(QStringLiteral("Times"), QStringLiteral("ptId = ?"), {players[1]}), 0);
+}
