@@ -1,6 +1,7 @@
 #include "results/entrychecks.h"
 #include "results/scoreentry.h"
 #include "results/timeentry.h"
+#include "results/resultcell.h"
 
 #include <gtest/gtest.h>
 
@@ -224,6 +225,27 @@ TEST(TimeEntry, PenaltiesAndNoTime)
     ASSERT_FALSE(e.prepareSave().has_value());
     EXPECT_EQ(e.record().status, QStringLiteral("N"));
     EXPECT_EQ(e.record().time, 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ResultCell, TextsByKindAndStatus)
+{
+    ResultRecord r;
+    r.position = 3;
+    r.score = 8550;
+    r.time = 8000;
+    EXPECT_EQ(ResultCellText(r, true, true, QString()), QStringLiteral("  3      85.5      8.0"));
+    r.setStatus(QStringLiteral("N"));
+    EXPECT_EQ(ResultCellText(r, true, true, QString()), QStringLiteral("                   8.0"));
+    EXPECT_EQ(ResultCellText(r, false, false, QStringLiteral("0.01")), QString());
+    r.setStatus(QString());
+    r.time = 17210;
+    EXPECT_EQ(ResultCellText(r, false, false, QStringLiteral("0.01")), QStringLiteral("  3    17.21"));
+    r.position = 0;
+    EXPECT_EQ(ResultCellText(r, false, false, QStringLiteral("0.01")), QString()); // registered, not run
 }
 
 } // namespace
