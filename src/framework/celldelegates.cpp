@@ -73,3 +73,34 @@ bool ButtonDelegate::editorEvent(QEvent* event, QAbstractItemModel*, const QStyl
     }
     return false;
 }
+
+TextOrComboDelegate::TextOrComboDelegate(Test useList, ComboDelegate::Items items, Limit maxLength, QObject* parent)
+    : QStyledItemDelegate(parent), m_useList(std::move(useList)), m_items(std::move(items)),
+      m_maxLength(std::move(maxLength))
+{
+}
+
+QWidget* TextOrComboDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) const
+{
+    const int limit = m_maxLength ? m_maxLength(index) : 32767;
+    if (m_useList && m_useList(index))
+        return ComboDelegate(m_items, limit).createEditor(parent, option, index);
+    return LimitedTextDelegate(limit).createEditor(parent, option, index);
+}
+
+void TextOrComboDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    if (qobject_cast<QComboBox*>(editor))
+        ComboDelegate(m_items, 0).setEditorData(editor, index);
+    else
+        QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void TextOrComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    if (qobject_cast<QComboBox*>(editor))
+        ComboDelegate(m_items, 0).setModelData(editor, model, index);
+    else
+        QStyledItemDelegate::setModelData(editor, model, index);
+}

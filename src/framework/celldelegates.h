@@ -64,3 +64,23 @@ public:
 signals:
     void clicked(const QModelIndex& index);
 };
+
+// Cells of one list that are edited either as text or with a drop-down,
+// cell by cell: useList says which, maxLength limits both.
+class TextOrComboDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using Test = std::function<bool(const QModelIndex&)>;
+    using Limit = std::function<int(const QModelIndex&)>;
+
+    TextOrComboDelegate(Test useList, ComboDelegate::Items items, Limit maxLength, QObject* parent = nullptr);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+private:
+    Test m_useList;
+    ComboDelegate::Items m_items;
+    Limit m_maxLength;
+};

@@ -8,7 +8,10 @@
 #include "io/outputmanager.h"
 #include "results/values.h"
 #include "ui/arenacontext.h"
+#include "ui/bars/barleader.h"
+#include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
+#include "ui/views/runperf/viewrunperf.h"
 #include "ui/views/logo/tallyraview.h"
 #include "ui/views/pending/pendingview.h"
 #include "ui/views/workview.h"
@@ -109,13 +112,15 @@ void CMainFrame::createBars()
 
     m_leaderDock = new QDockWidget(QStringLiteral("Leader Board"), this);
     m_leaderDock->setObjectName(QStringLiteral("CBarLeader"));
-    m_leaderDock->setWidget(new QWidget(m_leaderDock));
+    m_leaderBoard = new CBarLeader(m_leaderDock);
+    m_leaderDock->setWidget(m_leaderBoard);
     m_leaderDock->widget()->setMinimumSize(200, 150);
     addDockWidget(Qt::RightDockWidgetArea, m_leaderDock);
 
     m_messageDock = new QDockWidget(QStringLiteral("Messages"), this);
     m_messageDock->setObjectName(QStringLiteral("CBarMessage"));
-    m_messageDock->setWidget(new QWidget(m_messageDock));
+    m_messages = new CBarMessage(*m_db, *m_prompt, m_messageDock);
+    m_messageDock->setWidget(m_messages);
     m_messageDock->widget()->setMinimumSize(200, 150);
     addDockWidget(Qt::BottomDockWidgetArea, m_messageDock);
 
@@ -132,7 +137,11 @@ void CMainFrame::CreateViews()
     for (int i = 0; i < count; ++i) {
         if (m_views.contains(views[i].id))
             continue;
-        auto* v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
+        CWorkView* v = nullptr;
+        if (views[i].id == ViewTable::RunPerformance)
+            v = m_runPerf = new CViewRunPerf(*this, m_stack);
+        else
+            v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
         v->setObjectName(QString::fromLatin1(views[i].className));
         m_stack->addWidget(v);
         m_views.insert(views[i].id, v);
@@ -254,7 +263,15 @@ void CMainFrame::CloseRodeo()
 
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
 {
-    return m_db->SetCurEntry(selection);
+    const bool ok = m_db->SetCurEntry(selection);
+    m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
+    return ok;
+}
+
+void CMainFrame::showContestantMessages(quint32 plrId)
+{
+    m_messageContestant = plrId;
+    m_messages->showContestant(plrId);
 }
 
 bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected,
@@ -273,6 +290,9 @@ bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
     if (!m_db->SetStatsPerformance(entry, result))
         return false;
     m_output->Refresh(8);
+    m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
+    if (m_runPerf)
+        m_runPerf->resultSaved(entry, result);
     return true;
 }
 
@@ -283,10 +303,9 @@ void CMainFrame::showStatus(const QString& text)
 
 void CMainFrame::FocusEntry()
 {
-    if (m_currentView != ViewTable::RunPerformance)
+    if (m_currentView != ViewTable::RunPerformance || !m_runPerf)
         return;
-    if (CWorkView* v = view(ViewTable::RunPerformance))
-        v->setFocus();
+    m_runPerf->focusEntry();
 }
 
 void CMainFrame::postRunningTime(const QString& text)
@@ -298,6 +317,8 @@ void CMainFrame::postRunningTime(const QString& text)
 void CMainFrame::onRunningTime(const QString& text)
 {
     m_latestTimerTime = static_cast<qint32>(ParseRunningTimeText(text));
+    if (m_runPerf)
+        m_runPerf->showRunningTime(text);
 }
 
 void CMainFrame::closeWithoutAsking()

@@ -12,6 +12,9 @@
 #include <memory>
 
 class ArenaContext;
+class CBarLeader;
+class CBarMessage;
+class CViewRunPerf;
 class CDatabaseManager;
 class CWorkView;
 class FileMgr;
@@ -70,8 +73,10 @@ public:
     void postRunningTime(const QString& text);
     qint32 latestTimerTime() const override { return m_latestTimerTime; }
     // The message bar is to show this contestant's messages (0: none).
-    void showContestantMessages(quint32 plrId) override { m_messageContestant = plrId; }
+    void showContestantMessages(quint32 plrId) override;
     quint32 messageContestant() const { return m_messageContestant; }
+    CBarLeader* leaderBoard() const { return m_leaderBoard; }
+    CBarMessage* messages() const { return m_messages; }
     void showStatus(const QString& text) override;
 
     // --- Services -----------------------------------------------------------------
@@ -142,6 +147,9 @@ private:
     QTabBar* m_tabs = nullptr;
     QDockWidget* m_leaderDock = nullptr;
     QDockWidget* m_messageDock = nullptr;
+    CBarLeader* m_leaderBoard = nullptr;
+    CBarMessage* m_messages = nullptr;
+    CViewRunPerf* m_runPerf = nullptr;
 
     QHash<int, QAction*> m_actions;
     QHash<int, std::function<void()>> m_handlers;

@@ -1,5 +1,6 @@
 // The main window's menus, shortcuts, help commands and window placement.
 #include "mainframe.h"
+#include "ui/views/runperf/viewrunperf.h"
 
 #include "app/commandids.h"
 #include "app/filemgr.h"
@@ -116,7 +117,12 @@ void CMainFrame::createShortcuts()
             const int id = CommandId::displayButton(m, i);
             auto* shortcut = new QShortcut(QKeySequence(modifiers[m] | (Qt::Key_F2 + i)), this);
             shortcut->setContext(Qt::WindowShortcut);
-            connect(shortcut, &QShortcut::activated, this, [this, id] { emit displayButtonPressed(id); });
+            const int keyIndex = m * 11 + i;
+            connect(shortcut, &QShortcut::activated, this, [this, id, keyIndex] {
+                emit displayButtonPressed(id);
+                if (m_runPerf && m_currentView == ViewTable::RunPerformance)
+                    m_runPerf->pressDisplayButton(keyIndex);
+            });
         }
     }
 }
@@ -171,6 +177,9 @@ void CMainFrame::configureDisplayButtons()
     const QString current = m_files->curProfileName();
     if (!current.isEmpty() && dlg.writtenProfiles().contains(current))
         m_files->SetCurProf(current);
+    // The buttons of Run Performance show the keys' captions.
+    if (m_runPerf && m_currentView == ViewTable::RunPerformance)
+        m_runPerf->reloadDisplayButtons();
 }
 
 // --- Help ---------------------------------------------------------------------

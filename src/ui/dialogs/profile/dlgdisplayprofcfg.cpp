@@ -204,7 +204,13 @@ CDlgDisplayProfCfg::CDlgDisplayProfCfg(FileMgr& files, UserPrompt& prompt, QWidg
     resize(DialogUnits::toPixelsX(this, 760), DialogUnits::toPixelsY(this, 300));
 }
 
-CDlgDisplayProfCfg::~CDlgDisplayProfCfg() = default;
+CDlgDisplayProfCfg::~CDlgDisplayProfCfg()
+{
+    // The grid's model reads the editor, which goes before the widgets do:
+    // the widgets are hidden and let go of the model while it is still there.
+    hide();
+    m_grid->setModel(nullptr);
+}
 
 // --- profiles -----------------------------------------------------------------------------
 

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "db/records.h"
+#include "results/resultrecord.h"
+
+#include <QAbstractTableModel>
+#include <QVector>
+
+#include <functional>
+
+class CDatabaseManager;
+
+// The entries of one performance in running order, as the Run Performance
+// view lists them: the competitor's columns (contestant, or team and members),
+// the overall result and the animal on the left, one result column per
+// go-round (and the final, once it holds entries) on the right, and an empty
+// last row for a new entry. Texts come from the database manager's working
+// copy and the current event's standings when a row is shown; nothing is
+// copied but the keys. User-interface thread only.
+class RunPerfModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    // Columns of the left part.
+    enum IndividualColumn { Marker, Bib, FirstName, LastName, Total, StockBib, StockName, IndividualFiller };
+    enum TeamColumn { TeamMarker, TeamName, TeamTotal, MemberBib1, TeamFiller = MemberBib1 + 9 };
+
+    explicit RunPerfModel(CDatabaseManager& db, QObject* parent = nullptr);
+
+    // The entries of a performance; an unknown event empties the model.
+    void load(const QString& eventId, int goRound, int perf);
+    // Texts again for every row (after a save, a new animal, ...), keeping the rows.
+    void refreshAll();
+    QString eventId() const { return m_eventId; }
+    int goRound() const { return m_goRound; }
+    int performance() const { return m_perf; }
+    bool isTeam() const { return m_team; }
+    bool isScored() const { return m_scored; }
+
+    int leftColumnCount() const { return m_team ? TeamFiller + 1 : IndividualFiller + 1; }
+    // The go-round a column shows the results of, 0 for the other columns.
+    int goRoundOfColumn(int column) const;
+    int columnOfGoRound(int goRound) const;
+    EntryKey keyAt(int row) const;
+    int rowOf(EntryKey key) const;
+    bool isNewRow(int row) const { return row == int(m_rows.size()); }
+    int runningOrderAt(int row) const;
+    quint16 stockAt(int row) const;
+
+    // The rows the view paints apart: the entry the database manager holds as
+    // current (white on black) and the one the displays show (green).
+    void setHighlight(EntryKey current, EntryKey displayed);
+
+    // Editing a cell is the view's (it asks questions); the model hands the
+    // row, the column, the text and the picked item (-1: typed) over and
+    // shows the row again when the handler made a change.
+    using EditHandler = std::function<bool(int row, int column, const QString& text, int picked)>;
+    void setEditHandler(EditHandler handler) { m_edit = std::move(handler); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+private:
+    struct Row
+    {
+        EntryKey key = 0;
+        int ord = 0;
+    };
+    QString leftText(int row, int column) const;
+    QString resultText(EntryKey key, int goRound) const;
+    const ResultRecord* resultAt(EntryKey key, int goRound) const;
+    QVariant colour(int row, int column, bool background) const;
+    bool isEditable(int row, int column) const;
+
+    CDatabaseManager& m_db;
+    QString m_eventId;
+    int m_goRound = 0;
+    int m_perf = 0;
+    int m_goRounds = 0;
+    bool m_hasFinal = false;
+    bool m_team = false;
+    bool m_scored = true;
+    bool m_fraction = false;
+    QString m_precision;
+    QVector<Row> m_rows;
+    EntryKey m_current = 0;
+    EntryKey m_displayed = 0;
+    int m_pendingChoice = -1;
+    EditHandler m_edit;
+};

@@ -1,0 +1,644 @@
+#include "viewrunperf.h"
+
+#include "app/commandids.h"
+#include "app/displaykeys.h"
+#include "app/filemgr.h"
+#include "app/userprompt.h"
+#include "app/viewtable.h"
+#include "db/databasemanager.h"
+#include "framework/celldelegates.h"
+#include "framework/maskededit.h"
+#include "framework/syncgrid.h"
+#include "io/displayactions.h"
+#include "io/outputmanager.h"
+#include "runperfmodel.h"
+#include "ui/arenacontext.h"
+#include "ui/bars/dlgbareditscores.h"
+#include "ui/bars/dlgbaredittimes.h"
+#include "ui/dialogs/resolve/dlgregresolver.h"
+#include "ui/dialogs/results/dlgscoretimecfg.h"
+#include "ui/mainframe.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kView = "CViewRunPerf";
+
+QFont clockFont(int points)
+{
+    QFont f(QStringLiteral("Arial Black"), points);
+    // Where the face is missing, the heaviest sans serif there is.
+    f.setStyleHint(QFont::SansSerif);
+    f.setWeight(QFont::Black);
+    return f;
+}
+
+} // namespace
+
+CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
+    : CWorkView(ViewTable::RunPerformance, parent), m_frame(frame),
+      m_model(new RunPerfModel(frame.database(), this)), m_grid(new CSyncGridPair(this)),
+      m_eventBox(new QComboBox), m_goBox(new QComboBox), m_perfBox(new QComboBox), m_clock(new QLabel),
+      m_bars(new QStackedWidget),
+      m_scoreBar(new CDlgBarEditScores(frame.database(), frame, frame.prompt())),
+      m_timeBar(new CDlgBarEditTimes(frame.database(), frame, frame.prompt())), m_displayGroup(new QGroupBox)
+{
+    setObjectName(QString::fromLatin1(kView));
+    m_eventBox->setObjectName(QStringLiteral("event"));
+    m_goBox->setObjectName(QStringLiteral("goRound"));
+    m_perfBox->setObjectName(QStringLiteral("performance"));
+    m_eventBox->setMinimumContentsLength(20);
+    m_clock->setObjectName(QStringLiteral("clock"));
+    m_clock->setFont(clockFont(ClockFontPoints));
+    m_clock->setText(QStringLiteral("  0.00"));
+    m_clock->setMinimumWidth(m_clock->fontMetrics().horizontalAdvance(QStringLiteral("0:00.000")) + 20);
+
+    auto* selectors = new QHBoxLayout;
+    for (const auto& [label, box] :
+         {std::pair{"Event:", m_eventBox}, std::pair{"Go-Round:", m_goBox}, std::pair{"Performance:", m_perfBox}}) {
+        selectors->addWidget(new QLabel(QString::fromLatin1(label)));
+        selectors->addWidget(box);
+    }
+    selectors->addStretch();
+    selectors->addWidget(m_clock);
+    connect(m_eventBox, &QComboBox::activated, this, [this] { eventChanged(); });
+    connect(m_goBox, &QComboBox::activated, this, [this] { goRoundChanged(); });
+    connect(m_perfBox, &QComboBox::activated, this, [this] { performanceChanged(); });
+
+    m_grid->setModel(m_model, m_model->leftColumnCount());
+    for (QTableView* t : {m_grid->left(), m_grid->right()}) {
+        // Letters are the list keys here: only a double click or F2 edits.
+        t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+        t->installEventFilter(this);
+        connect(t, &QTableView::doubleClicked, this, &CViewRunPerf::cellActivated);
+    }
+    connect(m_grid, &CSyncGridPair::rowSelected, this, &CViewRunPerf::rowSelected);
+    m_model->setEditHandler(
+        [this](int row, int column, const QString& text, int picked) { return editCell(row, column, text, picked); });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_grid->setSplitColumn(m_model->leftColumnCount()); });
+    setUpEditors();
+
+    m_bars->addWidget(m_scoreBar);
+    m_bars->addWidget(m_timeBar);
+
+    auto* keys = new QGridLayout(m_displayGroup);
+    const char* const rows[] = {"", "CTRL", "SHIFT"};
+    for (int c = 0; c < DisplayKeys::PerRow; ++c)
+        keys->addWidget(new QLabel(QStringLiteral("F%1").arg(c + 2)), 0, c + 1, Qt::AlignHCenter);
+    for (int r = 0; r < 3; ++r) {
+        keys->addWidget(new QLabel(QString::fromLatin1(rows[r])), r + 1, 0);
+        for (int c = 0; c < DisplayKeys::PerRow; ++c) {
+            const int index = r * DisplayKeys::PerRow + c;
+            auto* b = new QPushButton;
+            b->setObjectName(DisplayKeys::text(index));
+            b->setFocusPolicy(Qt::NoFocus);
+            b->setMinimumWidth(70);
+            connect(b, &QPushButton::clicked, this, [this, index] { pressDisplayButton(index); });
+            m_keys[size_t(index)] = b;
+            keys->addWidget(b, r + 1, c + 1);
+        }
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(selectors);
+    layout->addWidget(m_grid, 1);
+    layout->addWidget(m_bars);
+    layout->addWidget(m_displayGroup);
+}
+
+CDlgBarEdit* CViewRunPerf::visibleBar() const
+{
+    return static_cast<CDlgBarEdit*>(m_bars->currentWidget());
+}
+
+QString CViewRunPerf::state(const char* attr) const
+{
+    QString v;
+    m_frame.files().GetCfgAtt(v, 2, QString::fromLatin1(attr), QString::fromLatin1(kView));
+    return v;
+}
+
+void CViewRunPerf::remember()
+{
+    m_frame.files().SetCfgAtt(m_model->eventId(), 2, QStringLiteral("curEvn"), QString::fromLatin1(kView));
+    m_frame.files().SetCfgAtt(m_goBox->currentText(), 2, QStringLiteral("curGo"), QString::fromLatin1(kView));
+    m_frame.files().SetCfgAtt(m_perfBox->currentText(), 2, QStringLiteral("curPerf"), QString::fromLatin1(kView));
+}
+
+void CViewRunPerf::raise(int code)
+{
+    if (m_pending == 0 || code < m_pending)
+        m_pending = code;
+}
+
+void CViewRunPerf::reload()
+{
+    CWorkView::reload();
+    if (isVisible())
+        activated();
+}
+
+void CViewRunPerf::activated()
+{
+    if (m_pending == 0)
+        m_pending = 1;
+    m_displayGroup->setTitle(QStringLiteral("Profile: ") + m_frame.files().curProfileName());
+    fillEvents();
+}
+
+void CViewRunPerf::deactivated()
+{
+    m_eventBox->setFocus();
+}
+
+void CViewRunPerf::fillEvents()
+{
+    CDatabaseManager& db = m_frame.database();
+    m_filling = true;
+    m_eventBox->clear();
+    for (int i = 0; i < db.events().size(); ++i)
+        m_eventBox->addItem(db.events()[i].name, db.events()[i].id);
+    const int remembered = m_eventBox->findData(state("curEvn"));
+    m_eventBox->setCurrentIndex(remembered >= 0 ? remembered : 0);
+    m_filling = false;
+    if (m_eventBox->count() > 0)
+        eventChanged();
+    else
+        m_model->load(QString(), 0, 0);
+}
+
+void CViewRunPerf::eventChanged()
+{
+    CDatabaseManager& db = m_frame.database();
+    const EventCfg* event = db.GetEvent(m_eventBox->currentData().toString());
+    if (!event)
+        return;
+    const EventCfg ev = *event;
+    m_frame.showContestantMessages(0);
+    raise(2);
+    const bool sameEvent = state("curEvn") == ev.id;
+    m_goBox->clear();
+    for (int g = 1; g <= ev.goRoundCount(); ++g)
+        m_goBox->addItem(QString::number(g));
+    m_goBox->addItem(QStringLiteral("F"));
+    const int go = sameEvent ? m_goBox->findText(state("curGo")) : 0;
+    m_goBox->setCurrentIndex(go >= 0 ? go : 0);
+    // The bar of the event's kind.
+    CDlgBarEdit* bar = ev.isScored() ? static_cast<CDlgBarEdit*>(m_scoreBar) : m_timeBar;
+    m_bars->setCurrentWidget(bar);
+    bar->selectEvent(ev);
+    goRoundChanged();
+    reloadDisplayButtons();
+}
+
+void CViewRunPerf::goRoundChanged()
+{
+    raise(3);
+    CDatabaseManager& db = m_frame.database();
+    const QString eventId = m_eventBox->currentData().toString();
+    const int go = m_goBox->currentIndex() + 1;
+    const bool same = state("curEvn") == eventId && state("curGo") == m_goBox->currentText();
+    m_perfBox->clear();
+    const int n = qMax(1, db.PerformanceCount(eventId, go));
+    for (int p = 1; p <= n; ++p)
+        m_perfBox->addItem(QString::number(p));
+    const int perf = same ? m_perfBox->findText(state("curPerf")) : 0;
+    m_perfBox->setCurrentIndex(perf >= 0 ? perf : 0);
+    performanceChanged();
+}
+
+void CViewRunPerf::performanceChanged()
+{
+    raise(4);
+    m_grid->selectionModel()->clear();
+    const QString eventId = m_eventBox->currentData().toString();
+    const int go = m_goBox->currentIndex() + 1;
+    const int perf = qMax(1, m_perfBox->currentIndex() + 1);
+    if (!m_filling)
+        remember();
+    m_selected = 0;
+    m_frame.arenaContext().clearDisplayed();
+    RegEntry current;
+    current.eventId = eventId;
+    current.goRound = static_cast<quint16>(go);
+    current.perf = static_cast<quint16>(perf);
+    current.ptId = 0;
+    if (!m_frame.SelectCompetition(current)) {
+        m_frame.prompt().inform(QStringLiteral("Failed to set the current perfromance settings"));
+        m_pending = 0;
+        return;
+    }
+    visibleBar()->SetComp(0, 0);
+    m_model->load(eventId, go, perf);
+    updateHighlight();
+}
+
+void CViewRunPerf::updateHighlight()
+{
+    const RegEntry& cur = m_frame.database().curEntry();
+    m_model->setHighlight(cur.ptId ? makeEntryKey(cur.ptId, cur.plrEnt) : 0,
+                          m_frame.arenaContext().displayedCompetitor());
+}
+
+void CViewRunPerf::rowSelected(int row)
+{
+    const EntryKey key = m_model->keyAt(row);
+    if (key == 0) {
+        m_selected = 0;
+        return;
+    }
+    if (visibleBar()->SetComp(key, 0))
+        m_selected = key;
+}
+
+void CViewRunPerf::pressDisplayButton(int keyIndex)
+{
+    const QString keyText = DisplayKeys::text(keyIndex);
+    if (keyText.isEmpty() || m_model->eventId().isEmpty())
+        return;
+    if (!m_frame.PressDisplayButton(m_model->eventId(), keyText, m_selected, m_pending)) {
+        m_frame.prompt().inform(QStringLiteral("Display button failed."));
+        return;
+    }
+    m_pending = 0;
+    updateHighlight();
+    if (QTableView* t = m_grid->lastFocused())
+        t->setFocus();
+}
+
+void CViewRunPerf::release()
+{
+    m_selected = 0;
+    m_grid->selectionModel()->clear();
+    m_frame.arenaContext().clearDisplayed();
+    m_frame.showContestantMessages(0);
+    RegEntry current = m_frame.database().curEntry();
+    current.ptId = 0;
+    current.plrEnt = 1;
+    m_frame.SelectCompetition(current);
+    visibleBar()->SetComp(0, 0);
+    m_frame.outputs().Refresh(m_pending == 0 || m_pending > 5 ? 5 : m_pending);
+    m_pending = 0;
+    updateHighlight();
+}
+
+void CViewRunPerf::resultSaved(const RegEntry&, const ResultRecord& record)
+{
+    const int row = m_model->rowOf(record.key);
+    if (row < 0)
+        return; // an entry of another performance: nothing shown changes
+    if (record.key == m_selected && visibleBar()->entry().goRound == m_model->goRound() && !visibleBar()->isChanged())
+        visibleBar()->SetComp(m_selected, 0);
+    m_model->refreshAll();
+    updateHighlight();
+}
+
+void CViewRunPerf::showRunningTime(const QString& text)
+{
+    if (m_clockMessage.isEmpty())
+        m_clock->setText(text);
+}
+
+void CViewRunPerf::showClockMessage(const QString& text)
+{
+    m_clockMessage = text;
+    QPalette p = m_clock->palette();
+    p.setColor(QPalette::WindowText, text.isEmpty() ? Qt::black : Qt::red);
+    m_clock->setPalette(p);
+    m_clock->setFont(clockFont(text.isEmpty() ? ClockFontPoints : MessageFontPoints));
+    m_clock->setText(text.isEmpty() ? QStringLiteral("  0.00") : text);
+}
+
+void CViewRunPerf::reloadDisplayButtons()
+{
+    const EventCfg* event = m_frame.database().GetEvent(m_eventBox->currentData().toString());
+    const QStringList captions =
+        event ? m_frame.files().GetKeyCaptions(profileEventName(*event)) : QStringList(DisplayKeys::Count);
+    for (int i = 0; i < DisplayKeys::Count; ++i)
+        m_keys[size_t(i)]->setText(captions.value(i));
+    m_displayGroup->setTitle(QStringLiteral("Profile: ") + m_frame.files().curProfileName());
+}
+
+void CViewRunPerf::focusEntry()
+{
+    if (CDlgBarEditScores* scores = qobject_cast<CDlgBarEditScores*>(visibleBar())) {
+        for (ScoreEntry::Row row : {ScoreEntry::Rider, ScoreEntry::Subtotal, ScoreEntry::Stock})
+            if (scores->markField(row, 0)->isEnabled()) {
+                scores->markField(row, 0)->setFocus();
+                return;
+            }
+        scores->timeField()->setFocus();
+    } else if (m_timeBar->rideField()->isEnabled()) {
+        m_timeBar->rideField()->setFocus();
+    }
+}
+
+bool CViewRunPerf::listKey(int key)
+{
+    CDlgBarEdit* bar = visibleBar();
+    auto* scores = qobject_cast<CDlgBarEditScores*>(bar);
+    switch (key) {
+    case Qt::Key_C:
+        scores ? scores->clear() : m_timeBar->clear();
+        return true;
+    case Qt::Key_E:
+        focusEntry();
+        return true;
+    case Qt::Key_N:
+        scores ? scores->noScore() : m_timeBar->noTime();
+        return true;
+    case Qt::Key_R:
+        if (scores)
+            scores->reride();
+        return true;
+    case Qt::Key_P:
+        if (!scores)
+            m_timeBar->penalty();
+        return true;
+    case Qt::Key_U:
+        release();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (bar->saveButton()->isEnabled())
+            bar->save();
+        return true;
+    case Qt::Key_Escape:
+        bar->cancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CViewRunPerf::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == m_grid->left() || watched == m_grid->right())) {
+        // While a cell is edited its editor has the keys, not the table.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) && listKey(key->key()))
+            return true;
+    }
+    return CWorkView::eventFilter(watched, event);
+}
+
+void CViewRunPerf::cellActivated(const QModelIndex& index)
+{
+    const int go = m_model->goRoundOfColumn(index.column());
+    const EntryKey key = m_model->keyAt(index.row());
+    // The results of the go-round being run are typed into the bar below.
+    if (go == 0 || key == 0 || go == m_model->goRound())
+        return;
+    CDlgScoreTimeCfg dialog(m_frame.database(), m_frame, m_frame.prompt(), key, go, this);
+    if (dialog.isReady())
+        dialog.exec();
+    m_model->refreshAll();
+}
+
+// --- Editing the lists ------------------------------------------------------------
+
+namespace {
+
+// Limits of the typed texts: bib, first and last names.
+int limitOf(int field)
+{
+    return field == 0 ? 5 : 15;
+}
+
+} // namespace
+
+bool CViewRunPerf::editCell(int row, int column, const QString& text, int picked)
+{
+    if (m_model->isTeam())
+        return editTeam(row, column, text, picked);
+    if (column == RunPerfModel::StockBib || column == RunPerfModel::StockName)
+        return editStock(row, column, text, picked);
+    return editContestant(row, column, text, picked);
+}
+
+bool CViewRunPerf::editContestant(int row, int column, const QString& text, int picked)
+{
+    CDatabaseManager& db = m_frame.database();
+    UserPrompt& prompt = m_frame.prompt();
+    const int field = column - RunPerfModel::Bib; // 0 bib, 1 first, 2 last
+    if (field < 0 || field > 2)
+        return false;
+    const auto withField = [&](ContestantRec c) {
+        QString& target = field == 0 ? c.bib : field == 1 ? c.firstName : c.lastName;
+        target = text.left(limitOf(field));
+        return c;
+    };
+    const auto sameNameAllowed = [&](const ContestantRec& c) {
+        return !db.ContestantNameTaken(c) ||
+               prompt.askYesNo(QStringLiteral("There is at least one contestant with the same name in the "
+                                              "database.\nDo you want continue the update?"));
+    };
+
+    if (!m_model->isNewRow(row)) {
+        const ContestantRec* old = db.contestants().find(entryKeyId(m_model->keyAt(row)));
+        if (!old)
+            return false;
+        const ContestantRec changed = withField(*old);
+        if (!sameNameAllowed(changed))
+            return false;
+        return db.UpdateContestant(changed);
+    }
+
+    // The empty last row: a contestant picked from the season, or typed.
+    quint32 id = 0;
+    if (picked >= 0 && picked < m_pickIds.size()) {
+        id = m_pickIds[picked];
+    } else {
+        ContestantRec arriving = withField(ContestantRec());
+        if (!sameNameAllowed(arriving) || !db.AddContestant(arriving))
+            return false;
+        id = arriving.plrId;
+    }
+    return addEntry(id, false);
+}
+
+bool CViewRunPerf::addEntry(quint32 ptId, bool team)
+{
+    CDatabaseManager& db = m_frame.database();
+    RegEntry entry;
+    entry.eventId = m_model->eventId();
+    entry.goRound = static_cast<quint16>(m_model->goRound());
+    entry.perf = static_cast<quint16>(m_model->performance());
+    entry.ord = static_cast<quint16>(db.FreeRunningOrder(entry.eventId, entry.goRound, entry.perf));
+    entry.ptId = ptId;
+    entry.teamFlag = team ? RegEntry::TeamEntry : RegEntry::OwnEntry;
+    CDlgRegResolver resolver(team, this);
+    const CDatabaseManager::EntryAddition outcome = db.AddCompetitorEntry(entry, &resolver);
+    if (outcome != CDatabaseManager::EntryAddition::Added && outcome != CDatabaseManager::EntryAddition::Replaced)
+        return false;
+    // The current entry again, so that the standings hold the new entry.
+    RegEntry current = db.curEntry();
+    m_frame.SelectCompetition(current);
+    m_model->load(m_model->eventId(), m_model->goRound(), m_model->performance());
+    updateHighlight();
+    return true;
+}
+
+bool CViewRunPerf::editStock(int row, int column, const QString& text, int picked)
+{
+    CDatabaseManager& db = m_frame.database();
+    if (m_model->isNewRow(row))
+        return false;
+    const EntryKey key = m_model->keyAt(row);
+    const quint16 drawn = m_model->stockAt(row);
+    quint32 assign = 0;
+    if (picked >= 0 && picked < m_pickIds.size()) {
+        assign = m_pickIds[picked];
+        if (assign == drawn)
+            return false;
+    } else if (drawn != 0) {
+        // A typed text renames the drawn animal, for every entry that drew it.
+        const StockRec* old = db.stock().find(drawn);
+        if (!old)
+            return false;
+        StockRec changed = *old;
+        (column == RunPerfModel::StockBib ? changed.bib : changed.name) = text;
+        if (db.StockTaken(changed) &&
+            !m_frame.prompt().askYesNo(QStringLiteral("There is at least one stock with the same name in the "
+                                                      "database.\nDo you want continue the update?")))
+            return false;
+        if (!db.UpdateStock(changed))
+            return false;
+        m_model->refreshAll();
+        return true;
+    } else {
+        StockRec animal;
+        (column == RunPerfModel::StockBib ? animal.bib : animal.name) = text;
+        // An identical animal already there is drawn instead of a second copy.
+        if (!db.AddStock(animal) && animal.stId == 0)
+            return false;
+        assign = animal.stId;
+    }
+    RegEntry old;
+    old.eventId = m_model->eventId();
+    old.goRound = static_cast<quint16>(m_model->goRound());
+    old.ptId = entryKeyId(key);
+    old.plrEnt = static_cast<quint16>(entryKeyNumber(key));
+    old.perf = static_cast<quint16>(m_model->performance());
+    old.ord = static_cast<quint16>(m_model->runningOrderAt(row));
+    old.stock = drawn;
+    RegEntry changed = old;
+    changed.stock = static_cast<quint16>(assign);
+    return db.UpdateCompEntry(old, changed);
+}
+
+bool CViewRunPerf::editTeam(int row, int column, const QString& text, int picked)
+{
+    CDatabaseManager& db = m_frame.database();
+    const bool newRow = m_model->isNewRow(row);
+    TeamRec team;
+    if (!newRow) {
+        const TeamRec* held = db.teams().find(entryKeyId(m_model->keyAt(row)));
+        if (!held)
+            return false;
+        team = *held;
+    }
+    if (column == RunPerfModel::TeamName) {
+        team.name = text.left(10);
+    } else if (column >= RunPerfModel::MemberBib1 && column < RunPerfModel::TeamFiller) {
+        const int member = (column - RunPerfModel::MemberBib1) / 3;
+        const int field = (column - RunPerfModel::MemberBib1) % 3;
+        quint32* slot = member == 0 ? &team.plrId1 : member == 1 ? &team.plrId2 : &team.plrId3;
+        if (picked >= 0 && picked < m_pickIds.size()) {
+            *slot = m_pickIds[picked];
+        } else {
+            const ContestantRec* old = *slot ? db.contestants().find(*slot) : nullptr;
+            ContestantRec c = old ? *old : ContestantRec();
+            QString& target = field == 0 ? c.bib : field == 1 ? c.firstName : c.lastName;
+            target = text.left(limitOf(field));
+            if (old) {
+                if (db.ContestantNameTaken(c) &&
+                    !m_frame.prompt().askYesNo(QStringLiteral("There is at least one contestant with the same name "
+                                                              "in the database.\nDo you want continue the update?")))
+                    return false;
+                if (!db.UpdateContestant(c))
+                    return false;
+            } else {
+                db.ResolveContestant(c, true, 0);
+                if (c.plrId == 0)
+                    return false;
+                *slot = c.plrId;
+            }
+        }
+    } else {
+        return false;
+    }
+    if (!newRow)
+        return db.UpdateTeam(team);
+    int decision = 0;
+    if (!db.AddTeam(team, decision) && team.tmId == 0)
+        return false;
+    return addEntry(team.tmId, true);
+}
+
+QStringList CViewRunPerf::pickList(const QModelIndex& index)
+{
+    CDatabaseManager& db = m_frame.database();
+    m_pickIds.clear();
+    QStringList items;
+    const int column = index.column();
+    const bool stock = !m_model->isTeam() && (column == RunPerfModel::StockBib || column == RunPerfModel::StockName);
+    if (stock) {
+        auto rs = db.SearchStock(StockRec(), 0, column == RunPerfModel::StockBib ? 2 : 3);
+        for (rs && rs->moveFirst(); rs && !rs->isEof(); rs->moveNext()) {
+            m_pickIds << rs->toUInt(QStringLiteral("StId"));
+            const QString bib = rs->toText(QStringLiteral("StBib"));
+            const QString name = rs->toText(QStringLiteral("StName"));
+            items << (column == RunPerfModel::StockBib ? bib + QStringLiteral(" - ") + name
+                                                       : name + QStringLiteral(" (") + bib + QLatin1Char(')'));
+        }
+        return items;
+    }
+    // Contestants, by the column being edited.
+    const int field = m_model->isTeam() ? (column - RunPerfModel::MemberBib1) % 3 : column - RunPerfModel::Bib;
+    const int sort = field == 0 ? 1 : field == 1 ? 2 : 4;
+    auto rs = db.SearchContestants(ContestantRec(), 0, sort);
+    for (rs && rs->moveFirst(); rs && !rs->isEof(); rs->moveNext()) {
+        m_pickIds << rs->toUInt(QStringLiteral("PlrId"));
+        const QString bib = rs->toText(QStringLiteral("PlrBib"));
+        const QString first = rs->toText(QStringLiteral("PlrFirstName"));
+        const QString last = rs->toText(QStringLiteral("PlrLastName"));
+        items << (field == 0   ? bib + QStringLiteral(" - ") + first + QLatin1Char(' ') + last
+                  : field == 1 ? first + QLatin1Char(' ') + last + QStringLiteral(" (") + bib + QLatin1Char(')')
+                               : last + QStringLiteral(", ") + first + QStringLiteral(" (") + bib + QLatin1Char(')'));
+    }
+    return items;
+}
+
+void CViewRunPerf::setUpEditors()
+{
+    auto* delegate = new TextOrComboDelegate(
+        [this](const QModelIndex& index) {
+            const int c = index.column();
+            if (m_model->isTeam())
+                return c >= RunPerfModel::MemberBib1 && c < RunPerfModel::TeamFiller;
+            return c == RunPerfModel::StockBib || c == RunPerfModel::StockName || m_model->isNewRow(index.row());
+        },
+        [this](const QModelIndex& index) { return pickList(index); },
+        [this](const QModelIndex& index) {
+            const int c = index.column();
+            if (m_model->isTeam())
+                return c == RunPerfModel::TeamName ? 10 : limitOf((c - RunPerfModel::MemberBib1) % 3);
+            if (c == RunPerfModel::StockBib || c == RunPerfModel::Bib)
+                return 5;
+            return 15;
+        },
+        this);
+    m_grid->left()->setItemDelegate(delegate);
+}
