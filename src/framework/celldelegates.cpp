@@ -74,7 +74,8 @@ bool ButtonDelegate::editorEvent(QEvent* event, QAbstractItemModel*, const QStyl
     return false;
 }
 
-TextOrComboDelegate::TextOrComboDelegate(Test useList, ComboDelegate::Items items, Limit maxLength, QObject* parent)
+TextOrComboDelegate::TextOrComboDelegate(Test useList, ComboDelegate::Items items, Limit maxLength,
+                                         QObject* parent)
     : QStyledItemDelegate(parent), m_useList(std::move(useList)), m_items(std::move(items)),
       m_maxLength(std::move(maxLength))
 {
@@ -97,7 +98,8 @@ void TextOrComboDelegate::setEditorData(QWidget* editor, const QModelIndex& inde
         QStyledItemDelegate::setEditorData(editor, index);
 }
 
-void TextOrComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+void TextOrComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                       const QModelIndex& index) const
 {
     if (qobject_cast<QComboBox*>(editor))
         ComboDelegate(m_items, 0).setModelData(editor, model, index);

@@ -75,7 +75,8 @@ public:
     using Limit = std::function<int(const QModelIndex&)>;
 
     TextOrComboDelegate(Test useList, ComboDelegate::Items items, Limit maxLength, QObject* parent = nullptr);
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 

@@ -89,6 +89,8 @@ public:
 
     // --- outputs ----------------------------------------------------------------
     void Refresh(int code);
+    // The code of the last refresh asked for, 0 before the first.
+    int lastRefreshCode() const { return m_lastRefreshCode.load(); }
     // Refresh on the manager's own thread; false when it is not running. The
     // posted work reaches the manager only through its gate, so a refresh still
     // queued on a thread that a stop gave up on finds the manager gone (logged)
@@ -208,6 +210,7 @@ private:
     // Serialises refreshes and changes of the lists.
     mutable QRecursiveMutex m_refreshMutex;
     std::atomic<bool> m_commsStarted{false};
+    std::atomic<int> m_lastRefreshCode{0};
 
     NullOutputContext m_nullContext;
     OutputContext* m_context;

@@ -10,6 +10,7 @@ void OutputManager::Refresh(int code)
 {
     // One refresh at a time, whichever thread asks.
     QMutexLocker lock(&m_refreshMutex);
+    m_lastRefreshCode = code;
 
     if (code == 2) {
         m_state.goPage = 0;

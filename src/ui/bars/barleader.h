@@ -15,7 +15,10 @@ class LeaderListModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit LeaderListModel(bool overall, QObject* parent = nullptr) : QAbstractTableModel(parent), m_overall(overall) {}
+    explicit LeaderListModel(bool overall, QObject* parent = nullptr)
+        : QAbstractTableModel(parent), m_overall(overall)
+    {
+    }
     void setRows(QVector<QStringList> rows, const QString& valueTitle);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

@@ -57,7 +57,8 @@ CBarMessage::CBarMessage(CDatabaseManager& db, UserPrompt& prompt, QWidget* pare
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* buttons = new QVBoxLayout;
     for (const auto& [caption, slot] :
-         {std::pair{"Add", &CBarMessage::add}, std::pair{"Delete", &CBarMessage::remove}, std::pair{"Edit", &CBarMessage::edit}}) {
+         {std::pair{"Add", &CBarMessage::add}, std::pair{"Delete", &CBarMessage::remove},
+          std::pair{"Edit", &CBarMessage::edit}}) {
         auto* b = new QPushButton(QString::fromLatin1(caption));
         b->setObjectName(QString::fromLatin1(caption));
         connect(b, &QPushButton::clicked, this, slot);

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CDlgMessage::CDlgMessage(const QList<int>& freeNumbers, const MessageRec* editing, UserPrompt& prompt, QWidget* parent)
+CDlgMessage::CDlgMessage(const QList<int>& freeNumbers, const MessageRec* editing, UserPrompt& prompt,
+                         QWidget* parent)
     : QDialog(parent), m_prompt(prompt), m_number(new QComboBox), m_save(new QPushButton)
 {
     setObjectName(QStringLiteral("CDlgMessage"));
@@ -76,8 +77,9 @@ void CDlgMessage::accept()
     bool empty = true;
     for (QLineEdit* line : m_lines)
         empty = empty && line->text().isEmpty();
-    if (empty && m_prompt.ask(QStringLiteral("There is no data to save, continue?"), QStringLiteral("Message"),
-                              UserPrompt::Buttons::OkCancel, UserPrompt::Icon::Question) != UserPrompt::Ok)
+    if (empty &&
+        m_prompt.ask(QStringLiteral("There is no data to save, continue?"), QStringLiteral("Message"),
+                     UserPrompt::Buttons::OkCancel, UserPrompt::Icon::Question) != UserPrompt::Ok)
         return;
     QDialog::accept();
 }

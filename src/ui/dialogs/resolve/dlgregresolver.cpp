@@ -12,10 +12,12 @@
 QString CDlgRegResolver::text(int existing)
 {
     if (existing == 1)
-        return QStringLiteral("There is one entry for the contestant existing in the event. Please make the "
-                              "decision to replace the existing one, leave as what it is, or add a new entry.");
-    return QStringLiteral("There are %1 entries for the contestant existing in the event. Please make the decision "
-                          "to replace an existing one, leave as what it is, or add a new entry.")
+        return QStringLiteral(
+            "There is one entry for the contestant existing in the event. Please make the "
+            "decision to replace the existing one, leave as what it is, or add a new entry.");
+    return QStringLiteral(
+               "There are %1 entries for the contestant existing in the event. Please make the decision "
+               "to replace an existing one, leave as what it is, or add a new entry.")
         .arg(existing);
 }
 
@@ -25,9 +27,9 @@ QTreeWidget* entryList(bool team, QWidget* parent)
 {
     auto* list = new QTreeWidget(parent);
     list->setRootIsDecorated(false);
-    list->setHeaderLabels({team ? QStringLiteral("Team ID") : QStringLiteral("Player ID"), QStringLiteral("Entry"),
-                           QStringLiteral("Event ID"), QStringLiteral("Goround"), QStringLiteral("Performance"),
-                           QStringLiteral("Running Order")});
+    list->setHeaderLabels({team ? QStringLiteral("Team ID") : QStringLiteral("Player ID"),
+                           QStringLiteral("Entry"), QStringLiteral("Event ID"), QStringLiteral("Goround"),
+                           QStringLiteral("Performance"), QStringLiteral("Running Order")});
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     return list;
 }

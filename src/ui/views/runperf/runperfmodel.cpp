@@ -5,7 +5,6 @@
 #include "results/resultcell.h"
 
 #include <QColor>
-
 #include <algorithm>
 
 namespace {
@@ -243,8 +242,8 @@ QVariant RunPerfModel::headerData(int section, Qt::Orientation orientation, int 
     const QString results = m_scored ? QStringLiteral("Pos    Score  Time") : QStringLiteral("Pos    Time  ");
     const int go = goRoundOfColumn(section);
     if (go > 0)
-        return (go > m_goRounds ? QStringLiteral("GR Final") : QStringLiteral("GR%1").arg(go)) + QLatin1Char('\n') +
-               results;
+        return (go > m_goRounds ? QStringLiteral("GR Final") : QStringLiteral("GR%1").arg(go)) +
+               QLatin1Char('\n') + results;
     if (!m_team) {
         switch (section) {
         case Bib:

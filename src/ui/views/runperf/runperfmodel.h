@@ -5,7 +5,6 @@
 
 #include <QAbstractTableModel>
 #include <QVector>
-
 #include <functional>
 
 class CDatabaseManager;

@@ -50,8 +50,7 @@ CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
     : CWorkView(ViewTable::RunPerformance, parent), m_frame(frame),
       m_model(new RunPerfModel(frame.database(), this)), m_grid(new CSyncGridPair(this)),
       m_eventBox(new QComboBox), m_goBox(new QComboBox), m_perfBox(new QComboBox), m_clock(new QLabel),
-      m_bars(new QStackedWidget),
-      m_scoreBar(new CDlgBarEditScores(frame.database(), frame, frame.prompt())),
+      m_bars(new QStackedWidget), m_scoreBar(new CDlgBarEditScores(frame.database(), frame, frame.prompt())),
       m_timeBar(new CDlgBarEditTimes(frame.database(), frame, frame.prompt())), m_displayGroup(new QGroupBox)
 {
     setObjectName(QString::fromLatin1(kView));
@@ -65,8 +64,8 @@ CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
     m_clock->setMinimumWidth(m_clock->fontMetrics().horizontalAdvance(QStringLiteral("0:00.000")) + 20);
 
     auto* selectors = new QHBoxLayout;
-    for (const auto& [label, box] :
-         {std::pair{"Event:", m_eventBox}, std::pair{"Go-Round:", m_goBox}, std::pair{"Performance:", m_perfBox}}) {
+    for (const auto& [label, box] : {std::pair{"Event:", m_eventBox}, std::pair{"Go-Round:", m_goBox},
+                                     std::pair{"Performance:", m_perfBox}}) {
         selectors->addWidget(new QLabel(QString::fromLatin1(label)));
         selectors->addWidget(box);
     }
@@ -84,9 +83,11 @@ CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
         connect(t, &QTableView::doubleClicked, this, &CViewRunPerf::cellActivated);
     }
     connect(m_grid, &CSyncGridPair::rowSelected, this, &CViewRunPerf::rowSelected);
-    m_model->setEditHandler(
-        [this](int row, int column, const QString& text, int picked) { return editCell(row, column, text, picked); });
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] { m_grid->setSplitColumn(m_model->leftColumnCount()); });
+    m_model->setEditHandler([this](int row, int column, const QString& text, int picked) {
+        return editCell(row, column, text, picked);
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this,
+            [this] { m_grid->setSplitColumn(m_model->leftColumnCount()); });
     setUpEditors();
 
     m_bars->addWidget(m_scoreBar);
@@ -133,7 +134,8 @@ void CViewRunPerf::remember()
 {
     m_frame.files().SetCfgAtt(m_model->eventId(), 2, QStringLiteral("curEvn"), QString::fromLatin1(kView));
     m_frame.files().SetCfgAtt(m_goBox->currentText(), 2, QStringLiteral("curGo"), QString::fromLatin1(kView));
-    m_frame.files().SetCfgAtt(m_perfBox->currentText(), 2, QStringLiteral("curPerf"), QString::fromLatin1(kView));
+    m_frame.files().SetCfgAtt(m_perfBox->currentText(), 2, QStringLiteral("curPerf"),
+                              QString::fromLatin1(kView));
 }
 
 void CViewRunPerf::raise(int code)
@@ -298,7 +300,8 @@ void CViewRunPerf::resultSaved(const RegEntry&, const ResultRecord& record)
     const int row = m_model->rowOf(record.key);
     if (row < 0)
         return; // an entry of another performance: nothing shown changes
-    if (record.key == m_selected && visibleBar()->entry().goRound == m_model->goRound() && !visibleBar()->isChanged())
+    if (record.key == m_selected && visibleBar()->entry().goRound == m_model->goRound() &&
+        !visibleBar()->isChanged())
         visibleBar()->SetComp(m_selected, 0);
     m_model->refreshAll();
     updateHighlight();
@@ -387,7 +390,8 @@ bool CViewRunPerf::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyPress && (watched == m_grid->left() || watched == m_grid->right())) {
         // While a cell is edited its editor has the keys, not the table.
         auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) && listKey(key->key()))
+        if ((key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) &&
+            listKey(key->key()))
             return true;
     }
     return CWorkView::eventFilter(watched, event);
@@ -480,7 +484,8 @@ bool CViewRunPerf::addEntry(quint32 ptId, bool team)
     entry.teamFlag = team ? RegEntry::TeamEntry : RegEntry::OwnEntry;
     CDlgRegResolver resolver(team, this);
     const CDatabaseManager::EntryAddition outcome = db.AddCompetitorEntry(entry, &resolver);
-    if (outcome != CDatabaseManager::EntryAddition::Added && outcome != CDatabaseManager::EntryAddition::Replaced)
+    if (outcome != CDatabaseManager::EntryAddition::Added &&
+        outcome != CDatabaseManager::EntryAddition::Replaced)
         return false;
     // The current entry again, so that the standings hold the new entry.
     RegEntry current = db.curEntry();
@@ -563,9 +568,9 @@ bool CViewRunPerf::editTeam(int row, int column, const QString& text, int picked
             QString& target = field == 0 ? c.bib : field == 1 ? c.firstName : c.lastName;
             target = text.left(limitOf(field));
             if (old) {
-                if (db.ContestantNameTaken(c) &&
-                    !m_frame.prompt().askYesNo(QStringLiteral("There is at least one contestant with the same name "
-                                                              "in the database.\nDo you want continue the update?")))
+                if (db.ContestantNameTaken(c) && !m_frame.prompt().askYesNo(QStringLiteral(
+                                                     "There is at least one contestant with the same name "
+                                                     "in the database.\nDo you want continue the update?")))
                     return false;
                 if (!db.UpdateContestant(c))
                     return false;
@@ -593,20 +598,23 @@ QStringList CViewRunPerf::pickList(const QModelIndex& index)
     m_pickIds.clear();
     QStringList items;
     const int column = index.column();
-    const bool stock = !m_model->isTeam() && (column == RunPerfModel::StockBib || column == RunPerfModel::StockName);
+    const bool stock =
+        !m_model->isTeam() && (column == RunPerfModel::StockBib || column == RunPerfModel::StockName);
     if (stock) {
         auto rs = db.SearchStock(StockRec(), 0, column == RunPerfModel::StockBib ? 2 : 3);
         for (rs && rs->moveFirst(); rs && !rs->isEof(); rs->moveNext()) {
             m_pickIds << rs->toUInt(QStringLiteral("StId"));
             const QString bib = rs->toText(QStringLiteral("StBib"));
             const QString name = rs->toText(QStringLiteral("StName"));
-            items << (column == RunPerfModel::StockBib ? bib + QStringLiteral(" - ") + name
-                                                       : name + QStringLiteral(" (") + bib + QLatin1Char(')'));
+            items << (column == RunPerfModel::StockBib
+                          ? bib + QStringLiteral(" - ") + name
+                          : name + QStringLiteral(" (") + bib + QLatin1Char(')'));
         }
         return items;
     }
     // Contestants, by the column being edited.
-    const int field = m_model->isTeam() ? (column - RunPerfModel::MemberBib1) % 3 : column - RunPerfModel::Bib;
+    const int field =
+        m_model->isTeam() ? (column - RunPerfModel::MemberBib1) % 3 : column - RunPerfModel::Bib;
     const int sort = field == 0 ? 1 : field == 1 ? 2 : 4;
     auto rs = db.SearchContestants(ContestantRec(), 0, sort);
     for (rs && rs->moveFirst(); rs && !rs->isEof(); rs->moveNext()) {
@@ -614,9 +622,10 @@ QStringList CViewRunPerf::pickList(const QModelIndex& index)
         const QString bib = rs->toText(QStringLiteral("PlrBib"));
         const QString first = rs->toText(QStringLiteral("PlrFirstName"));
         const QString last = rs->toText(QStringLiteral("PlrLastName"));
-        items << (field == 0   ? bib + QStringLiteral(" - ") + first + QLatin1Char(' ') + last
-                  : field == 1 ? first + QLatin1Char(' ') + last + QStringLiteral(" (") + bib + QLatin1Char(')')
-                               : last + QStringLiteral(", ") + first + QStringLiteral(" (") + bib + QLatin1Char(')'));
+        items << (field == 0 ? bib + QStringLiteral(" - ") + first + QLatin1Char(' ') + last
+                  : field == 1
+                      ? first + QLatin1Char(' ') + last + QStringLiteral(" (") + bib + QLatin1Char(')')
+                      : last + QStringLiteral(", ") + first + QStringLiteral(" (") + bib + QLatin1Char(')'));
     }
     return items;
 }
@@ -628,7 +637,8 @@ void CViewRunPerf::setUpEditors()
             const int c = index.column();
             if (m_model->isTeam())
                 return c >= RunPerfModel::MemberBib1 && c < RunPerfModel::TeamFiller;
-            return c == RunPerfModel::StockBib || c == RunPerfModel::StockName || m_model->isNewRow(index.row());
+            return c == RunPerfModel::StockBib || c == RunPerfModel::StockName ||
+                   m_model->isNewRow(index.row());
         },
         [this](const QModelIndex& index) { return pickList(index); },
         [this](const QModelIndex& index) {
