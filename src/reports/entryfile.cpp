@@ -1,6 +1,7 @@
 #include "entryfile.h"
 
 #include <QIODevice>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace EntryFile {
@@ -200,7 +201,10 @@ NameSplit splitName(const QString& field)
         split.first = rest.trimmed();
         return split;
     }
-    split.words = text.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    // Any blank separates words: a tab left inside a word would end up at the
+    // end of a first name.
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    split.words = text.split(blanks, Qt::SkipEmptyParts);
     switch (split.words.size()) {
     case 0:
         break;

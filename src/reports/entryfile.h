@@ -72,7 +72,7 @@ private:
 };
 
 // A name field. With a comma: the last name before it, the first name after
-// it (one space right after the comma is skipped). Without: one word is the
+// it (one space right after the comma is skipped). Without, split at blanks: one word is the
 // last name, two are first and last name; three or more need a decision, and
 // the proposal is the first two words as the first name and the rest as the
 // last name. Every part is trimmed.

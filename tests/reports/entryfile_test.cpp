@@ -1,6 +1,8 @@
 #include "reports/entryfile.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,6 +74,9 @@ TEST(EntryLine, NamesHomeTownsAndRoles)
         {QStringLiteral("John  Doe"), QStringLiteral("John"), QStringLiteral("Doe"), false},
         {QStringLiteral("Mary Ann Smith"), QStringLiteral("Mary Ann"), QStringLiteral("Smith"), true},
         {QStringLiteral("Jo Ann Van Dyke"), QStringLiteral("Jo Ann"), QStringLiteral("Van Dyke"), true},
+        // Found by the fuzzer: a tab is a blank like a space.
+        {QStringLiteral("Mary\tAnn\x01\t Smith"), QStringLiteral("Mary Ann\x01"), QStringLiteral("Smith"),
+         true},
     };
     for (const auto& n : names) {
         const NameSplit s = splitName(n.field);
@@ -152,6 +157,32 @@ TEST(EntryLineReader, LongLinesAndBlockBoundaries)
     const QStringList lines = readAll(QByteArray(MaxLineBytes + 10, 'x') + "\nend", &tooLong);
     EXPECT_EQ(lines, (QStringList{QString(), QStringLiteral("end")}));
     EXPECT_EQ(tooLong, 1);
+}
+
+// Every input the fuzzer kept for this reader (a crash among them) still
+// reads into trimmed names and quote-free fields.
+TEST(EntryLineReader, FuzzCorpusInputsKeepTheirInvariants)
+{
+    const QDir corpus(QStringLiteral(TALLYRA_SOURCE_DIR "/fuzz/corpus/entryline"));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString& name : files) {
+        QFile file(corpus.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        LineReader reader(file);
+        QString text;
+        while (reader.next(text)) {
+            const Line line = parseLine(text);
+            if (line.problem != Problem::None)
+                continue;
+            const NameSplit split = splitName(line.fields.at(0));
+            EXPECT_EQ(split.first, split.first.trimmed()) << name.toStdString();
+            EXPECT_EQ(split.last, split.last.trimmed()) << name.toStdString();
+            for (const QString& f : line.fields)
+                EXPECT_FALSE(f.contains(QLatin1Char('"'))) << name.toStdString();
+        }
+        EXPECT_EQ(reader.bytesRead(), file.size()) << name.toStdString();
+    }
 }
 
 } // namespace
