@@ -8,25 +8,32 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QVBoxLayout>
 
 CViewImport::CViewImport(CMainFrame& frame, QWidget* parent)
     : CWorkView(ViewTable::Import, parent), m_frame(frame)
 {
-    auto* layout = new QGridLayout(this);
+    // Everything in one column at the top left, at widths that fit a path and
+    // the event list.
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 12, 12, 12);
-    layout->addWidget(new QLabel(QStringLiteral("Select the Import File:"), this), 0, 0, 1, 2);
+    layout->addWidget(new QLabel(QStringLiteral("Select the Import File:"), this));
+    auto* pathRow = new QHBoxLayout;
     m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("importPath"));
-    layout->addWidget(m_path, 1, 0);
+    m_path->setMinimumWidth(420);
+    pathRow->addWidget(m_path);
     auto* browse = new QPushButton(QStringLiteral("..."), this);
     browse->setFixedWidth(32);
-    layout->addWidget(browse, 1, 1);
+    pathRow->addWidget(browse);
+    pathRow->addStretch(1);
+    layout->addLayout(pathRow);
 
     m_model = new ImportEventsModel(this);
     m_list = new QTableView(this);
@@ -36,18 +43,21 @@ CViewImport::CViewImport(CMainFrame& frame, QWidget* parent)
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 8);
     m_list->setColumnWidth(0, 70);
     m_list->horizontalHeader()->setStretchLastSection(true);
-    m_list->setMaximumWidth(360);
-    m_list->setMinimumHeight(260);
-    layout->addWidget(m_list, 2, 0, 1, 2, Qt::AlignLeft);
+    m_list->setFixedWidth(300);
+    // Room for the eleven standard events without scrolling.
+    m_list->setMinimumHeight(12 * (m_list->fontMetrics().height() + 8) + 8);
+    layout->addWidget(m_list, 1);
 
     m_import = new QPushButton(QStringLiteral("Import"), this);
     m_import->setObjectName(QStringLiteral("importButton"));
-    layout->addWidget(m_import, 3, 0, 1, 2, Qt::AlignLeft);
-    layout->setRowStretch(4, 1);
-    layout->setColumnStretch(0, 1);
-    m_path->setMaximumWidth(600);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(m_import);
+    buttonRow->addStretch(1);
+    layout->addLayout(buttonRow);
+    layout->addStretch(0);
 
     connect(browse, &QPushButton::clicked, this, [this] { this->browse(); });
     connect(m_list, &QTableView::clicked, this,
