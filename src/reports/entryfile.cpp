@@ -1,7 +1,6 @@
 #include "entryfile.h"
 
 #include <QIODevice>
-#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace EntryFile {
@@ -201,10 +200,20 @@ NameSplit splitName(const QString& field)
         split.first = rest.trimmed();
         return split;
     }
-    // Any blank separates words: a tab left inside a word would end up at the
-    // end of a first name.
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    split.words = text.split(blanks, Qt::SkipEmptyParts);
+    // Any blank separates words, by the same rule trimmed() uses: a tab or a
+    // next-line character left inside a word would end up at the end of a
+    // first name.
+    QString word;
+    for (const QChar c : text) {
+        if (!c.isSpace()) {
+            word += c;
+        } else if (!word.isEmpty()) {
+            split.words << word;
+            word.clear();
+        }
+    }
+    if (!word.isEmpty())
+        split.words << word;
     switch (split.words.size()) {
     case 0:
         break;

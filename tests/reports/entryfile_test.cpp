@@ -74,9 +74,10 @@ TEST(EntryLine, NamesHomeTownsAndRoles)
         {QStringLiteral("John  Doe"), QStringLiteral("John"), QStringLiteral("Doe"), false},
         {QStringLiteral("Mary Ann Smith"), QStringLiteral("Mary Ann"), QStringLiteral("Smith"), true},
         {QStringLiteral("Jo Ann Van Dyke"), QStringLiteral("Jo Ann"), QStringLiteral("Van Dyke"), true},
-        // Found by the fuzzer: a tab is a blank like a space.
+        // Found by the fuzzer: a tab or a next-line character is a blank like a space.
         {QStringLiteral("Mary\tAnn\x01\t Smith"), QStringLiteral("Mary Ann\x01"), QStringLiteral("Smith"),
          true},
+        {QStringLiteral("Mary\u0085 Smith"), QStringLiteral("Mary"), QStringLiteral("Smith"), false},
     };
     for (const auto& n : names) {
         const NameSplit s = splitName(n.field);
