@@ -220,6 +220,32 @@ TEST_F(ReportsTest, ResultsAndTotalsAreFormattedByTheEventsSettings)
               (QStringList{QStringLiteral("1:5.200"), QString(), QString(), QStringLiteral("1:5.200/1")}));
 }
 
+TEST_F(ReportsTest, TwoJudgesKeepThePointsAndGoRoundsTakeTheirOrdinals)
+{
+    exec(QStringLiteral("UPDATE RodeoEvents SET ReJudges = 'C2', ReGos = 23 WHERE EvId = 'SB'"));
+    db->CloseRodeo();
+    ASSERT_TRUE(db->OpenRodeo(QStringLiteral("S1"), QStringLiteral("Spring")));
+    ASSERT_TRUE(builder->refresh());
+    builder->select(key(Event, QStringLiteral("SB"), 24));
+    const QString html = page(QStringLiteral("StandingAvg.html"));
+    static const QRegularExpression header(QStringLiteral("<b>(\\d+\\w\\w GO)</b>"));
+    QStringList labels;
+    for (auto m = header.globalMatch(html); m.hasNext();)
+        labels << m.next().captured(1);
+    ASSERT_EQ(labels.size(), 23);
+    EXPECT_EQ(labels.mid(0, 4), (QStringList{QStringLiteral("1ST GO"), QStringLiteral("2ND GO"),
+                                             QStringLiteral("3RD GO"), QStringLiteral("4TH GO")}));
+    EXPECT_EQ(labels.mid(10, 3),
+              (QStringList{QStringLiteral("11TH GO"), QStringLiteral("12TH GO"), QStringLiteral("13TH GO")}));
+    EXPECT_EQ(labels.mid(20, 3),
+              (QStringList{QStringLiteral("21ST GO"), QStringLiteral("22ND GO"), QStringLiteral("23RD GO")}));
+    // Go-round 4 is now a regular one: 169 in it, 171.01 in the first.
+    const QList<QStringList> rows = dataRows(html);
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_EQ(rows.at(0).at(2), QStringLiteral("171.01"));
+    EXPECT_EQ(rows.at(0).at(5), QStringLiteral("169"));
+}
+
 TEST_F(ReportsTest, PagesAreUtf8WithTheirCharsetAndReplaceWhole)
 {
     QDir().mkpath(html);
