@@ -198,28 +198,6 @@ TEST_F(ReportsTest, PagesMatchTheCheckedOnes)
     }
 }
 
-TEST_F(ReportsTest, ResultsAndTotalsAreFormattedByTheEventsSettings)
-{
-    // SB: four judges halve the points; BR: thousandths, penalty added.
-    builder->select(key(Event, QStringLiteral("SB"), 4));
-    QList<QStringList> rows = dataRows(page(QStringLiteral("StandingAvg.html")));
-    ASSERT_EQ(rows.size(), 3);
-    // Pos, name, 1ST GO, 2ND GO, 3RD GO, FINALS, TOTAL; no result, no cell text.
-    EXPECT_EQ(rows.at(0), (QStringList{QStringLiteral("1"), QStringLiteral("Smith, Ann"),
-                                       QStringLiteral("85.51"), QStringLiteral("85"), QString(),
-                                       QStringLiteral("84.5"), QStringLiteral("255.01/3")}));
-    EXPECT_EQ(rows.at(2), (QStringList{QString(), QStringLiteral("Côté, Renée"), QString(), QString(),
-                                       QString(), QString(), QStringLiteral("/0")}));
-
-    builder->select(key(Event, QStringLiteral("BR"), 3));
-    rows = dataRows(page(QStringLiteral("StandingAvg.html")));
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows.at(0).mid(2),
-              (QStringList{QStringLiteral("17.345"), QString(), QString(), QStringLiteral("17.345/1")}));
-    EXPECT_EQ(rows.at(1).mid(2),
-              (QStringList{QStringLiteral("1:5.200"), QString(), QString(), QStringLiteral("1:5.200/1")}));
-}
-
 TEST_F(ReportsTest, TwoJudgesKeepThePointsAndGoRoundsTakeTheirOrdinals)
 {
     exec(QStringLiteral("UPDATE RodeoEvents SET ReJudges = 'C2', ReGos = 23 WHERE EvId = 'SB'"));
