@@ -124,10 +124,40 @@ bool ReportBuilder::ensureStatistics(quint32 key)
     return true;
 }
 
-bool ReportBuilder::writeRecord(const QString& name, QStringList& written)
+XmlDocument ReportBuilder::pageInput(const QString& eventId) const
+{
+    // Every transform works on its own copy of its input. No page reads the
+    // results of an event other than the chosen one, and copying all of them
+    // for each of the seven pages took most of a large rodeo's time, so the
+    // input holds the tables and the chosen event's results only.
+    XmlDocument input;
+    const XmlNode source = m_doc.root();
+    if (source.isNull() || !input.loadXml(QStringLiteral("<Database><Tables/></Database>")))
+        return input;
+    XmlNode root = input.root();
+    for (const XmlNode& attribute : source.attributes())
+        root.setAttribute(attribute.localName(), attribute.text());
+    XmlNode tables = input.selectSingleNode(QStringLiteral("/Database/Tables"));
+    for (const XmlNode& table : m_doc.selectNodes(QStringLiteral("/Database/Tables/Table"))) {
+        const QString name = table.attribute(QStringLiteral("Name"));
+        if (name != QLatin1String("Scores") && name != QLatin1String("Times")) {
+            tables.appendChild(table);
+            continue;
+        }
+        XmlNode copy = input.createElement(QStringLiteral("Table"));
+        copy.setAttribute(QStringLiteral("Name"), name);
+        for (const XmlNode& event : table.childElements())
+            if (event.attribute(QStringLiteral("id")) == eventId)
+                copy.appendChild(event);
+        tables.appendChild(copy);
+    }
+    return input;
+}
+
+bool ReportBuilder::writeRecord(const QString& name, const XmlDocument& input, QStringList& written)
 {
     QString html;
-    if (!m_templates.transform(name, m_doc, html))
+    if (!m_templates.transform(name, input, html))
         return false;
     const QString file = name + QStringLiteral(".html");
     if (!writePage(m_folder + file, html))
@@ -149,18 +179,19 @@ QStringList ReportBuilder::select(quint32 key)
     const bool goRound = level == ReportKey::GoRound || level == ReportKey::Performance;
     const bool performance = level == ReportKey::Performance;
 
-    writeRecord(QStringLiteral("Index"), written);
+    const XmlDocument input = pageInput(m_doc.root().attribute(QStringLiteral("curEvn")));
+    writeRecord(QStringLiteral("Index"), input, written);
     // Each registration list leads to the next: one that fails takes the
     // narrower ones with it.
-    if (writeRecord(QStringLiteral("RegRodeo"), written) && event &&
-        writeRecord(QStringLiteral("RegEvent"), written) && performance)
-        writeRecord(QStringLiteral("RegPerf"), written);
+    if (writeRecord(QStringLiteral("RegRodeo"), input, written) && event &&
+        writeRecord(QStringLiteral("RegEvent"), input, written) && performance)
+        writeRecord(QStringLiteral("RegPerf"), input, written);
     if (goRound)
-        writeRecord(QStringLiteral("StandingGo"), written);
+        writeRecord(QStringLiteral("StandingGo"), input, written);
     if (performance)
-        writeRecord(QStringLiteral("StandingPerf"), written);
+        writeRecord(QStringLiteral("StandingPerf"), input, written);
     if (event)
-        writeRecord(QStringLiteral("StandingAvg"), written);
+        writeRecord(QStringLiteral("StandingAvg"), input, written);
     return written;
 }
 
