@@ -194,10 +194,11 @@ public:
     bool AddTimesXml(XmlDocument& doc);
     void BuildReportData(XmlDocument& doc);
 
-private:
     // One multi-row change of the open season. Leaving the scope without
     // commit() rolls the rows back and reads the working copy again, so that
-    // memory says what the rows say; scopes nest (see SqlTransaction).
+    // memory says what the rows say; scopes nest (see SqlTransaction), so the
+    // operations above join a scope their caller holds (the entry-file
+    // import makes a whole file one change this way).
     class WriteScope
     {
     public:
@@ -213,6 +214,8 @@ private:
         SqlTransaction m_tx;
         bool m_ended = false;
     };
+
+private:
     // Reads the open rodeo's events, contestants, teams, stock and entries
     // again, keeping the contestants' sort order.
     void reloadWorkingCopy();

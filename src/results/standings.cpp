@@ -184,11 +184,21 @@ int Standings::copyPositions(const XmlNode& eventNode) const
         const XmlNode data = eventNode.selectSingleNode(path);
         if (data.isNull())
             continue;
-        for (const ResultRecord& r : m_goRounds[size_t(i - 1)].items) {
-            XmlNode row = data.selectSingleNode(QStringLiteral("./row[@ptId = '%1' and @PlrEnt = '%2']")
-                                                    .arg(entryKeyId(r.key))
-                                                    .arg(entryKeyNumber(r.key)));
-            if (!row.isNull() && row.setAttribute(QStringLiteral("pos"), QString::number(r.position)))
+        // One pass over the rows with the standing's index: looking each
+        // record's row up by an expression cost a search of every row per
+        // record, most of the time of a large event's report.
+        const Standing& standing = m_goRounds[size_t(i - 1)];
+        for (XmlNode row : data.childElements()) {
+            if (row.localName() != QLatin1String("row"))
+                continue;
+            bool idOk = false;
+            bool entOk = false;
+            const uint ptId = row.attribute(QStringLiteral("ptId")).toUInt(&idOk);
+            const uint plrEnt = row.attribute(QStringLiteral("PlrEnt")).toUInt(&entOk);
+            if (!idOk || !entOk || plrEnt > 0xFF)
+                continue;
+            const ResultRecord* r = standing.find(makeEntryKey(ptId, int(plrEnt)));
+            if (r && row.setAttribute(QStringLiteral("pos"), QString::number(r->position)))
                 ++written;
         }
     }

@@ -12,8 +12,11 @@
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
 #include "ui/views/runperf/viewrunperf.h"
+#include "ui/dialogs/resolve/resolutiondialogs.h"
+#include "ui/views/import/viewimport.h"
 #include "ui/views/logo/tallyraview.h"
 #include "ui/views/pending/pendingview.h"
+#include "ui/views/reports/viewreports.h"
 #include "ui/views/workview.h"
 
 #include <QApplication>
@@ -47,6 +50,8 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     m_files = std::make_unique<FileMgr>(setup.dataFolder);
     m_files->Create();
     m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
+    m_resolutionDialogs = std::make_unique<ResolutionDialogs>(this);
+    m_db->setResolutionPrompts(m_resolutionDialogs.get());
     m_arena = std::make_unique<ArenaContext>(*m_db, *m_files,
                                              [this](const RegEntry& e) { return SelectCompetition(e); });
     m_output = std::make_unique<OutputManager>(setup.dataFolder, *m_prompt);
@@ -84,6 +89,7 @@ CMainFrame::~CMainFrame()
     delete m_messageDock;
     delete takeCentralWidget();
     m_views.clear();
+    m_db->setResolutionPrompts(nullptr);
 }
 
 void CMainFrame::createBars()
@@ -140,6 +146,10 @@ void CMainFrame::CreateViews()
         CWorkView* v = nullptr;
         if (views[i].id == ViewTable::RunPerformance)
             v = m_runPerf = new CViewRunPerf(*this, m_stack);
+        else if (views[i].id == ViewTable::Reports)
+            v = new CViewReports(*this, m_files->dataFolder() + QStringLiteral("Html/"), m_stack);
+        else if (views[i].id == ViewTable::Import)
+            v = new CViewImport(*this, m_stack);
         else
             v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
         v->setObjectName(QString::fromLatin1(views[i].className));
@@ -201,8 +211,9 @@ void CMainFrame::SwitchView(int viewId)
     else if (m_selectorDock->isHidden())
         m_selectorDock->show();
 
-    const bool messagesWanted = (viewId == ViewTable::ContestantEntry || viewId == ViewTable::RunPerformance) &&
-                                stateAttr(*m_files, 2, "show", "CBarMessage") == kYes;
+    const bool messagesWanted =
+        (viewId == ViewTable::ContestantEntry || viewId == ViewTable::RunPerformance) &&
+        stateAttr(*m_files, 2, "show", "CBarMessage") == kYes;
     m_messageDock->setVisible(messagesWanted);
     const bool leadersWanted =
         viewId == ViewTable::RunPerformance && stateAttr(*m_files, 2, "show", "CBarLeader") == kYes;
@@ -311,7 +322,8 @@ void CMainFrame::FocusEntry()
 void CMainFrame::postRunningTime(const QString& text)
 {
     // Queued to the user-interface thread; dropped if the window is gone by then.
-    QMetaObject::invokeMethod(this, [this, text] { onRunningTime(text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, text] { onRunningTime(text); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::onRunningTime(const QString& text)

@@ -7,7 +7,6 @@
 
 #include <QHash>
 #include <QMainWindow>
-
 #include <functional>
 #include <memory>
 
@@ -23,6 +22,7 @@ class QAction;
 class QDockWidget;
 class QStackedWidget;
 class QTabBar;
+class ResolutionDialogs;
 class UserPrompt;
 
 // The program's single top-level window. It owns the long-lived services
@@ -62,10 +62,15 @@ public:
     // --- Results ----------------------------------------------------------------
     bool SelectCompetition(const RegEntry& selection);
     bool SaveResult(const RegEntry& entry, const ResultRecord& result) override;
+    // Imports an entry file into the chosen events (names as the rodeo's
+    // event list shows them) and tells the operator what came of it; on
+    // success the Contestant Entry and Performance Entry views reload.
+    bool ImportEntries(const QString& file, const QStringList& chosenEvents);
     // A display button of the Run Performance view: the key of the current
     // profile for the event does what the profile says. False when the
     // profile has no such key for the event.
-    bool PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected, int pendingCode);
+    bool PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected,
+                            int pendingCode);
     ArenaContext& arenaContext() { return *m_arena; }
     void FocusEntry() override;
     // The running time as the timing console sends it; callable from any
@@ -137,6 +142,7 @@ private:
     std::unique_ptr<ArenaContext> m_arena;
     std::unique_ptr<OutputManager> m_output; // after the others: it is destroyed first
     UserPrompt* m_prompt;
+    std::unique_ptr<ResolutionDialogs> m_resolutionDialogs;
 
     QStackedWidget* m_stack = nullptr;
     QHash<int, CWorkView*> m_views;

@@ -1,8 +1,11 @@
 #include "messageboxprompt.h"
 
 #include <QMessageBox>
-
 #include <cstdio>
+
+namespace {
+constexpr int kMaxShownLines = 20;
+}
 
 MessageBoxPrompt::MessageBoxPrompt(QWidget* parent) : m_parent(parent) {}
 
@@ -21,7 +24,15 @@ int MessageBoxPrompt::ask(const QString& text, const QString& caption, Buttons b
 
     QMessageBox box(m_parent);
     box.setWindowTitle(caption);
-    box.setText(text);
+    // A long text (an import's list of skipped lines) would make the box taller
+    // than the screen: its head is shown, and all of it under "Show Details...".
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > kMaxShownLines) {
+        box.setText(lines.mid(0, kMaxShownLines).join(QLatin1Char('\n')) + QStringLiteral("\n..."));
+        box.setDetailedText(text);
+    } else {
+        box.setText(text);
+    }
     switch (icon) {
     case Icon::Information:
         box.setIcon(QMessageBox::Information);

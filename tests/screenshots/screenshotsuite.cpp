@@ -2,13 +2,11 @@
 
 #include "app/datafolder.h"
 #include "app/filemgr.h"
+#include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "reports/entryimporter.h"
 #include "ui/dialogs/about/aboutdialog.h"
 #include "ui/dialogs/input/dlgsingleinput.h"
-#include "ui/dialogs/rodeo/dlgrodeonew.h"
-#include "ui/dialogs/rodeo/dlgrodeoopen.h"
-#include "ui/dialogs/season/dlgseasoncfg.h"
-#include "ui/dialogs/season/dlgseasonnew.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
@@ -16,20 +14,31 @@
 #include "ui/dialogs/profile/dlgnewprofile.h"
 #include "ui/bars/entrybarharness.h"
 #include "ui/dialogs/results/dlgscoretimecfg.h"
+#include "ui/dialogs/rodeo/dlgrodeonew.h"
+#include "ui/dialogs/rodeo/dlgrodeoopen.h"
+#include "ui/dialogs/season/dlgseasoncfg.h"
+#include "ui/dialogs/season/dlgseasonnew.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
+#include "ui/views/import/importeventsmodel.h"
+#include "ui/views/import/viewimport.h"
+#include "ui/views/reports/viewreports.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QUrl>
 #include <QWidget>
 #include <cstdio>
 
@@ -78,6 +87,7 @@ void ScreenshotSuite::mainWindow()
     if (frame.ActivateRodeo(QStringLiteral("Summer Series 2026"), QStringLiteral("Cody Stampede"))) {
         save(&frame, QStringLiteral("mainwindow-rodeo-open"));
         entryBars(frame);
+        reportsAndImport(frame);
     }
 
     // The input/output dialogs over the default configuration.
@@ -157,6 +167,89 @@ void ScreenshotSuite::entryBars(CMainFrame& frame)
     CDlgScoreTimeCfg edit(db, frame, frame.prompt(), key, 1);
     if (edit.isReady())
         save(&edit, QStringLiteral("dialog-edit-results"));
+}
+
+namespace {
+
+class SilentPrompt : public UserPrompt
+{
+public:
+    int ask(const QString&, const QString&, Buttons buttons, Icon) override
+    {
+        return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Yes : Ok;
+    }
+};
+
+// A small entry file: riders, ropers in teams and barrel racers.
+const char* const kEntryFile =
+    "\"Walker, Tate\",\"Cody,WY\",41250,3100,,N,N,N,N,N,Y,N,N,N,N,N,101,,\r\n"
+    "\"Rowe, Dallas\",\"Sheridan,WY\",38800,2900,,N,N,N,N,N,Y,N,N,N,N,N,102,,\r\n"
+    "\"Knight, Ryder\",\"Miles City,MT\",35400,1250,,N,N,N,N,N,Y,N,N,N,N,N,103,,\r\n"
+    "\"Ortiz, Manny\",\"Ogden,UT\",29900,800,,N,N,N,N,N,Y,N,N,N,N,N,104,,\r\n"
+    "\"Baker, Cole\",\"Pueblo,CO\",22000,0,,N,N,N,N,N,Y,N,N,N,N,N,105,,\r\n"
+    "\"Hart, Jesse\",\"Billings,MT\",18000,600,,N,N,Y,N,N,N,N,N,N,N,N,201,202,P\r\n"
+    "\"Lane, Wyatt\",\"Casper,WY\",17500,600,,N,N,Y,N,N,N,N,N,N,N,N,202,201,S\r\n"
+    "\"Moss, Kylie\",\"Cheyenne,WY\",26000,2200,,N,N,N,Y,N,N,N,N,N,N,N,301,,\r\n"
+    "\"Reyes, Ana\",\"Laramie,WY\",24100,1900,,N,N,N,Y,N,N,N,N,N,N,N,302,,\r\n";
+
+} // namespace
+
+void ScreenshotSuite::reportsAndImport(CMainFrame& frame)
+{
+    CDatabaseManager& db = frame.database();
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/entries.dta");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(kEntryFile) < 0)
+        return;
+    file.close();
+
+    frame.SwitchView(ViewTable::Import);
+    if (auto* view = static_cast<CViewImport*>(frame.view(ViewTable::Import))) {
+        view->pathField()->setText(path);
+        for (int row = 0; row < view->events()->rowCount(); ++row) {
+            const QString name = view->events()->events().at(row).name;
+            if (name == QLatin1String("Saddle Bronc") || name == QLatin1String("Team Roping") ||
+                name == QLatin1String("Barrel Racing"))
+                view->events()->toggle(row);
+        }
+        save(&frame, QStringLiteral("view-import"));
+    }
+
+    // The file imported without the windows' questions, then a go-round of
+    // results, as the scoring table would have saved them.
+    SilentPrompt silent;
+    EntryImporter importer(db, silent);
+    importer.run(path, {QStringLiteral("Saddle Bronc"), QStringLiteral("Team Roping"),
+                        QStringLiteral("Barrel Racing")});
+    const quint32 scores[] = {8650, 8400, 0, 7900, 8825};
+    int i = 0;
+    for (const ContestantRec& c : db.contestants()) {
+        RegEntry entry;
+        entry.eventId = QStringLiteral("SB");
+        entry.ptId = c.plrId;
+        ResultRecord result;
+        result.score = scores[i++ % 5];
+        result.success = result.score > 0 ? 1 : 0;
+        if (db.LookupEntry(entry.key(), entry.eventId, 1).found)
+            db.SetStatsPerformance(entry, result);
+    }
+
+    frame.SwitchView(ViewTable::Reports);
+    if (auto* view = static_cast<CViewReports*>(frame.view(ViewTable::Reports))) {
+        QTreeView* tree = view->tree();
+        const QModelIndex root = tree->model()->index(0, 0);
+        for (int e = 0; e < tree->model()->rowCount(root); ++e) {
+            const QModelIndex event = tree->model()->index(e, 0, root);
+            if (event.data().toString() != QLatin1String("Saddle Bronc"))
+                continue;
+            tree->expand(event);
+            tree->setCurrentIndex(tree->model()->index(0, 0, event));
+        }
+        view->browser()->setSource(
+            QUrl::fromLocalFile(frame.files().dataFolder() + QStringLiteral("Html/StandingGo.html")));
+        save(&frame, QStringLiteral("view-reports"));
+    }
 }
 
 namespace {

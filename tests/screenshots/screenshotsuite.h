@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class CMainFrame;
 class QWidget;
 
 // Builds the windows one by one and saves a picture of each.
@@ -16,6 +17,7 @@ public:
 private:
     bool save(QWidget* widget, const QString& name);
     void mainWindow();
+    void reportsAndImport(CMainFrame& frame);
     void dialogs();
     void seasonDialogs();
     void profileDialogs();

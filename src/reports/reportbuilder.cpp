@@ -1,0 +1,219 @@
+#include "reportbuilder.h"
+
+#include "app/log.h"
+#include "db/databasemanager.h"
+#include "reporttemplates.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QUrl>
+
+namespace {
+
+const QString kReportTemplate = QStringLiteral(":/xml/reportdata.xml");
+
+} // namespace
+
+ReportBuilder::ReportBuilder(CDatabaseManager& db, ReportTemplates& templates,
+                             SelectCompetition selectCompetition, const QString& htmlFolder)
+    : m_db(db), m_templates(templates), m_select(std::move(selectCompetition)), m_folder(htmlFolder)
+{
+    if (!m_folder.endsWith(QLatin1Char('/')))
+        m_folder += QLatin1Char('/');
+}
+
+QString ReportBuilder::pathParameter(const QString& htmlFolder)
+{
+    // A plain path with spaces ("Scorvane Rodeo") is no valid link target; a
+    // file URL is understood by every browser and by the view's own pane.
+    QString url = QUrl::fromLocalFile(htmlFolder).toString(QUrl::FullyEncoded);
+    if (!url.endsWith(QLatin1Char('/')))
+        url += QLatin1Char('/');
+    return url;
+}
+
+bool ReportBuilder::refresh()
+{
+    XmlDocument doc;
+    if (!doc.load(kReportTemplate)) {
+        logReport("Failed to create the report data.  CViewReports::OnShow  Error:%s", doc.lastError());
+        m_doc = XmlDocument();
+        return false;
+    }
+    if (m_db.isRodeoOpen())
+        m_db.BuildReportData(doc);
+    m_doc = std::move(doc);
+    return true;
+}
+
+ReportNode ReportBuilder::tree() const
+{
+    return buildReportTree(m_db);
+}
+
+bool ReportBuilder::setAttributes(quint32 key)
+{
+    const XmlNode root = m_doc.root();
+    if (root.isNull())
+        return false;
+    const quint32 level = ReportKey::level(key);
+    QString event;
+    QString go;
+    QString perf;
+    if (level != ReportKey::Rodeo) {
+        const QVector<EventCfg>& events = m_db.events();
+        const int index = ReportKey::eventIndex(key);
+        if (index >= events.size())
+            return false;
+        const EventCfg& e = events.at(index);
+        event = e.id;
+        if (level == ReportKey::GoRound || level == ReportKey::Performance) {
+            const int number = ReportKey::goNumber(key);
+            go = number > e.goRoundCount() ? QStringLiteral("FINALS") : QString::number(number);
+        }
+        if (level == ReportKey::Performance)
+            perf = QString::number(ReportKey::performance(key));
+    }
+    XmlNode r = root;
+    return r.setAttribute(QStringLiteral("level"), QString::number(level)) &&
+           r.setAttribute(QStringLiteral("curEvn"), event) && r.setAttribute(QStringLiteral("curGo"), go) &&
+           r.setAttribute(QStringLiteral("curPerf"), perf);
+}
+
+XmlNode ReportBuilder::eventNode(const QString& eventId) const
+{
+    const QString table = m_db.GetEventTable(eventId);
+    // Compared here rather than inside the path: an event id is text of the
+    // operator's and must not become part of an expression.
+    for (const XmlNode& e : m_doc.selectNodes(QStringLiteral(".//Database/Tables/Table/Event"))) {
+        if (e.attribute(QStringLiteral("id")) == eventId &&
+            e.parent().attribute(QStringLiteral("Name")) == table)
+            return e;
+    }
+    return XmlNode();
+}
+
+bool ReportBuilder::ensureStatistics(quint32 key)
+{
+    const QVector<EventCfg>& events = m_db.events();
+    const int index = ReportKey::eventIndex(key);
+    if (index >= events.size())
+        return false;
+    const EventCfg event = events.at(index);
+    XmlNode target = eventNode(event.id);
+    if (target.isNull())
+        return false;
+    if (!target.selectSingleNode(QStringLiteral("./data[@go = 'TOTAL']")).isNull())
+        return true;
+
+    RegEntry selection;
+    selection.eventId = event.id;
+    selection.goRound = static_cast<quint16>(ReportKey::goNumber(key));
+    if (!m_select || !m_select(selection)) {
+        logReport("Failed to select the competition.  CViewReports::SelChanged  Event:%s", event.id);
+        return false;
+    }
+    const Standings& standings = m_db.standings();
+    standings.copyPositions(target);
+    XmlDocument total;
+    if (!total.loadXml(standings.totalXml()) ||
+        target.appendChild(total.selectSingleNode(QStringLiteral("/child::node()"))).isNull()) {
+        logReport("Failed to add the standings.  CViewReports::SelChanged  Event:%s", event.id);
+        return false;
+    }
+    return true;
+}
+
+XmlDocument ReportBuilder::pageInput(const QString& eventId) const
+{
+    // Every transform works on its own copy of its input. No page reads the
+    // results of an event other than the chosen one, and copying all of them
+    // for each of the seven pages took most of a large rodeo's time, so the
+    // input holds the tables and the chosen event's results only.
+    XmlDocument input;
+    const XmlNode source = m_doc.root();
+    if (source.isNull() || !input.loadXml(QStringLiteral("<Database><Tables/></Database>")))
+        return input;
+    XmlNode root = input.root();
+    for (const XmlNode& attribute : source.attributes())
+        root.setAttribute(attribute.localName(), attribute.text());
+    XmlNode tables = input.selectSingleNode(QStringLiteral("/Database/Tables"));
+    for (const XmlNode& table : m_doc.selectNodes(QStringLiteral("/Database/Tables/Table"))) {
+        const QString name = table.attribute(QStringLiteral("Name"));
+        if (name != QLatin1String("Scores") && name != QLatin1String("Times")) {
+            tables.appendChild(table);
+            continue;
+        }
+        XmlNode copy = input.createElement(QStringLiteral("Table"));
+        copy.setAttribute(QStringLiteral("Name"), name);
+        for (const XmlNode& event : table.childElements())
+            if (event.attribute(QStringLiteral("id")) == eventId)
+                copy.appendChild(event);
+        tables.appendChild(copy);
+    }
+    return input;
+}
+
+bool ReportBuilder::writeRecord(const QString& name, const XmlDocument& input, QStringList& written)
+{
+    QString html;
+    if (!m_templates.transform(name, input, html))
+        return false;
+    const QString file = name + QStringLiteral(".html");
+    if (!writePage(m_folder + file, html))
+        return true; // a page that cannot be written is skipped; the next ones still follow
+    written << file;
+    return true;
+}
+
+QStringList ReportBuilder::select(quint32 key)
+{
+    QStringList written;
+    if (m_doc.isEmpty() || !setAttributes(key))
+        return written;
+    const quint32 level = ReportKey::level(key);
+    if (level != ReportKey::Rodeo)
+        ensureStatistics(key); // without them the standings pages have headers and no rows
+
+    const bool event = level != ReportKey::Rodeo;
+    const bool goRound = level == ReportKey::GoRound || level == ReportKey::Performance;
+    const bool performance = level == ReportKey::Performance;
+
+    const XmlDocument input = pageInput(m_doc.root().attribute(QStringLiteral("curEvn")));
+    writeRecord(QStringLiteral("Index"), input, written);
+    // Each registration list leads to the next: one that fails takes the
+    // narrower ones with it.
+    if (writeRecord(QStringLiteral("RegRodeo"), input, written) && event &&
+        writeRecord(QStringLiteral("RegEvent"), input, written) && performance)
+        writeRecord(QStringLiteral("RegPerf"), input, written);
+    if (goRound)
+        writeRecord(QStringLiteral("StandingGo"), input, written);
+    if (performance)
+        writeRecord(QStringLiteral("StandingPerf"), input, written);
+    if (event)
+        writeRecord(QStringLiteral("StandingAvg"), input, written);
+    return written;
+}
+
+bool ReportBuilder::writePage(const QString& path, const QString& html)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        logReport("Failed to create the report folder.  CViewReports::WritePage  Folder:%s", folder);
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        logReport("Failed to write the report page.  CViewReports::WritePage  File:%s, Error:%s", path,
+                  file.errorString());
+        return false;
+    }
+    const QByteArray bytes = html.toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        logReport("Failed to write the report page.  CViewReports::WritePage  File:%s, Error:%s", path,
+                  file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/xml/xmldocument.h"
+#include "reporttree.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class CDatabaseManager;
+class ReportTemplates;
+struct RegEntry;
+
+// Writes the HTML report pages of the open rodeo for a node of the reports
+// tree. The Reports view owns one and calls it in this order:
+//   refresh();           each time the view is shown: a new Database document
+//   tree();              the nodes to show
+//   select(key);         for the node chosen: its pages, Index.html first
+//
+// The standings of an event are put into the document the first time one of
+// its nodes is chosen (through selectCompetition, which makes the event the
+// current one), and kept until the next refresh. Pages are written as UTF-8
+// under a temporary name and renamed into place, so a browser never reads
+// half a page. User-interface thread only (it uses the database manager).
+class ReportBuilder
+{
+public:
+    using SelectCompetition = std::function<bool(const RegEntry&)>;
+
+    // htmlFolder ends with "/"; it is created when a page is written.
+    ReportBuilder(CDatabaseManager& db, ReportTemplates& templates, SelectCompetition selectCompetition,
+                  const QString& htmlFolder);
+
+    // The HTML folder as the pages link to it (a file URL ending with "/").
+    static QString pathParameter(const QString& htmlFolder);
+
+    // A new Database document filled with the open rodeo's tables; false when
+    // the document could not be made.
+    bool refresh();
+    ReportNode tree() const;
+
+    // Sets the document's attributes for the node, adds the event's
+    // standings when missing, and writes the node's pages. Returns the file
+    // names written, in the order written.
+    QStringList select(quint32 key);
+
+    QString htmlFolder() const { return m_folder; }
+    QString indexPage() const { return m_folder + QStringLiteral("Index.html"); }
+    const XmlDocument& database() const { return m_doc; }
+
+    // Writes text as UTF-8 to path through a temporary file renamed into place.
+    static bool writePage(const QString& path, const QString& html);
+
+private:
+    bool setAttributes(quint32 key);
+    // The Event element of the event's results table; null when missing.
+    XmlNode eventNode(const QString& eventId) const;
+    bool ensureStatistics(quint32 key);
+    // What the stylesheets read for a selection: the document with only the
+    // chosen event's results (see pageInput in the source).
+    XmlDocument pageInput(const QString& eventId) const;
+    bool writeRecord(const QString& name, const XmlDocument& input, QStringList& written);
+
+    CDatabaseManager& m_db;
+    ReportTemplates& m_templates;
+    SelectCompetition m_select;
+    QString m_folder;
+    XmlDocument m_doc;
+};
