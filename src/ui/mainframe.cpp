@@ -197,11 +197,13 @@ void CMainFrame::SwitchView(int viewId)
             m_output->StopCommunications();
         m_stack->setCurrentWidget(next);
         m_activeView = viewId;
-        next->activated();
+        // Run Performance shows the keys of the rodeo's profile and talks to
+        // the arena while it is shown.
         if (viewId == ViewTable::RunPerformance) {
             m_files->SetCurProf(m_db->rodeoInfo().profile);
             m_output->StartCommunications(m_arena.get());
         }
+        next->activated();
         QApplication::restoreOverrideCursor();
     }
     m_currentView = viewId;

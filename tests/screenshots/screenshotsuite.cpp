@@ -18,7 +18,9 @@
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
 #include "ui/dialogs/season/dlgseasonnew.h"
+#include "framework/syncgrid.h"
 #include "ui/mainframe.h"
+#include "ui/views/runperf/viewrunperf.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
 #include "ui/views/import/importeventsmodel.h"
@@ -88,6 +90,7 @@ void ScreenshotSuite::mainWindow()
         save(&frame, QStringLiteral("mainwindow-rodeo-open"));
         entryBars(frame);
         reportsAndImport(frame);
+        runPerformance(frame);
     }
 
     // The input/output dialogs over the default configuration.
@@ -250,6 +253,57 @@ void ScreenshotSuite::reportsAndImport(CMainFrame& frame)
             QUrl::fromLocalFile(frame.files().dataFolder() + QStringLiteral("Html/StandingGo.html")));
         save(&frame, QStringLiteral("view-reports"));
     }
+}
+
+void ScreenshotSuite::runPerformance(CMainFrame& frame)
+{
+    // The imported riders placed in performance 1 in their order, with the
+    // bars that go with the view shown.
+    CDatabaseManager& db = frame.database();
+    for (const char* ev : {"SB", "BR"}) {
+        const QString eventId = QString::fromLatin1(ev);
+        int ord = 0;
+        for (const RegEntry& e : db.playerEntries().entries(eventId, 1)) {
+            RegEntry placed = e;
+            placed.perf = 1;
+            placed.ord = static_cast<quint16>(++ord);
+            db.UpdateCompEntry(e, placed);
+        }
+    }
+    RegEntry barrels;
+    barrels.eventId = QStringLiteral("BR");
+    barrels.goRound = 1;
+    barrels.perf = 1;
+    db.SetCurEntry(barrels);
+    const quint32 times[] = {16530, 17210, 0, 16980};
+    int i = 0;
+    for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("BR"), 1)) {
+        ResultRecord r;
+        r.key = e.key();
+        r.time = times[i % 4];
+        if (i % 4 == 2)
+            r.setStatus(QStringLiteral("N"));
+        r.success = r.time > 0 ? 1 : 0;
+        RegEntry entry = e;
+        db.SetStatsPerformance(entry, r);
+        ++i;
+    }
+    for (const char* bar : {"CBarLeader", "CBarMessage"})
+        frame.files().SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("show"), QString::fromLatin1(bar));
+    for (const auto& [ev, name] : {std::pair{"SB", "view-runperf-scored"}, std::pair{"BR", "view-runperf-timed"}}) {
+        frame.files().SetCfgAtt(QString::fromLatin1(ev), 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf"));
+        frame.SwitchView(ViewTable::Logo);
+        frame.SwitchView(ViewTable::RunPerformance);
+        auto* view = static_cast<CViewRunPerf*>(frame.view(ViewTable::RunPerformance));
+        if (!view)
+            return;
+        view->lists()->setCurrentRow(1);
+        view->pressDisplayButton(4);
+        view->lists()->setCurrentRow(0);
+        frame.resize(1280, 860);
+        save(&frame, QString::fromLatin1(name));
+    }
+    frame.SwitchView(ViewTable::Logo);
 }
 
 namespace {

@@ -22,6 +22,7 @@ private:
     void seasonDialogs();
     void profileDialogs();
     void entryBars(class CMainFrame& frame);
+    void runPerformance(class CMainFrame& frame);
 
     QString m_out;
     QString m_template;

@@ -105,6 +105,10 @@ CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
             b->setObjectName(DisplayKeys::text(index));
             b->setFocusPolicy(Qt::NoFocus);
             b->setMinimumWidth(70);
+            // Eleven to a row: a size smaller keeps the longer captions whole.
+            QFont small = b->font();
+            small.setPointSizeF(small.pointSizeF() * 0.9);
+            b->setFont(small);
             connect(b, &QPushButton::clicked, this, [this, index] { pressDisplayButton(index); });
             m_keys[size_t(index)] = b;
             keys->addWidget(b, r + 1, c + 1);
@@ -244,6 +248,17 @@ void CViewRunPerf::performanceChanged()
     visibleBar()->SetComp(0, 0);
     m_model->load(eventId, go, perf);
     updateHighlight();
+    fitColumns();
+}
+
+void CViewRunPerf::fitColumns()
+{
+    // The rows of a performance are few: the columns take what their texts need.
+    for (QTableView* t : {m_grid->left(), m_grid->right()}) {
+        t->horizontalHeader()->setMinimumHeight(t->fontMetrics().height() * 2 + 8);
+        t->resizeColumnsToContents();
+    }
+    m_grid->left()->setColumnWidth(0, 16);
 }
 
 void CViewRunPerf::updateHighlight()
@@ -328,8 +343,10 @@ void CViewRunPerf::reloadDisplayButtons()
     const EventCfg* event = m_frame.database().GetEvent(m_eventBox->currentData().toString());
     const QStringList captions =
         event ? m_frame.files().GetKeyCaptions(profileEventName(*event)) : QStringList(DisplayKeys::Count);
-    for (int i = 0; i < DisplayKeys::Count; ++i)
+    for (int i = 0; i < DisplayKeys::Count; ++i) {
         m_keys[size_t(i)]->setText(captions.value(i));
+        m_keys[size_t(i)]->setToolTip(DisplayKeys::text(i) + QStringLiteral(": ") + captions.value(i));
+    }
     m_displayGroup->setTitle(QStringLiteral("Profile: ") + m_frame.files().curProfileName());
 }
 

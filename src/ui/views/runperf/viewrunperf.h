@@ -84,6 +84,7 @@ private:
     bool editTeam(int row, int column, const QString& text, int picked);
     bool addEntry(quint32 ptId, bool team);
     void updateHighlight();
+    void fitColumns();
     void remember();
     QString state(const char* attr) const;
     bool listKey(int key);
