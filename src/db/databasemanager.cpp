@@ -144,10 +144,12 @@ void CDatabaseManager::reloadWorkingCopy()
     if (!m_isOpen || !m_conn->isOpen())
         return;
     const int sortKey = m_contestantSortKey;
+    const int stockKey = m_stockSortKey;
     LoadRodeo(m_season, m_rodeo.name, nullptr);
     LoadContestants();
     SortContestants(sortKey);
     LoadTeams();
     LoadStock();
+    SortStock(stockKey);
     LoadRegs();
 }

@@ -82,6 +82,7 @@ public:
     void SortContestants(int key);
     void SortStock(int key);
     int contestantSortKey() const { return m_contestantSortKey; }
+    int stockSortKey() const { return m_stockSortKey; }
     RegEntryCollection::Lookup LookupEntry(quint32 key, const QString& eventId, int goRound) const;
 
     const RodeoInfo& rodeoInfo() const { return m_rodeo; }
@@ -109,6 +110,12 @@ public:
     bool EditSeason(const QString& oldName, const QString& newName, const QString& profile,
                     const QString& rule);
     bool DeleteSeason(const QString& name);
+    // The contestants (Rosters) or animals (Stocks) of another season in
+    // table order, read from its database opened read-only while the open
+    // season stays open. Identities are not read (0), nor contractors. On
+    // failure error holds the reason.
+    bool ReadSeasonContestants(const QString& season, QVector<ContestantRec>& out, QString& error) const;
+    bool ReadSeasonStock(const QString& season, QVector<StockRec>& out, QString& error) const;
 
     // --- Rodeos and rodeo events (databasemanager_rodeos.cpp) --------------
     bool GetRodeos(const QString& season, QStringList& rodeos);
@@ -252,6 +259,7 @@ private:
     RegEntryCollection m_playerEntries;
     RegEntryCollection m_teamEntries;
     int m_contestantSortKey = 4;
+    int m_stockSortKey = 3;
 
     RegEntry m_curEntry;
     bool m_resultChanged = false;

@@ -185,12 +185,14 @@ int CDatabaseManager::ResolveContestant(ContestantRec& arriving, bool addWhenNew
     // edited: its own row is not another contestant of that name (resolving it
     // against itself would let "Replace" remove the contestant it keeps).
     std::optional<ContestantRec> existing;
+    QVector<ContestantRec> sameName;
     for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
         const quint32 id = rs->toUInt(QStringLiteral("PlrId"));
         if (!addWhenNew && arriving.plrId != 0 && id == arriving.plrId)
             continue;
-        existing = contestantFromRow(*rs);
-        break;
+        sameName.append(contestantFromRow(*rs));
+        if (!existing)
+            existing = sameName.first();
     }
 
     if (!existing) {
@@ -236,7 +238,7 @@ int CDatabaseManager::ResolveContestant(ContestantRec& arriving, bool addWhenNew
     }
 
     const std::optional<RP::ContestantChoice> choice =
-        m_resolver ? m_resolver->resolveContestant(arriving, *existing) : std::nullopt;
+        m_resolver ? m_resolver->resolveContestantAmong(arriving, sameName) : std::nullopt;
     if (!choice) {
         UpdateContestant(arriving);
         return previousDecision;

@@ -1,10 +1,10 @@
 // Opening a rodeo, loading its working copy, the current entry and its standings.
-#include "databasemanager.h"
-#include "rowmapping.h"
-
 #include "app/log.h"
 #include "app/textnumber.h"
+#include "collation.h"
+#include "databasemanager.h"
 #include "results/scoringsettings.h"
+#include "rowmapping.h"
 
 namespace {
 
@@ -18,9 +18,9 @@ qint64 numberOf(const QString& text)
     return leadingInt(digits);
 }
 
-QString folded(const QString& s)
+CollationKey folded(const QString& s)
 {
-    return s.toCaseFolded();
+    return collationKey(s);
 }
 
 } // namespace
@@ -405,6 +405,7 @@ void CDatabaseManager::SortStock(int key)
         m_stock.sortBy([](const StockRec& s) { return s.coId; });
         break;
     default:
-        break;
+        return; // any other key leaves the order (and the key in force) unchanged
     }
+    m_stockSortKey = key;
 }

@@ -29,6 +29,17 @@ public:
     // the dialog has nothing to show.
     virtual std::optional<ContestantChoice> resolveContestant(const ContestantRec& arriving,
                                                               const ContestantRec& existing) = 0;
+    // The same with every contestant of the season who has that name (the
+    // first is the one resolveContestant would be shown); the choice's
+    // existing names the one picked. Answerers that show one contestant
+    // need not override it.
+    virtual std::optional<ContestantChoice> resolveContestantAmong(const ContestantRec& arriving,
+                                                                   const QVector<ContestantRec>& existing)
+    {
+        if (existing.isEmpty())
+            return std::nullopt;
+        return resolveContestant(arriving, existing.first());
+    }
 
     // "Same Team Found": answers 6 (go on adding) or 7 (use the existing team);
     // applyToAll reports the "Apply to All" tick.

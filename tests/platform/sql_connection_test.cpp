@@ -250,3 +250,27 @@ TEST(SqlConnectionExpand, FillsPlaceholdersOutsideQuotesAndComments)
     // An unterminated quote neither loops nor loses text.
     EXPECT_EQ(SqlConnection::expand(QStringLiteral("x = 'open ?"), {1}), QStringLiteral("x = 'open ?"));
 }
+
+// Another season's file is read while its own writer keeps it open: the
+// read-only connection sees the committed rows and can change nothing.
+TEST_F(SqlConnectionTest, ReadOnlyOpenReadsButNeverWrites)
+{
+    ASSERT_TRUE(m_db.execute(QStringLiteral("INSERT INTO People (Name) VALUES ('Tate')")));
+    SqlConnection reader;
+    ASSERT_TRUE(reader.openReadOnly(m_file)) << reader.lastError().toStdString();
+    auto rows = reader.query(QStringLiteral("SELECT Name FROM People"));
+    ASSERT_TRUE(rows && rows->moveFirst());
+    EXPECT_EQ(rows->toText(QStringLiteral("Name")), QStringLiteral("Tate"));
+    EXPECT_FALSE(reader.execute(QStringLiteral("INSERT INTO People (Name) VALUES ('Kylie')")));
+    EXPECT_EQ(m_db.query(QStringLiteral("SELECT COUNT(*) AS n FROM People"))->toInt64(QStringLiteral("n")),
+              1);
+
+    // A file that is not a database fails at once.
+    const QString garbage = m_dir.filePath(QStringLiteral("garbage.mdb"));
+    QFile file(garbage);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    EXPECT_FALSE(reader.openReadOnly(garbage));
+    EXPECT_FALSE(reader.isOpen());
+}

@@ -123,6 +123,19 @@ bool SqlConnection::open(const QString& path)
     return openFile(path, SQLITE_OPEN_READWRITE);
 }
 
+bool SqlConnection::openReadOnly(const QString& path)
+{
+    close();
+    if (path.isEmpty())
+        return setError(QStringLiteral("No database file was named."));
+    const QFileInfo info(path);
+    if (!info.exists())
+        return setError(QStringLiteral("The database file does not exist: %1").arg(path));
+    if (!info.isFile())
+        return setError(QStringLiteral("The database path is not a file: %1").arg(path));
+    return openFile(path, SQLITE_OPEN_READONLY);
+}
+
 bool SqlConnection::create(const QString& path)
 {
     close();
@@ -146,6 +159,20 @@ bool SqlConnection::openFile(const QString& path, int flags)
     m_db = db;
     m_path = path;
     sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+
+    if (flags & SQLITE_OPEN_READONLY) {
+        // Reading the schema makes a file that is not a database fail now.
+        if (!query(QStringLiteral("SELECT COUNT(*) FROM sqlite_master"))) {
+            const QString failure = m_lastError;
+            close();
+            return setError(failure);
+        }
+        m_alive = std::make_shared<int>(0);
+        m_generation = nextGeneration();
+        m_lastStatement.clear();
+        clearError();
+        return true;
+    }
 
     // Reading the header here also makes a file that is not a database fail
     // now rather than at the first statement.

@@ -26,6 +26,10 @@ public:
     // Opens an existing database file; a missing file is a failure (nothing is
     // created). Sets WAL journaling, synchronous=FULL and a busy timeout.
     bool open(const QString& path);
+    // Opens an existing database file for reading only: nothing is written to
+    // it, its journal mode included (another season's file, read while the
+    // open season stays open). A statement that writes fails.
+    bool openReadOnly(const QString& path);
     // Creates (or opens) the file; used for building the template database.
     bool create(const QString& path);
     void close();

@@ -13,6 +13,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -25,21 +26,23 @@ QStringList values(const ContestantRec& c)
     return {c.bib, c.firstName, c.lastName, c.homeTown, c.year, c.earnLast, c.earnCur};
 }
 
-QTableView* fieldTable(const QString& column, const ContestantRec& c, QWidget* parent)
+QTableView* fieldTable(const QStringList& headers, const QVector<ContestantRec>& people, QWidget* parent)
 {
-    auto* model = new QStandardItemModel(0, 1, parent);
-    model->setHorizontalHeaderLabels({column});
-    const QStringList v = values(c);
-    for (int i = 0; i < v.size(); ++i) {
-        auto* item = new QStandardItem(v.at(i));
-        item->setEditable(false);
-        model->appendRow(item);
+    auto* model = new QStandardItemModel(0, int(people.size()), parent);
+    model->setHorizontalHeaderLabels(headers);
+    for (int i = 0; i < int(std::size(kFields)); ++i) {
+        QList<QStandardItem*> row;
+        for (const ContestantRec& c : people) {
+            auto* item = new QStandardItem(values(c).at(i));
+            item->setEditable(false);
+            row << item;
+        }
+        model->appendRow(row);
         model->setHeaderData(i, Qt::Vertical, QString::fromLatin1(kFields[i]));
     }
     auto* view = new QTableView(parent);
     view->setModel(model);
     view->horizontalHeader()->setStretchLastSection(true);
-    view->setSelectionMode(QAbstractItemView::NoSelection);
     return view;
 }
 
@@ -66,21 +69,32 @@ private:
 
 } // namespace
 
-CDlgContestantResolver::CDlgContestantResolver(const ContestantRec& arriving, const ContestantRec& existing,
-                                               QWidget* parent)
-    : QDialog(parent)
+CDlgContestantResolver::CDlgContestantResolver(const ContestantRec& arriving,
+                                               const QVector<ContestantRec>& existing, QWidget* parent)
+    : QDialog(parent), m_existing(existing)
 {
     setWindowTitle(QStringLiteral("Resolve contestants"));
     auto* layout = new QVBoxLayout(this);
     auto* lists = new QHBoxLayout;
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel(QStringLiteral("The New Contestant"), this));
-    left->addWidget(fieldTable(QStringLiteral("New Contestant"), arriving, this));
+    QTableView* newList = fieldTable({QStringLiteral("New Contestant")}, {arriving}, this);
+    newList->setSelectionMode(QAbstractItemView::NoSelection);
+    left->addWidget(newList);
     auto* right = new QVBoxLayout;
     right->addWidget(new QLabel(QStringLiteral("The Existing Contestants"), this));
-    right->addWidget(fieldTable(QStringLiteral("Contestant %1").arg(1), existing, this));
-    lists->addLayout(left);
-    lists->addLayout(right);
+    QStringList headers;
+    for (int i = 0; i < existing.size(); ++i)
+        headers << QStringLiteral("Contestant %1").arg(i + 1);
+    m_existingList = fieldTable(headers, existing, this);
+    m_existingList->setObjectName(QStringLiteral("existing"));
+    m_existingList->setSelectionBehavior(QAbstractItemView::SelectColumns);
+    m_existingList->setSelectionMode(QAbstractItemView::SingleSelection);
+    if (existing.size() == 1)
+        m_existingList->selectColumn(0);
+    right->addWidget(m_existingList);
+    lists->addLayout(left, 1);
+    lists->addLayout(right, 2);
     layout->addLayout(lists);
 
     m_all = new QCheckBox(QStringLiteral("Apply to all the items"), this);
@@ -98,14 +112,37 @@ CDlgContestantResolver::CDlgContestantResolver(const ContestantRec& arriving, co
     for (const auto& c : choices) {
         auto* b = new QPushButton(QString::fromLatin1(c.text), this);
         const int decision = c.decision;
-        connect(b, &QPushButton::clicked, this, [this, decision] {
-            m_decision = decision;
-            accept();
-        });
+        connect(b, &QPushButton::clicked, this, [this, decision] { choose(decision); });
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);
-    resize(560, 320);
+    resize(qMin(420 + 140 * int(existing.size()), 1000), 320);
+}
+
+int CDlgContestantResolver::chosenColumn() const
+{
+    if (m_existing.size() == 1)
+        return 0;
+    const QModelIndexList columns = m_existingList->selectionModel()->selectedColumns();
+    return columns.isEmpty() ? -1 : columns.first().column();
+}
+
+ContestantRec CDlgContestantResolver::chosen() const
+{
+    const int column = chosenColumn();
+    return column >= 0 && column < m_existing.size() ? m_existing[column] : ContestantRec();
+}
+
+void CDlgContestantResolver::choose(int decision)
+{
+    // Replacing or merging needs to know whom.
+    if ((decision == ResolutionPrompts::Replace || decision == ResolutionPrompts::Merge) &&
+        chosenColumn() < 0) {
+        MessageBoxPrompt(this).inform(QStringLiteral("Please select a contestant to replace!"));
+        return;
+    }
+    m_decision = decision;
+    accept();
 }
 
 bool CDlgContestantResolver::applyToAll() const
@@ -116,15 +153,27 @@ bool CDlgContestantResolver::applyToAll() const
 std::optional<ResolutionPrompts::ContestantChoice>
 ResolutionDialogs::resolveContestant(const ContestantRec& arriving, const ContestantRec& existing)
 {
+    return resolveContestantAmong(arriving, {existing});
+}
+
+std::optional<ResolutionPrompts::ContestantChoice>
+ResolutionDialogs::resolveContestantAmong(const ContestantRec& arriving,
+                                          const QVector<ContestantRec>& existing)
+{
+    if (existing.isEmpty())
+        return std::nullopt;
     if (MessageBoxPrompt::isHeadless()) {
         std::fprintf(stderr, "PROMPT [Resolve contestants] %s %s: Leave\n", qPrintable(arriving.firstName),
                      qPrintable(arriving.lastName));
-        return ContestantChoice{Leave, false, existing};
+        return ContestantChoice{Leave, false, existing.first()};
     }
     NormalCursor cursor;
     CDlgContestantResolver dlg(arriving, existing, m_parent);
     dlg.exec();
-    return ContestantChoice{dlg.decision(), dlg.applyToAll(), existing};
+    ContestantRec chosen = dlg.chosen();
+    if (chosen.plrId == 0)
+        chosen = existing.first();
+    return ContestantChoice{dlg.decision(), dlg.applyToAll(), chosen};
 }
 
 int ResolutionDialogs::sameTeamFound(const TeamRec&, bool& applyToAll)
