@@ -11,6 +11,7 @@
 #include "ui/bars/barleader.h"
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
+#include "ui/views/boxentry/viewboxentry.h"
 #include "ui/views/runperf/viewrunperf.h"
 #include "ui/dialogs/resolve/resolutiondialogs.h"
 #include "ui/views/import/viewimport.h"
@@ -150,6 +151,8 @@ void CMainFrame::CreateViews()
             v = new CViewReports(*this, m_files->dataFolder() + QStringLiteral("Html/"), m_stack);
         else if (views[i].id == ViewTable::Import)
             v = new CViewImport(*this, m_stack);
+        else if (views[i].id == ViewTable::BoxEntry)
+            v = m_boxEntry = new CViewBoxEntry(*this, m_stack);
         else
             v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
         v->setObjectName(QString::fromLatin1(views[i].className));
@@ -306,6 +309,8 @@ bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
     if (m_runPerf)
         m_runPerf->resultSaved(entry, result);
+    if (m_boxEntry)
+        m_boxEntry->resultSaved(entry, result);
     return true;
 }
 

@@ -13,6 +13,7 @@
 class ArenaContext;
 class CBarLeader;
 class CBarMessage;
+class CViewBoxEntry;
 class CViewRunPerf;
 class CDatabaseManager;
 class CWorkView;
@@ -156,6 +157,7 @@ private:
     CBarLeader* m_leaderBoard = nullptr;
     CBarMessage* m_messages = nullptr;
     CViewRunPerf* m_runPerf = nullptr;
+    CViewBoxEntry* m_boxEntry = nullptr;
 
     QHash<int, QAction*> m_actions;
     QHash<int, std::function<void()>> m_handlers;

@@ -1,11 +1,14 @@
 #include "runperfmodel.h"
 
+#include "db/collation.h"
 #include "db/databasemanager.h"
 #include "framework/celldelegates.h"
 #include "results/resultcell.h"
 
 #include <QColor>
+#include <QSet>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -41,11 +44,43 @@ void RunPerfModel::load(const QString& eventId, int goRound, int perf)
     m_goRounds = event->goRoundCount();
     const RegEntryCollection& entries = m_team ? m_db.teamEntries() : m_db.playerEntries();
     m_hasFinal = !entries.entries(eventId, m_goRounds + 1).isEmpty();
-    for (const RegEntry& e : entries.entries(eventId, goRound))
-        if (perf > 0 && e.perf == perf && e.ptId != 0)
-            m_rows.append({e.key(), e.ord});
-    std::stable_sort(m_rows.begin(), m_rows.end(), [](const Row& a, const Row& b) { return a.ord < b.ord; });
+    if (perf > 0) {
+        for (const RegEntry& e : entries.entries(eventId, goRound))
+            if (e.perf == perf && e.ptId != 0)
+                m_rows.append({e.key(), e.ord});
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [](const Row& a, const Row& b) { return a.ord < b.ord; });
+    } else {
+        loadWholeEvent(entries);
+    }
     endResetModel();
+}
+
+void RunPerfModel::loadWholeEvent(const RegEntryCollection& entries)
+{
+    // One row per competitor entry, whichever go-rounds it is in.
+    using Key = std::tuple<CollationKey, CollationKey, EntryKey>;
+    QVector<std::pair<Key, Row>> keyed;
+    QSet<EntryKey> seen;
+    for (const RegEntry& e : entries.entries(m_eventId)) {
+        if (e.ptId == 0 || seen.contains(e.key()))
+            continue;
+        seen.insert(e.key());
+        QString first;
+        QString second;
+        if (m_team) {
+            if (const TeamRec* t = m_db.teams().find(e.ptId))
+                first = t->name;
+        } else if (const ContestantRec* c = m_db.contestants().find(e.ptId)) {
+            first = c->lastName;
+            second = c->firstName;
+        }
+        const int ord = m_db.LookupEntry(e.key(), m_eventId, m_goRound).ord;
+        keyed.append({Key{collationKey(first), collationKey(second), e.key()}, Row{e.key(), ord}});
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& k : keyed)
+        m_rows.append(k.second);
 }
 
 void RunPerfModel::refreshAll()
@@ -190,6 +225,8 @@ QVariant RunPerfModel::colour(int row, int column, bool background) const
             return background ? kGreen : kBlack;
         return background ? kWhite : kBlack;
     }
+    if (m_resultsEditable)
+        return background ? kWhite : kBlack;
     const ResultRecord* r = key != 0 ? resultAt(key, go) : nullptr;
     const QString status = r ? r->status : QString();
     if (status == QLatin1String("R"))
@@ -277,7 +314,7 @@ QVariant RunPerfModel::headerData(int section, Qt::Orientation orientation, int 
 bool RunPerfModel::isEditable(int row, int column) const
 {
     if (goRoundOfColumn(column) > 0)
-        return false; // a result cell opens "Edit Results" (the view does that)
+        return m_resultsEditable && !isNewRow(row); // else "Edit Results" opens (the view does that)
     if (!m_team) {
         if (column == Bib || column == FirstName || column == LastName)
             return true;

@@ -27,7 +27,13 @@ public:
     explicit RunPerfModel(CDatabaseManager& db, QObject* parent = nullptr);
 
     // The entries of a performance; an unknown event empties the model.
+    // Performance 0: every entry of the event, whatever its performance, by
+    // name (contestants by last and first name, teams by team name), with
+    // the animals drawn for goRound.
     void load(const QString& eventId, int goRound, int perf);
+    // Box Entry: result cells that are typed into (the view gives them their
+    // editor) and that keep the list's plain colours.
+    void setResultsEditable(bool editable) { m_resultsEditable = editable; }
     // Texts again for every row (after a save, a new animal, ...), keeping the rows.
     void refreshAll();
     QString eventId() const { return m_eventId; }
@@ -69,6 +75,7 @@ private:
         EntryKey key = 0;
         int ord = 0;
     };
+    void loadWholeEvent(const class RegEntryCollection& entries);
     QString leftText(int row, int column) const;
     QString resultText(EntryKey key, int goRound) const;
     const ResultRecord* resultAt(EntryKey key, int goRound) const;
@@ -89,5 +96,6 @@ private:
     EntryKey m_current = 0;
     EntryKey m_displayed = 0;
     int m_pendingChoice = -1;
+    bool m_resultsEditable = false;
     EditHandler m_edit;
 };

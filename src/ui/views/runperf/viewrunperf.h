@@ -11,6 +11,7 @@ class CDlgBarEditScores;
 class CDlgBarEditTimes;
 class CMainFrame;
 class CSyncGridPair;
+class EntryListEditor;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -78,18 +79,11 @@ private:
     void rowSelected(int row);
     void release();
     void cellActivated(const QModelIndex& index);
-    bool editCell(int row, int column, const QString& text, int picked);
-    bool editContestant(int row, int column, const QString& text, int picked);
-    bool editStock(int row, int column, const QString& text, int picked);
-    bool editTeam(int row, int column, const QString& text, int picked);
-    bool addEntry(quint32 ptId, bool team);
     void updateHighlight();
     void fitColumns();
     void remember();
     QString state(const char* attr) const;
     bool listKey(int key);
-    void setUpEditors();
-    QStringList pickList(const QModelIndex& index);
 
     CMainFrame& m_frame;
     RunPerfModel* m_model;
@@ -107,6 +101,5 @@ private:
     int m_pending = 0;
     EntryKey m_selected = 0;
     bool m_filling = false;
-    // The ids behind the items of the drop-down open now.
-    QVector<quint32> m_pickIds;
+    EntryListEditor* m_editor;
 };
