@@ -12,6 +12,8 @@
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
 #include "ui/views/boxentry/viewboxentry.h"
+#include "ui/views/people/viewcontentry.h"
+#include "ui/views/people/viewstockentry.h"
 #include "ui/views/runperf/viewrunperf.h"
 #include "ui/dialogs/resolve/resolutiondialogs.h"
 #include "ui/views/import/viewimport.h"
@@ -151,6 +153,10 @@ void CMainFrame::CreateViews()
             v = new CViewReports(*this, m_files->dataFolder() + QStringLiteral("Html/"), m_stack);
         else if (views[i].id == ViewTable::Import)
             v = new CViewImport(*this, m_stack);
+        else if (views[i].id == ViewTable::ContestantEntry)
+            v = new CViewContEntry(*this, m_stack);
+        else if (views[i].id == ViewTable::StockEntry)
+            v = new CViewStockEntry(*this, m_stack);
         else if (views[i].id == ViewTable::BoxEntry)
             v = m_boxEntry = new CViewBoxEntry(*this, m_stack);
         else
