@@ -4,28 +4,36 @@
 #include "app/filemgr.h"
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "framework/syncgrid.h"
+#include "platform/sql/sqlconnection.h"
 #include "reports/entryimporter.h"
+#include "ui/bars/dlgbarfindplr.h"
+#include "ui/bars/entrybarharness.h"
 #include "ui/dialogs/about/aboutdialog.h"
+#include "ui/dialogs/copy/copylist.h"
+#include "ui/dialogs/copy/dlgcopycontestants.h"
+#include "ui/dialogs/copy/dlgcopystocks.h"
 #include "ui/dialogs/input/dlgsingleinput.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
-#include "ui/bars/entrybarharness.h"
 #include "ui/dialogs/results/dlgscoretimecfg.h"
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
 #include "ui/dialogs/season/dlgseasonnew.h"
-#include "framework/syncgrid.h"
 #include "ui/mainframe.h"
-#include "ui/views/runperf/viewrunperf.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
+#include "ui/views/boxentry/viewboxentry.h"
 #include "ui/views/import/importeventsmodel.h"
 #include "ui/views/import/viewimport.h"
+#include "ui/views/people/viewcontentry.h"
+#include "ui/views/people/viewstockentry.h"
 #include "ui/views/reports/viewreports.h"
+#include "ui/views/runperf/viewrunperf.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,6 +45,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTreeView>
@@ -91,6 +100,7 @@ void ScreenshotSuite::mainWindow()
         entryBars(frame);
         reportsAndImport(frame);
         runPerformance(frame);
+        entryViews(frame);
     }
 
     // The input/output dialogs over the default configuration.
@@ -301,6 +311,86 @@ void ScreenshotSuite::runPerformance(CMainFrame& frame)
         view->pressDisplayButton(4);
         view->lists()->setCurrentRow(0);
         frame.resize(1280, 860);
+        save(&frame, QString::fromLatin1(name));
+    }
+    frame.SwitchView(ViewTable::Logo);
+}
+
+void ScreenshotSuite::entryViews(CMainFrame& frame)
+{
+    CDatabaseManager& db = frame.database();
+    // A stock string with its contractors, and last season's people and
+    // animals to copy from.
+    const char* const animals[][5] = {{"12A", "Painted Lady", "Cody, WY", "1150", "7"},
+                                      {"7", "Sky Dancer", "Ogden, UT", "1320", "5"},
+                                      {"31", "Rocket Man", "Miles City, MT", "1210", "9"},
+                                      {"4X", "Top Gun", "Sheridan, WY", "1280", "6"}};
+    ContractorRec powder;
+    powder.name = QStringLiteral("Powder River Rodeo");
+    db.AddContractor(powder);
+    for (const auto& a : animals) {
+        StockRec s;
+        s.bib = QString::fromLatin1(a[0]);
+        s.name = QString::fromLatin1(a[1]);
+        s.homeTown = QString::fromLatin1(a[2]);
+        s.weight = QString::fromLatin1(a[3]).toUInt();
+        s.age = static_cast<quint8>(QString::fromLatin1(a[4]).toUInt());
+        s.coId = powder.coId;
+        db.AddStock(s);
+    }
+    const QString last = QStringLiteral("Summer Series 2025");
+    db.CreateSeason(last, QStringLiteral("ProfileDefault"), QStringLiteral("PRCA"));
+    {
+        SqlConnection old;
+        if (old.open(db.DatabasePath(last))) {
+            old.execute(QStringLiteral(
+                "INSERT INTO Rosters (PlrBib, PlrFirstName, PlrLastName, PlrHomeTown, PlrYear, PlrEarnLast, "
+                "PlrEarnCur) VALUES ('101', 'Tate', 'Walker', 'Cody, WY', '2019', '41,250', '3,100'), "
+                "('118', 'Jesse', 'Kruse', 'Great Falls, MT', '2016', '22,800', '1,900'), "
+                "('122', 'Cole', 'Elshere', 'Faith, SD', '2018', '19,450', '0'), "
+                "('130', 'Manny', 'Ortiz', 'Ogden, UT', '2021', '12,000', '800')"));
+            old.execute(
+                QStringLiteral("INSERT INTO Stocks (StBib, StName, StHomeTown, StWeight, StAge) VALUES "
+                               "('12A', 'Painted Lady', 'Cody, WY', '1150', '7'), "
+                               "('88', 'Night Train', 'Casper, WY', '1400', '8')"));
+        }
+    }
+
+    frame.resize(1100, 720);
+    frame.SwitchView(ViewTable::ContestantEntry);
+    if (auto* view = static_cast<CViewContEntry*>(frame.view(ViewTable::ContestantEntry))) {
+        if (QLineEdit* f = view->findBar()->field(2)) {
+            f->setText(QStringLiteral("O"));
+            emit f->textEdited(f->text());
+        }
+        save(&frame, QStringLiteral("view-contestant-entry"));
+        CDlgCopyContestants copy(frame, &frame);
+        copy.toggle(0);
+        copy.toggle(2);
+        save(&copy, QStringLiteral("dialog-copy-contestants"));
+    }
+    frame.SwitchView(ViewTable::StockEntry);
+    if (auto* view = static_cast<CViewStockEntry*>(frame.view(ViewTable::StockEntry))) {
+        save(&frame, QStringLiteral("view-stock-entry"));
+        CDlgCopyStocks copy(frame, &frame);
+        copy.toggle(1);
+        save(&copy, QStringLiteral("dialog-copy-stocks"));
+    }
+    for (const auto& [ev, name] :
+         {std::pair{"SB", "view-box-entry-scored"}, std::pair{"BR", "view-box-entry-timed"}}) {
+        frame.files().SetCfgAtt(QString::fromLatin1(ev), 2, QStringLiteral("curEvn"),
+                                QStringLiteral("CViewBoxEntry"));
+        frame.SwitchView(ViewTable::Logo);
+        frame.SwitchView(ViewTable::BoxEntry);
+        auto* view = static_cast<CViewBoxEntry*>(frame.view(ViewTable::BoxEntry));
+        if (!view)
+            return;
+        QTableView* results = view->lists()->right();
+        const QModelIndex cell = results->model()->index(1, view->model()->columnOfGoRound(1));
+        results->setCurrentIndex(cell);
+        emit results->pressed(cell); // the bar takes the cell's go-round
+        if (QString::fromLatin1(ev) == QLatin1String("SB"))
+            results->edit(cell);
         save(&frame, QString::fromLatin1(name));
     }
     frame.SwitchView(ViewTable::Logo);
