@@ -12,6 +12,8 @@
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
 #include "ui/views/runperf/viewrunperf.h"
+#include "ui/views/regentry/viewregentry.h"
+#include "ui/views/setup/viewrodeosetup.h"
 #include "ui/dialogs/resolve/resolutiondialogs.h"
 #include "ui/views/import/viewimport.h"
 #include "ui/views/logo/tallyraview.h"
@@ -150,6 +152,10 @@ void CMainFrame::CreateViews()
             v = new CViewReports(*this, m_files->dataFolder() + QStringLiteral("Html/"), m_stack);
         else if (views[i].id == ViewTable::Import)
             v = new CViewImport(*this, m_stack);
+        else if (views[i].id == ViewTable::RodeoSetup)
+            v = new CViewRodeoSetup(*this, m_stack);
+        else if (views[i].id == ViewTable::PerformanceEntry)
+            v = new CViewRegEntry(*this, m_stack);
         else
             v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
         v->setObjectName(QString::fromLatin1(views[i].className));
@@ -226,8 +232,16 @@ void CMainFrame::SwitchView(int viewId)
     updateCommandStates();
 }
 
+void CMainFrame::settlePendingEdits()
+{
+    if (m_db->isRodeoOpen())
+        for (CWorkView* v : std::as_const(m_views))
+            v->settlePendingEdits();
+}
+
 bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
 {
+    settlePendingEdits(); // before the working copies belong to another rodeo
     if (!m_db->OpenRodeo(season, rodeo))
         return false;
     // What the boards showed belongs to the rodeo that was open.
@@ -264,6 +278,7 @@ bool CMainFrame::RestoreLastRodeo()
 
 void CMainFrame::CloseRodeo()
 {
+    settlePendingEdits();
     m_db->CloseRodeo();
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
@@ -279,6 +294,24 @@ bool CMainFrame::SelectCompetition(const RegEntry& selection)
     const bool ok = m_db->SetCurEntry(selection);
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
     return ok;
+}
+
+bool CMainFrame::SaveRodeoSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events)
+{
+    const QString current = m_db->curEntry().eventId;
+    const EventCfg* before = m_db->GetEvent(current);
+    const int oldCount = before ? before->goRoundCount() : -1;
+    if (!m_db->SaveSetup(rodeo, events))
+        return false;
+    // A renamed rodeo is still the one to reopen at the next start.
+    if (rodeo && stateAttr(*m_files, 0, "rodeo") != m_db->GetRodeoName())
+        m_files->SetCfgAtt(m_db->GetRodeoName(), 0, QStringLiteral("rodeo"));
+    const EventCfg* after = m_db->GetEvent(current);
+    if (!current.isEmpty() && after && after->goRoundCount() != oldCount) {
+        m_db->ReloadCurStats();
+        m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
+    }
+    return true;
 }
 
 void CMainFrame::showContestantMessages(quint32 plrId)
@@ -353,6 +386,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (m_askBeforeClosing)
+        settlePendingEdits();
     storeShowState();
     m_stateStored = true;
     event->accept();

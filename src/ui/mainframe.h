@@ -61,6 +61,10 @@ public:
 
     // --- Results ----------------------------------------------------------------
     bool SelectCompetition(const RegEntry& selection);
+    // The Rodeo Setup view's Save: the rodeo's row (when given) and the
+    // changed events in one transaction; the current standings are rebuilt
+    // when the current event's go-round count changed.
+    bool SaveRodeoSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events);
     bool SaveResult(const RegEntry& entry, const ResultRecord& result) override;
     // Imports an entry file into the chosen events (names as the rodeo's
     // event list shows them) and tells the operator what came of it; on
@@ -114,6 +118,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Views holding edits of the open rodeo save or drop them now.
+    void settlePendingEdits();
     void createBars();
     void createMenus();
     void createShortcuts();
