@@ -6,6 +6,7 @@
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
+#include "io/timermailbox.h"
 #include "results/values.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/dlgbaredit.h"
@@ -65,6 +66,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     for (const QString& notice : m_files->takeNotices())
         m_prompt->inform(notice);
     m_output->LoadConfiguration();
+    connectTimerInput();
 }
 
 CMainFrame::~CMainFrame()
@@ -72,6 +74,7 @@ CMainFrame::~CMainFrame()
     if (!m_stateStored && isVisible())
         storeShowState();
     m_output->StopCommunications();
+    m_output->timerInput().setSink(nullptr);
     // Views and bars go before the services they use (children would otherwise
     // outlive the members and still send their signals).
     for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock})
@@ -206,7 +209,10 @@ void CMainFrame::SwitchView(int viewId)
 
 bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
 {
-    if (!m_db->OpenRodeo(season, rodeo))
+    retireTimerEntry();
+    const bool opened = m_db->OpenRodeo(season, rodeo);
+    publishTimerSnapshot();
+    if (!opened)
         return false;
     // What the boards showed belongs to the rodeo that was open.
     m_output->forgetDisplayButton();
@@ -242,6 +248,7 @@ bool CMainFrame::RestoreLastRodeo()
 
 void CMainFrame::CloseRodeo()
 {
+    retireTimerEntry();
     m_db->CloseRodeo();
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
@@ -254,7 +261,9 @@ void CMainFrame::CloseRodeo()
 
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
 {
-    return m_db->SetCurEntry(selection);
+    const bool selected = m_db->SetCurEntry(selection);
+    publishTimerSnapshot();
+    return selected;
 }
 
 bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyText, EntryKey selected,
@@ -270,7 +279,11 @@ bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyTe
 
 bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
 {
-    if (!m_db->SetStatsPerformance(entry, result))
+    const bool saved = m_db->SetStatsPerformance(entry, result);
+    // Also after a failure: the timer input's picture of the result is then
+    // the stored one again.
+    publishTimerSnapshot();
+    if (!saved)
         return false;
     m_output->Refresh(8);
     return true;
@@ -287,17 +300,6 @@ void CMainFrame::FocusEntry()
         return;
     if (CWorkView* v = view(ViewTable::RunPerformance))
         v->setFocus();
-}
-
-void CMainFrame::postRunningTime(const QString& text)
-{
-    // Queued to the user-interface thread; dropped if the window is gone by then.
-    QMetaObject::invokeMethod(this, [this, text] { onRunningTime(text); }, Qt::QueuedConnection);
-}
-
-void CMainFrame::onRunningTime(const QString& text)
-{
-    m_latestTimerTime = static_cast<qint32>(ParseRunningTimeText(text));
 }
 
 void CMainFrame::closeWithoutAsking()
@@ -329,11 +331,11 @@ bool CMainFrame::saveTypedResults()
     for (CDlgBarEdit* bar : findChildren<CDlgBarEdit*>()) {
         if (!bar->isChanged() || bar->entryKey() == 0)
             continue;
-        const int answer =
-            m_prompt->ask(QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
-                              .arg(bar->competitorName()),
-                          QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
-                          UserPrompt::Icon::Question);
+        const int answer = m_prompt->ask(
+            QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
+                .arg(bar->competitorName()),
+            QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
+            UserPrompt::Icon::Question);
         if (answer == UserPrompt::Cancel)
             return false;
         if (answer == UserPrompt::Yes && !bar->save())
