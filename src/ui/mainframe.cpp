@@ -209,10 +209,10 @@ void CMainFrame::SwitchView(int viewId)
 
 bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
 {
+    // Nothing is current for the timer until the view selects an entry of
+    // the rodeo now open.
     retireTimerEntry();
-    const bool opened = m_db->OpenRodeo(season, rodeo);
-    publishTimerSnapshot();
-    if (!opened)
+    if (!m_db->OpenRodeo(season, rodeo))
         return false;
     // What the boards showed belongs to the rodeo that was open.
     m_output->forgetDisplayButton();
@@ -262,6 +262,7 @@ void CMainFrame::CloseRodeo()
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
 {
     const bool selected = m_db->SetCurEntry(selection);
+    m_entrySelected = true;
     publishTimerSnapshot();
     return selected;
 }

@@ -33,8 +33,9 @@ class UserPrompt;
 // clock's message and finished results are queued (coalesced, see
 // TimerMailbox) to the user-interface thread, where results are saved through
 // SaveResult. The main window publishes the current entry to the timer input
-// after SelectCompetition, after every SaveResult and when a rodeo opens or
-// closes (mainframe_timer.cpp).
+// after SelectCompetition and after every SaveResult; once a rodeo opens or
+// closes nothing is current for it until the next SelectCompetition
+// (mainframe_timer.cpp).
 class CMainFrame : public QMainWindow, public RodeoActivator, public EntryBarHost, public TimerSink
 {
     Q_OBJECT
@@ -174,6 +175,9 @@ private:
     QHash<int, std::function<void()>> m_handlers;
 
     std::unique_ptr<TimerMailbox> m_timerMailbox;
+    // SelectCompetition ran since the rodeo opened: the database manager's
+    // current entry is one of this rodeo.
+    bool m_entrySelected = false;
     QString m_clockMessage;
     qint32 m_latestTimerTime = 0;
     quint32 m_messageContestant = 0;

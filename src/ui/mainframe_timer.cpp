@@ -50,7 +50,10 @@ void CMainFrame::publishTimerSnapshot()
 {
     std::optional<TimerSnapshot> snapshot;
     const RegEntry& current = m_db->curEntry();
-    const EventCfg* event = m_db->isRodeoOpen() ? m_db->GetEvent(current.eventId) : nullptr;
+    // The database manager keeps its current entry when another rodeo opens:
+    // only one selected since then is this rodeo's.
+    const EventCfg* event =
+        m_entrySelected && m_db->isRodeoOpen() ? m_db->GetEvent(current.eventId) : nullptr;
     if (event && current.ptId != 0) {
         TimerSnapshot s;
         s.entry = current;
@@ -66,6 +69,7 @@ void CMainFrame::retireTimerEntry()
 {
     // First the snapshot: once it is gone nothing more is handed over for this
     // rodeo, so the results dropped next are all there are.
+    m_entrySelected = false;
     m_output->timerInput().publishSnapshot(std::nullopt);
     m_timerMailbox->discardResults();
 }

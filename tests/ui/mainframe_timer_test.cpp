@@ -37,8 +37,9 @@ protected:
             CDatabaseManager db(folder, templateDb(), setupPrompt);
             ASSERT_TRUE(db.CreateSeason(QStringLiteral("S1"), QStringLiteral("ProfileDefault"),
                                         QStringLiteral("PRCA")));
-            ASSERT_TRUE(db.CreateRodeo(QStringLiteral("S1"), QStringLiteral("Spring"),
-                                       QStringLiteral("1/1/2026"), QStringLiteral("ProfileDefault")));
+            for (const char* rodeo : {"Spring", "Fall"})
+                ASSERT_TRUE(db.CreateRodeo(QStringLiteral("S1"), QString::fromLatin1(rodeo),
+                                           QStringLiteral("1/1/2026"), QStringLiteral("ProfileDefault")));
         }
         SqlConnection sql;
         ASSERT_TRUE(sql.open(folder + QStringLiteral("S1/S1.mdb")));
@@ -48,13 +49,14 @@ protected:
                 QStringLiteral("INSERT INTO Rosters (PlrFirstName, PlrLastName) VALUES (?, 'Racer')"),
                 {QString::fromLatin1(name)}));
             ids << quint32(sql.lastInsertRowId());
-            ASSERT_TRUE(
-                sql.execute(QStringLiteral("INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt, PerfId, "
-                                           "Ord) VALUES (1, 'BR', 1, ?, 1, 1, ?)"),
-                            {ids.last(), ids.size()}));
+            for (int roId : {1, 2}) // Spring and Fall
+                ASSERT_TRUE(
+                    sql.execute(QStringLiteral("INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt, PerfId, "
+                                               "Ord) VALUES (?, 'BR', 1, ?, 1, 1, ?)"),
+                                {roId, ids.last(), ids.size()}));
         }
-        ASSERT_TRUE(
-            sql.execute(QStringLiteral("UPDATE Times SET RideTime = 15000 WHERE ptId = ?"), {ids[1]}));
+        ASSERT_TRUE(sql.execute(
+            QStringLiteral("UPDATE Times SET RideTime = 15000 WHERE ptId = ? AND RoId = 1"), {ids[1]}));
 
         consolePort = freeUdpPort();
         QFile io(folder + QStringLiteral("IO.xml"));
@@ -186,4 +188,54 @@ TEST_F(MainFrameTimerTest, TheClockMessageIsKeptAndAnnouncedOncePerChange)
     EXPECT_EQ(changed[0][0].toString(), message);
     EXPECT_EQ(changed[1][0].toString(), QString());
     EXPECT_EQ(frame.latestTimerTime(), 8520);
+}
+
+// The database manager keeps its current entry when another rodeo opens; the
+// timer input must not go on with it, nor save what it handed over before.
+TEST_F(MainFrameTimerTest, OpeningAnotherRodeoLeavesNothingCurrentForTheTimer)
+{
+    CMainFrame::Setup setup;
+    setup.dataFolder = folder;
+    setup.templateDatabase = templateDb();
+    setup.prompt = &prompt;
+    CMainFrame frame(setup);
+    frame.CreateViews();
+    ASSERT_TRUE(frame.ActivateRodeo(QStringLiteral("S1"), QStringLiteral("Spring")));
+    RegEntry up;
+    up.eventId = QStringLiteral("BR");
+    up.goRound = 1;
+    up.perf = 1;
+    up.ptId = ids[0];
+    ASSERT_TRUE(frame.SelectCompetition(up));
+    TimerInput& timer = frame.outputs().timerInput();
+    ASSERT_TRUE(timer.feed().snapshot().has_value());
+
+    ResultRecord finished = *timer.feed().snapshot()->stored;
+    finished.time = 9990;
+    frame.saveTimerResult(up, finished); // still queued when the rodeo changes
+    ASSERT_TRUE(frame.ActivateRodeo(QStringLiteral("S1"), QStringLiteral("Fall")));
+    EXPECT_FALSE(timer.feed().snapshot().has_value());
+    QCoreApplication::processEvents();
+    // The operator saves another result in the new rodeo before choosing the
+    // entry that is up.
+    RegEntry other = up;
+    other.ptId = ids[1];
+    ResultRecord typed;
+    typed.time = 14000;
+    ASSERT_TRUE(frame.SaveResult(other, typed));
+    EXPECT_FALSE(timer.feed().snapshot().has_value());
+
+    QString image(TimerFeed::ImageLength, QLatin1Char(' '));
+    image.replace(230, 9, QStringLiteral("    12.34"));
+    timer.OnData(image, 0);
+    QCoreApplication::processEvents();
+    SqlConnection fresh;
+    ASSERT_TRUE(fresh.open(folder + QStringLiteral("S1/S1.mdb")));
+    auto rows = fresh.query(
+        QStringLiteral("SELECT COUNT(*) AS n FROM Times WHERE RideTime <> 0 AND ptId = ?"), {ids[0]});
+    ASSERT_TRUE(rows && rows->moveFirst());
+    EXPECT_EQ(rows->toInt64(QStringLiteral("n")), 0);
+
+    frame.CloseRodeo();
+    EXPECT_FALSE(timer.feed().snapshot().has_value());
 }
