@@ -1,6 +1,7 @@
 #include "timermailbox.h"
 
 #include <QObject>
+#include <QTimer>
 
 namespace {
 
@@ -11,12 +12,16 @@ bool sameEntry(const RegEntry& a, const RegEntry& b)
 
 } // namespace
 
-TimerMailbox::TimerMailbox(Receivers receivers)
-    : m_receivers(std::move(receivers)), m_context(std::make_unique<QObject>())
+TimerMailbox::TimerMailbox(Receivers receivers, int resultIntervalMs)
+    : m_receivers(std::move(receivers)), m_resultIntervalMs(resultIntervalMs),
+      m_context(std::make_unique<QObject>())
 {
+    m_resultTimer = new QTimer(m_context.get());
+    m_resultTimer->setSingleShot(true);
+    QObject::connect(m_resultTimer, &QTimer::timeout, m_context.get(), [this] { deliver(); });
 }
 
-// The context goes first: Qt drops the deliveries still queued for it.
+// Destroying the context drops the deliveries still queued for it.
 TimerMailbox::~TimerMailbox() = default;
 
 void TimerMailbox::scheduleLocked()
@@ -54,11 +59,12 @@ void TimerMailbox::postResult(const RegEntry& entry, const ResultRecord& record)
         if (sameEntry(pending.entry, entry)) {
             pending = {entry, record};
             ++m_replaced;
-            return; // a delivery is queued already
+            return; // a delivery is queued or the result timer runs
         }
     }
     m_results.push_back({entry, record});
-    scheduleLocked();
+    if (!m_resultsHeld)
+        scheduleLocked();
 }
 
 void TimerMailbox::discardResults()
@@ -77,7 +83,17 @@ void TimerMailbox::deliver()
         m_scheduled = false;
         runningTime.swap(m_runningTime);
         clockMessage.swap(m_clockMessage);
-        results.swap(m_results);
+        const qint64 wait =
+            m_sinceResults.isValid() ? m_resultIntervalMs - m_sinceResults.elapsed() : qint64(0);
+        if (wait <= 0) {
+            results.swap(m_results);
+            m_resultsHeld = false;
+        } else if (!m_results.empty()) {
+            // They stay pending until the timer delivers them.
+            m_resultsHeld = true;
+            if (!m_resultTimer->isActive())
+                m_resultTimer->start(int(wait));
+        }
     }
     // Outside the lock: the receivers save, refresh and publish, and the timer
     // input may post meanwhile.
@@ -89,4 +105,6 @@ void TimerMailbox::deliver()
         for (const PendingResult& pending : results)
             m_receivers.result(pending.entry, pending.record);
     }
+    if (!results.empty())
+        m_sinceResults.start(); // the interval leaves the thread free after the saves
 }

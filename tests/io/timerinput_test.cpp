@@ -223,10 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FeedCase{"RunTimeAloneLeavesThePenalty",
                  timed(),
-                 withStatus("", 0, 0),
+                 withStatus("P", 17000, 5000),
                  {block({{230, " 12.34   "}})},
                  1,
-                 {12340}},
+                 {17340, 5000, "P"}},
         FeedCase{"MinutesAreRead", timed(), {}, {block({{230, " 1:02.345"}})}, 1, {102345}},
         FeedCase{"TrailingSpacesAreNotDigits", timed(), {}, {block({{230, "12.3     "}})}, 1, {12300}},
         FeedCase{"TrailingSpacesAfterWholeSeconds", timed(), {}, {block({{230, "12       "}})}, 1, {12000}},
@@ -508,6 +508,35 @@ TEST(TimerMailboxTest, KeepsOnlyTheNewestOfEachKind)
     const std::size_t before = results.size();
     QCoreApplication::processEvents();
     EXPECT_EQ(results.size(), before);
+}
+
+// Saving holds the user-interface thread: results come at most once per
+// interval, the newest when they come.
+TEST(TimerMailboxTest, DeliversResultsAtMostOncePerInterval)
+{
+    std::vector<quint32> times;
+    TimerMailbox mailbox({{},
+                          {},
+                          [&](const RegEntry&, const ResultRecord& r) {
+                              times.push_back(r.time);
+                          }},
+                         1000);
+    RegEntry a;
+    a.ptId = 1;
+    const auto post = [&](quint32 time) {
+        ResultRecord r;
+        r.time = time;
+        mailbox.postResult(a, r);
+    };
+    post(1);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(times, std::vector<quint32>{1});
+    post(2);
+    post(3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(times.size(), 1u) << "within the interval";
+    ASSERT_TRUE(waitUntil([&] { return times.size() == 2; }));
+    EXPECT_EQ(times.back(), 3u);
 }
 
 // --- Over the stream component ---------------------------------------------------
