@@ -6,6 +6,7 @@
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
+#include "io/timermailbox.h"
 #include "results/values.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/barleader.h"
@@ -75,6 +76,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     for (const QString& notice : m_files->takeNotices())
         m_prompt->inform(notice);
     m_output->LoadConfiguration();
+    connectTimerInput();
 }
 
 CMainFrame::~CMainFrame()
@@ -82,6 +84,7 @@ CMainFrame::~CMainFrame()
     if (!m_stateStored && isVisible())
         storeShowState();
     m_output->StopCommunications();
+    m_output->timerInput().setSink(nullptr);
     // Views and bars go before the services they use (children would otherwise
     // outlive the members and still send their signals).
     for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock})
@@ -242,6 +245,9 @@ void CMainFrame::settlePendingEdits()
 bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
 {
     settlePendingEdits(); // before the working copies belong to another rodeo
+    // Nothing is current for the timer until the view selects an entry of
+    // the rodeo now open.
+    retireTimerEntry();
     if (!m_db->OpenRodeo(season, rodeo))
         return false;
     // What the boards showed belongs to the rodeo that was open.
@@ -279,6 +285,7 @@ bool CMainFrame::RestoreLastRodeo()
 void CMainFrame::CloseRodeo()
 {
     settlePendingEdits();
+    retireTimerEntry();
     m_db->CloseRodeo();
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
@@ -291,9 +298,11 @@ void CMainFrame::CloseRodeo()
 
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
 {
-    const bool ok = m_db->SetCurEntry(selection);
+    const bool selected = m_db->SetCurEntry(selection);
+    m_entrySelected = true;
+    publishTimerSnapshot();
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
-    return ok;
+    return selected;
 }
 
 bool CMainFrame::SaveRodeoSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events)
@@ -333,7 +342,11 @@ bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyTe
 
 bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
 {
-    if (!m_db->SetStatsPerformance(entry, result))
+    const bool saved = m_db->SetStatsPerformance(entry, result);
+    // Also after a failure: the timer input's picture of the result is then
+    // the stored one again.
+    publishTimerSnapshot();
+    if (!saved)
         return false;
     m_output->Refresh(8);
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
@@ -352,20 +365,6 @@ void CMainFrame::FocusEntry()
     if (m_currentView != ViewTable::RunPerformance || !m_runPerf)
         return;
     m_runPerf->focusEntry();
-}
-
-void CMainFrame::postRunningTime(const QString& text)
-{
-    // Queued to the user-interface thread; dropped if the window is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this, text] { onRunningTime(text); }, Qt::QueuedConnection);
-}
-
-void CMainFrame::onRunningTime(const QString& text)
-{
-    m_latestTimerTime = static_cast<qint32>(ParseRunningTimeText(text));
-    if (m_runPerf)
-        m_runPerf->showRunningTime(text);
 }
 
 void CMainFrame::closeWithoutAsking()
@@ -399,11 +398,11 @@ bool CMainFrame::saveTypedResults()
     for (CDlgBarEdit* bar : findChildren<CDlgBarEdit*>()) {
         if (!bar->isChanged() || bar->entryKey() == 0)
             continue;
-        const int answer =
-            m_prompt->ask(QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
-                              .arg(bar->competitorName()),
-                          QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
-                          UserPrompt::Icon::Question);
+        const int answer = m_prompt->ask(
+            QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
+                .arg(bar->competitorName()),
+            QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
+            UserPrompt::Icon::Question);
         if (answer == UserPrompt::Cancel)
             return false;
         if (answer == UserPrompt::Yes && !bar->save())
