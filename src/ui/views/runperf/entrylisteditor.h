@@ -42,7 +42,6 @@ private:
     bool editTeam(int row, int column, const QString& text, int picked);
     bool addEntry(quint32 ptId, bool team);
     void entryAdded();
-    bool sameNameAllowed(const ContestantRec& c);
     QStringList pickList(const QModelIndex& index);
     void setUpEditors(QTableView& list);
 
