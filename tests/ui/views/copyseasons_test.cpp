@@ -10,6 +10,7 @@
 #include "ui/dialogs/resolve/resolutiondialogs.h"
 #include "ui/views/people/recordgridmodel.h"
 #include "ui/views/people/syncgridlistctrlcontestants.h"
+#include "ui/views/people/syncgridlistctrlstocks.h"
 #include "ui/views/people/viewcontentry.h"
 #include "ui/views/people/viewstockentry.h"
 

@@ -177,10 +177,10 @@ bool CSyncGridListCtrlStocks::editCell(int row, int column, const QString& typed
         animal.coId = typed.isEmpty() ? 0 : contractorNamed(typed);
         break;
     case Age:
-        animal.age = static_cast<quint8>(qBound<qint64>(0, leadingInt(typed), 255));
+        animal.age = static_cast<quint8>(qBound(0, leadingInt(typed), 255));
         break;
     case Weight:
-        animal.weight = static_cast<quint32>(qMax<qint64>(0, leadingInt(typed)));
+        animal.weight = static_cast<quint32>(qMax(0, leadingInt(typed)));
         break;
     default:
         return false;
@@ -215,7 +215,10 @@ void CSyncGridListCtrlStocks::deleteRow(int row)
 
 void CSyncGridListCtrlStocks::contextMenuEvent(QContextMenuEvent* event)
 {
-    const QModelIndex index = indexAt(viewport()->mapFrom(this, event->pos()));
+    // A click arrives through the viewport, in its coordinates; the menu key
+    // acts on the current row.
+    const QModelIndex index =
+        event->reason() == QContextMenuEvent::Keyboard ? currentIndex() : indexAt(event->pos());
     if (!index.isValid())
         return;
     const int row = index.row();
