@@ -240,6 +240,8 @@ TEST(ResultCellMaskTest, MasksAndTheirTexts)
 TEST_F(BoxEntryTest, FindBarSearchesFromTheTopCaseIncluded)
 {
     showEvent("SB");
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     CDlgBarFindPlr* find = view->findBar();
     QLineEdit* last = find->field(2);
     last->setFocus();
@@ -283,4 +285,66 @@ TEST_F(BoxEntryTest, FindBarAddEntersANewContestant)
     EXPECT_EQ(prompt.texts().last(), QStringLiteral("The Player already exists!"));
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM Rosters WHERE PlrLastName = 'Cooper'"), 1);
     EXPECT_EQ(frame->database().contestants().size(), 6);
+}
+
+namespace {
+
+// An owner with a few rows of texts that records what "Add" hands it.
+class ListOwner : public FindBarOwner
+{
+public:
+    int findRowCount() const override { return int(rows.size()); }
+    QString findText(int row, int field) const override { return rows[row][field]; }
+    void showFound(int row) override { shown = row; }
+    void addFound(const QString& a, const QString& b, const QString& c) override { added << QStringList{a, b, c}; }
+
+    QVector<QStringList> rows;
+    int shown = -1;
+    QVector<QStringList> added;
+};
+
+} // namespace
+
+// Typing past a field's limit cuts the text (the caret at its end); Tab goes
+// Bib, First Name, Last Name, then Add only while it is enabled; Enter on Add
+// hands the three texts over.
+TEST(FindBarTest, CutsTabsAndAdds)
+{
+    QWidget window;
+    auto* bar = new CDlgBarFindPlr(&window);
+    ListOwner owner;
+    owner.rows = {{QStringLiteral("12"), QStringLiteral("Wade"), QStringLiteral("Sundell")},
+                  {QStringLiteral("123"), QStringLiteral("Zeke"), QStringLiteral("Thurston")}};
+    bar->setOwner(&owner);
+    bar->setLimits(3, 15, 4);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+
+    bar->field(0)->setFocus();
+    QTest::keyClicks(bar->field(0), QStringLiteral("12345"));
+    EXPECT_EQ(bar->field(0)->text(), QStringLiteral("123"));
+    EXPECT_EQ(bar->field(0)->cursorPosition(), 3);
+    EXPECT_EQ(owner.shown, 1);
+    QTest::keyClicks(bar->field(2), QStringLiteral("Thurston"));
+    EXPECT_EQ(bar->field(2)->text(), QStringLiteral("Thur"));
+
+    // Tab order, with Add enabled now that fields hold text.
+    EXPECT_TRUE(bar->addButton()->isEnabled());
+    bar->field(0)->setFocus();
+    for (QWidget* next : {static_cast<QWidget*>(bar->field(1)), static_cast<QWidget*>(bar->field(2)),
+                          static_cast<QWidget*>(bar->addButton())}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(bar->addButton(), Qt::Key_Return);
+    ASSERT_EQ(owner.added.size(), 1);
+    EXPECT_EQ(owner.added.first(), (QStringList{QStringLiteral("123"), QString(), QStringLiteral("Thur")}));
+
+    // With every field empty Add is disabled and Tab passes it by.
+    bar->clearFields();
+    EXPECT_FALSE(bar->addButton()->isEnabled());
+    bar->field(2)->setFocus();
+    QTest::keyClick(bar->field(2), Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), bar->addButton());
 }

@@ -11,6 +11,7 @@
 #include "ui/views/people/viewstockentry.h"
 
 #include <QContextMenuEvent>
+#include <QDockWidget>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -71,10 +72,9 @@ protected:
     // The context menu's "Delete" on a row, as the operator picks it.
     static void deleteFromMenu(QTableView* grid, int row, const char* menuName)
     {
-        const QRect cell = grid->visualRect(grid->model()->index(row, 1));
-        const QPoint at = grid->viewport()->mapTo(grid, cell.center());
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->mapToGlobal(at));
-        QApplication::sendEvent(grid, &event);
+        const QPoint at = grid->visualRect(grid->model()->index(row, 1)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, grid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(grid->viewport(), &event);
         auto* menu = grid->findChild<QMenu*>(QString::fromLatin1(menuName));
         ASSERT_TRUE(menu);
         ASSERT_EQ(menu->actions().size(), 1);
@@ -293,3 +293,81 @@ TEST_F(PeopleEntryTest, StockCellsDeletingAndAdding)
     EXPECT_EQ(model->recordCount(), 3);
     EXPECT_EQ(grid->currentIndex().row(), 2);
 }
+
+// The Find bar's "Add" in Contestant Entry: texts too long are cut (and the
+// operator told), a new name gets its row just above the new-entry row and is
+// selected; a name the season has goes to the resolution dialog, and "Leave"
+// changes neither the grid nor the season.
+TEST_F(PeopleEntryTest, FindBarAddResolvesThenInserts)
+{
+    CViewContEntry* view = showContestants();
+    auto* grid = view->grid();
+    CDlgBarFindPlr* find = view->findBar();
+    EXPECT_EQ(find->label(1)->text(), QStringLiteral("First Name:"));
+    const int records = grid->gridModel()->recordCount();
+
+    // The bar cuts what is typed; the grid's own "Add" cuts what it is handed.
+    grid->addFound(QStringLiteral("123456"), QStringLiteral("Tuf"), QStringLiteral("Cooper-Montgomery-Smith"));
+    ASSERT_EQ(prompt.shown.size(), 1);
+    EXPECT_EQ(prompt.shown.first().text, QStringLiteral("The Data Enter Is Too Long, Truncated!"));
+    EXPECT_EQ(prompt.shown.first().caption, QStringLiteral("Message"));
+    const qint64 tuf = scalar("SELECT PlrId FROM Rosters WHERE PlrBib = '12345' AND PlrFirstName = 'Tuf' "
+                              "AND PlrLastName = 'Cooper-Montgome'");
+    ASSERT_GT(tuf, 0);
+    EXPECT_EQ(grid->gridModel()->recordCount(), records + 1);
+    EXPECT_EQ(grid->gridModel()->rowOf(quint32(tuf)), records);
+    EXPECT_TRUE(grid->gridModel()->isNewRow(records + 1));
+    EXPECT_EQ(grid->currentIndex().row(), records);
+    EXPECT_EQ(grid->currentIndex().column(), 1);
+
+    prompt.clear();
+    resolution.decisions << ResolutionPrompts::Leave;
+    QTest::keyClicks(find->field(1), QStringLiteral("Ryder"));
+    QTest::keyClicks(find->field(2), QStringLiteral("Wright"));
+    find->addButton()->click();
+    EXPECT_EQ(resolution.asked, QStringList{QStringLiteral("Ryder Wright")});
+    EXPECT_TRUE(prompt.texts().isEmpty());
+    EXPECT_EQ(grid->gridModel()->recordCount(), records + 1);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Rosters WHERE PlrLastName = 'Wright'"), 2);
+}
+
+struct LayoutCase
+{
+    const char* name;
+    int width;
+    int barLeft; // expected left edge of the Find bar
+};
+
+class EntryLayoutTest : public PeopleEntryTest, public ::testing::WithParamInterface<LayoutCase>
+{
+};
+
+// Both views: the Find bar 100 pixels left of the middle (5 from the edge in
+// a narrow view), the copy button 300 to the right of it and 105 down, the
+// grid below them with margins of 5, 12 and 12.
+TEST_P(EntryLayoutTest, FindBarCopyButtonAndGridFollowTheSize)
+{
+    const LayoutCase& c = GetParam();
+    for (int v : {ViewTable::ContestantEntry, ViewTable::StockEntry}) {
+        frame->SwitchView(v);
+        QWidget* view = frame->view(v);
+        ASSERT_TRUE(view);
+        auto* find = view->findChild<CDlgBarFindPlr*>();
+        auto* copy = view->findChild<QPushButton*>(QStringLiteral("copyFrom"));
+        auto* grid = view->findChild<QTableView*>();
+        ASSERT_TRUE(find && copy && grid);
+        view->resize(c.width, 500);
+        EXPECT_EQ(find->x(), c.barLeft) << v;
+        EXPECT_EQ(copy->pos(), QPoint(c.barLeft + 300, 105)) << v;
+        EXPECT_EQ(grid->x(), 5) << v;
+        EXPECT_EQ(grid->geometry().right(), c.width - 12 - 1) << v;
+        EXPECT_EQ(grid->geometry().bottom(), 500 - 12 - 1) << v;
+        EXPECT_GE(grid->y(), copy->geometry().bottom()) << v;
+        EXPECT_GE(grid->y(), find->geometry().bottom()) << v;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, EntryLayoutTest,
+                         ::testing::Values(LayoutCase{"Wide", 1000, 400}, LayoutCase{"Narrow", 200, 5},
+                                           LayoutCase{"JustWider", 202, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });

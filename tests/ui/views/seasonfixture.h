@@ -124,6 +124,9 @@ protected:
         else
             static_cast<QLineEdit*>(editor)->setText(typed);
         QTest::keyClick(editor, Qt::Key_Return);
+        // Enter commits through a queued call, and what the commit queues
+        // (selecting the new row) runs in the pass after it.
+        QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
     static void choose(QComboBox* box, const QString& text)

@@ -235,7 +235,10 @@ void CSyncGridListCtrlContestants::deleteRow(int row)
 
 void CSyncGridListCtrlContestants::contextMenuEvent(QContextMenuEvent* event)
 {
-    const QModelIndex index = indexAt(viewport()->mapFrom(this, event->pos()));
+    // A click arrives through the viewport, in its coordinates; the menu key
+    // acts on the current row.
+    const QModelIndex index =
+        event->reason() == QContextMenuEvent::Keyboard ? currentIndex() : indexAt(event->pos());
     if (!index.isValid())
         return;
     const int row = index.row();
