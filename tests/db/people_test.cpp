@@ -17,6 +17,15 @@ public:
             return std::nullopt;
         return answers.takeFirst();
     }
+    std::optional<ContestantChoice> resolveContestantAmong(const ContestantRec& arriving,
+                                                           const QVector<ContestantRec>& existing) override
+    {
+        QVector<quint32> ids;
+        for (const ContestantRec& c : existing)
+            ids << c.plrId;
+        offered << ids;
+        return ResolutionPrompts::resolveContestantAmong(arriving, existing);
+    }
     int sameTeamFound(const TeamRec&, bool& applyToAll) override
     {
         applyToAll = false;
@@ -34,6 +43,7 @@ public:
 
     QList<std::optional<ContestantChoice>> answers;
     QList<std::pair<ContestantRec, ContestantRec>> shown;
+    QList<QVector<quint32>> offered; // the identities of every question's same-named contestants
 };
 
 ContestantRec person(const QString& first, const QString& last, const QString& bib = QString(),
@@ -456,6 +466,26 @@ TEST_F(PeopleTest, ReplaceWritesTheContestantChosenInTheDialog)
     EXPECT_EQ(n.plrId, second);
     EXPECT_EQ(column(QStringLiteral("PlrBib"), second), QStringLiteral("3"));
     EXPECT_EQ(column(QStringLiteral("PlrBib"), first), QStringLiteral("1"));
+}
+
+// Every contestant of the name is offered, in table order; an edited
+// contestant is never offered against himself.
+TEST_F(PeopleTest, EveryContestantOfTheNameIsOffered)
+{
+    open();
+    const quint32 first = add(QStringLiteral("Val"), QStringLiteral("Ng"), QStringLiteral("1"));
+    add(QStringLiteral("Al"), QStringLiteral("Ng"));
+    const quint32 second = add(QStringLiteral("Val"), QStringLiteral("Ng"), QStringLiteral("2"));
+    resolver.answers << ScriptedContestantResolver::choice(ResolutionPrompts::Leave)
+                     << ScriptedContestantResolver::choice(ResolutionPrompts::Leave);
+
+    ContestantRec arriving = person(QStringLiteral("Val"), QStringLiteral("Ng"), QStringLiteral("3"));
+    db->ResolveContestant(arriving, true, 0);
+    ContestantRec edited;
+    ASSERT_TRUE(db->GetContestant(first, edited));
+    edited.homeTown = QStringLiteral("Cody");
+    db->ResolveContestant(edited, false, 0);
+    EXPECT_EQ(resolver.offered, (QList<QVector<quint32>>{{first, second}, {second}}));
 }
 
 TEST_F(PeopleTest, NothingToShowRewritesTheArrivingContestant)

@@ -217,3 +217,27 @@ TEST(ContestantResolverTest, ReplaceActsOnTheChosenContestant)
     EXPECT_EQ(dlg.chosen().plrId, 9u);
     qunsetenv("SCORVANE_PROMPTS");
 }
+
+// Reading another season changes nothing of its file, and the open season
+// keeps its own connection: it is written to while the dialog is open.
+TEST_F(CopySeasonsTest, OtherSeasonIsOnlyRead)
+{
+    const QString path = folder + QStringLiteral("Old A/Old A.mdb");
+    const auto bytes = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = bytes();
+    ASSERT_FALSE(before.isEmpty());
+    {
+        CDlgCopyContestants d(*frame);
+        chooseSeason(d, QStringLiteral("Old B"));
+        chooseSeason(d, QStringLiteral("Old A"));
+        EXPECT_EQ(d.list()->model()->rowCount(), 3);
+        clickRow(d, 0);
+        d.copyButton()->click();
+        EXPECT_EQ(scalar("SELECT COUNT(*) FROM Rosters WHERE PlrLastName = 'Walker'"), 1);
+    }
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(frame->database().contestants().size(), 2);
+}
