@@ -33,6 +33,7 @@
 #include "ui/views/people/viewcontentry.h"
 #include "ui/views/people/viewstockentry.h"
 #include "ui/views/reports/viewreports.h"
+#include "ui/views/runperf/runperfmodel.h"
 #include "ui/views/runperf/viewrunperf.h"
 
 #include <QApplication>
