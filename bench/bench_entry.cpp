@@ -40,8 +40,15 @@ class BigWindow
 public:
     static BigWindow& get()
     {
-        static BigWindow window;
-        return window;
+        if (!s_window)
+            s_window = new BigWindow;
+        return *s_window;
+    }
+    // The window goes before the application does.
+    static void release()
+    {
+        delete s_window;
+        s_window = nullptr;
     }
     bool ready() const { return m_frame != nullptr; }
     const std::string& error() const { return m_error; }
@@ -76,6 +83,7 @@ private:
         m_frame = std::move(frame);
     }
 
+    static inline BigWindow* s_window = nullptr;
     QTemporaryDir m_dir;
     SilentPrompt m_prompt;
     std::unique_ptr<CMainFrame> m_frame;
@@ -187,5 +195,6 @@ int main(int argc, char** argv)
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    BigWindow::release();
     return 0;
 }

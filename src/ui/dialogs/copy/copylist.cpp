@@ -1,5 +1,9 @@
 #include "copylist.h"
 
+#include "ui/views/people/entryviewlayout.h"
+
+#include <QStyledItemDelegate>
+
 #include <QColor>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -70,6 +74,25 @@ QVariant CopyListModel::headerData(int section, Qt::Orientation orientation, int
     return QString::fromLatin1(m_columns[section].title);
 }
 
+namespace {
+
+// The tick cell: its "TRUE" or "FALSE" is drawn as the check box alone.
+class TickDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text.clear();
+        option->features &= ~QStyleOptionViewItem::HasDisplay;
+    }
+};
+
+} // namespace
+
 CopyGrid::CopyGrid(QVector<CopyListModel::Column> columns, QWidget* parent)
     : QTableView(parent), m_model(new CopyListModel(columns, this))
 {
@@ -82,6 +105,13 @@ CopyGrid::CopyGrid(QVector<CopyListModel::Column> columns, QWidget* parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
+    setItemDelegateForColumn(0, new TickDelegate(this));
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        QVector<int> widths;
+        for (const CopyListModel::Column& c : m_model->columns())
+            widths << c.width;
+        fitGridColumns(*this, widths);
+    });
     for (int c = 0; c < columns.size(); ++c)
         setColumnWidth(c, columns[c].width);
     connect(this, &QTableView::clicked, this, [this](const QModelIndex& index) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTableView>
+#include <QVector>
 #include <QWidget>
 
 // The layout of Contestant Entry and Stock Entry, redone at every resize: the
@@ -20,4 +22,18 @@ inline void layOutEntryView(const QWidget& view, QWidget& findBar, QPushButton& 
     copy.setGeometry(left + 300, 105, qMax(button.width(), 100), button.height());
     const int top = qMax(5 + bar.height(), 105 + button.height()) + 8;
     grid.setGeometry(5, top, qMax(0, width - 5 - 12), qMax(0, view.height() - top - 12));
+}
+
+// Column widths of an entry or copy grid: the width each column is given, or
+// more when its title or the texts of its first rows need it (only a few
+// rows are measured, so a grid of thousands sizes at once).
+inline void fitGridColumns(QTableView& grid, const QVector<int>& widths)
+{
+    constexpr int measuredRows = 40;
+    grid.verticalHeader()->setResizeContentsPrecision(measuredRows);
+    const QAbstractItemView& view = grid; // the table's measure is public through its base
+    for (int c = 0; c < widths.size(); ++c) {
+        const int title = grid.horizontalHeader()->sectionSizeHint(c);
+        grid.setColumnWidth(c, qMax(widths[c], qMax(title, view.sizeHintForColumn(c))));
+    }
 }

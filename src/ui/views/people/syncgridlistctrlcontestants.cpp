@@ -3,6 +3,7 @@
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
 #include "framework/celldelegates.h"
+#include "entryviewlayout.h"
 #include "recordgridmodel.h"
 #include "ui/mainframe.h"
 
@@ -92,8 +93,12 @@ CSyncGridListCtrlContestants::CSyncGridListCtrlContestants(CMainFrame& frame, QW
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
-    for (int c = 0; c < kColumns.size(); ++c)
-        setColumnWidth(c, kColumns[c].width);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        QVector<int> widths;
+        for (const RecordGridModel::Column& c : kColumns)
+            widths << c.width;
+        fitGridColumns(*this, widths);
+    });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             &CSyncGridListCtrlContestants::sortByColumn);
     setItemDelegate(new TextOrComboDelegate(

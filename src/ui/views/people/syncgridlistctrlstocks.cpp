@@ -4,6 +4,7 @@
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
 #include "framework/celldelegates.h"
+#include "entryviewlayout.h"
 #include "recordgridmodel.h"
 #include "ui/mainframe.h"
 
@@ -40,8 +41,12 @@ CSyncGridListCtrlStocks::CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* par
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
-    for (int c = 0; c < kColumns.size(); ++c)
-        setColumnWidth(c, kColumns[c].width);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        QVector<int> widths;
+        for (const RecordGridModel::Column& c : kColumns)
+            widths << c.width;
+        fitGridColumns(*this, widths);
+    });
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CSyncGridListCtrlStocks::sortByColumn);
     setItemDelegate(new TextOrComboDelegate(
         [](const QModelIndex& index) { return index.column() == Contractor; },
