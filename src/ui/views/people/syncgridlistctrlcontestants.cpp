@@ -93,7 +93,12 @@ CSyncGridListCtrlContestants::CSyncGridListCtrlContestants(CMainFrame& frame, QW
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+    // Widths are fitted once, to the first rows the grid shows: a sort or a
+    // refresh keeps them, and costs no measuring.
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this, fitted = false]() mutable {
+        if (fitted || m_model->recordCount() == 0)
+            return;
+        fitted = true;
         QVector<int> widths;
         for (const RecordGridModel::Column& c : kColumns)
             widths << c.width;
