@@ -290,8 +290,10 @@ bool CMainFrame::OpenDemoSeason()
     QString season;
     QString rodeo;
     QString event;
-    if (!DemoSeason::names(description, season, rodeo, &event))
+    if (!DemoSeason::names(description, season, rodeo, &event)) {
+        m_prompt->warn(QStringLiteral("The demo season could not be made.\nIts description cannot be read."));
         return false;
+    }
     if (m_db->isRodeoOpen())
         CloseRodeo();
     DemoSeason demo(*m_db);
