@@ -24,6 +24,8 @@ private:
     void entryBars(class CMainFrame& frame);
     void runPerformance(class CMainFrame& frame);
     void entryViews(class CMainFrame& frame);
+    void setupAndEntryViews();
+    void demoSeason();
 
     QString m_out;
     QString m_template;
