@@ -11,6 +11,7 @@ void ScoreboardReceiver::take(const RtdMessage& message, qint64 nowMs)
         return;
     }
     ++m_messages;
+    m_lastNumber = message.number;
     m_lost.seen(message.number);
     m_image.apply(message);
 }
@@ -114,6 +115,7 @@ void ScoreboardReceiver::clear()
     m_decoder.clear();
     m_heldSince = -1;
     m_messages = 0;
+    m_lastNumber = 0;
     m_badPackets = 0;
     m_lastBadAt.reset();
     m_outside = 0;

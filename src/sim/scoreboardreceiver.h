@@ -36,6 +36,8 @@ public:
     const ScoreboardImage& image() const { return m_image; }
     TrafficMeter& traffic() { return m_traffic; }
     long messages() const { return m_messages; }
+    // The number of the last message (0: not numbered).
+    quint8 lastNumber() const { return m_lastNumber; }
     // Frames that failed their check (magic present, rest wrong).
     long badPackets() const { return m_badPackets; }
     // When the last bad packet arrived (its nowMs), none before the first.
@@ -62,6 +64,7 @@ private:
     qint64 m_recordingStart = 0;
     qint64 m_heldSince = -1;
     long m_messages = 0;
+    quint8 m_lastNumber = 0;
     long m_badPackets = 0;
     std::optional<qint64> m_lastBadAt;
     qint64 m_outside = 0;

@@ -94,3 +94,18 @@ std::optional<SimRecording> SimRecording::read(const QString& path, QString* err
     }
     return out;
 }
+
+void SimReplay::start(SimRecording recording, qint64 nowMs)
+{
+    m_recording = std::move(recording);
+    m_next = 0;
+    m_startMs = nowMs;
+}
+
+QList<SimRecordEntry> SimReplay::due(qint64 nowMs)
+{
+    QList<SimRecordEntry> out;
+    while (m_next < m_recording.entries.size() && m_recording.entries[m_next].atMs <= nowMs - m_startMs)
+        out.append(m_recording.entries[m_next++]);
+    return out;
+}

@@ -50,3 +50,19 @@ struct SimRecording
     // recording.
     static std::optional<SimRecording> read(const QString& path, QString* error = nullptr);
 };
+
+// Plays a recording back at the pace it was recorded: each call hands out the
+// entries that are due by then.
+class SimReplay
+{
+public:
+    void start(SimRecording recording, qint64 nowMs);
+    QList<SimRecordEntry> due(qint64 nowMs);
+    bool isPlaying() const { return m_next < m_recording.entries.size(); }
+    void stop() { m_next = m_recording.entries.size(); }
+
+private:
+    SimRecording m_recording;
+    qsizetype m_next = 0;
+    qint64 m_startMs = 0;
+};

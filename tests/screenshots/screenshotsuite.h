@@ -23,6 +23,7 @@ private:
     void profileDialogs();
     void entryBars(class CMainFrame& frame);
     void runPerformance(class CMainFrame& frame);
+    void simulators(class CMainFrame& frame);
 
     QString m_out;
     QString m_template;
