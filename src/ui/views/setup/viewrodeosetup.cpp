@@ -94,6 +94,7 @@ void CViewRodeoSetup::buildForm()
     m_events->horizontalHeader()->setHighlightSections(false);
     m_events->setColumnWidth(0, 150);
     m_events->setColumnWidth(1, 50);
+    m_events->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_events->setMinimumWidth(150 + 50 + 24);
     m_events->setMaximumWidth(150 + 50 + 40);
     eventsLayout->addWidget(m_events);
