@@ -65,13 +65,13 @@ void ScoreboardReceiver::streamBytes(const QByteArray& bytes, qint64 nowMs)
 void ScoreboardReceiver::tick(qint64 nowMs)
 {
     // A header whose frame has not completed for StallMs is a false one.
-    while (m_heldSince >= 0 && nowMs - m_heldSince >= StallMs && m_decoder.heldBytes() > 0) {
-        m_decoder.skipHeldHeader();
-        for (const RtdMessage& message : m_decoder.takeMessages())
-            take(message, nowMs);
-        if (m_decoder.heldBytes() == 0)
-            m_heldSince = -1;
-    }
+    if (m_heldSince < 0 || nowMs - m_heldSince < StallMs || m_decoder.heldBytes() == 0)
+        return;
+    m_decoder.skipHeldHeader();
+    for (const RtdMessage& message : m_decoder.takeMessages())
+        take(message, nowMs);
+    // What is held now waits its own time.
+    m_heldSince = m_decoder.heldBytes() == 0 ? -1 : nowMs;
 }
 
 void ScoreboardReceiver::endOfStream(qint64 nowMs)

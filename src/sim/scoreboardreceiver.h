@@ -50,7 +50,7 @@ public:
 
     // How long a byte stream may hold bytes back behind a header that never
     // completes before they are given up as not a message.
-    static constexpr qint64 StallMs = 2000;
+    static constexpr qint64 StallMs = RtdDecoder::StallTimeoutMs;
 
 private:
     void take(const RtdMessage& message, qint64 nowMs);

@@ -71,6 +71,7 @@ TEST(ScoreboardSimulatorUdp, ShowsTheProgramsImageAndFlagsACorruptedPacket)
     ASSERT_TRUE(waitUntil([&] { return board.receiver.image().updates() == 1; }));
     EXPECT_EQ(board.receiver.image().shown(), image);
     EXPECT_EQ(board.receiver.messages(), 22); // 21 pieces and the trigger
+    EXPECT_EQ(board.receiver.lastNumber(), 22) << "the stream numbers its messages from 1";
     EXPECT_EQ(board.receiver.lostMessages(), 0);
     EXPECT_EQ(board.receiver.badPackets(), 0);
 

@@ -55,6 +55,9 @@ public:
     // this when a header's frame never completes, so that a false length
     // cannot hold valid messages back).
     void skipHeldHeader();
+    // How long a byte-stream receiver lets held-back bytes wait for the rest
+    // of their frame before it calls skipHeldHeader().
+    static constexpr int StallTimeoutMs = 2000;
     void clear();
     qsizetype heldBytes() const { return m_buffer.size(); }
 
