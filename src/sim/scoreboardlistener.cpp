@@ -3,7 +3,9 @@
 #include "platform/stream/txstream.h"
 
 #include <QTcpServer>
+#include <QNetworkDatagram>
 #include <QTcpSocket>
+#include <QUdpSocket>
 
 ScoreboardListener::ScoreboardListener(QObject* parent) : QObject(parent) {}
 
@@ -31,27 +33,34 @@ bool ScoreboardListener::open(const Settings& settings)
         return true;
     }
 
-    m_stream = std::make_unique<TxStream>();
     if (settings.kind == Udp) {
-        m_stream->setKind(TxStream::Udp);
-        m_stream->setUdpPort(settings.port);
-    } else {
-        m_stream->setKind(TxStream::Serial);
-        m_stream->setSerialDevice(settings.device);
-        m_stream->setBaudRate(settings.baudRate);
+        m_udp = new QUdpSocket(this);
+        // Room for a whole image with breakup while the window is busy drawing.
+        m_udp->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(1024 * 1024));
+        if (!m_udp->bind(QHostAddress::Any, quint16(settings.port))) {
+            m_error = m_udp->errorString();
+            delete m_udp;
+            m_udp = nullptr;
+            emit statusChanged();
+            return false;
+        }
+        connect(m_udp, &QUdpSocket::readyRead, this, &ScoreboardListener::readDatagrams);
+        emit statusChanged();
+        return true;
     }
+
+    m_stream = std::make_unique<TxStream>();
+    m_stream->setKind(TxStream::Serial);
+    m_stream->setSerialDevice(settings.device);
+    m_stream->setBaudRate(settings.baudRate);
     m_stream->setName(QStringLiteral("Scoreboard simulator"));
     connect(m_stream.get(), &TxStream::traffic, this,
             [this](TxStream::Direction direction, const QByteArray& bytes, qint64) {
-                if (direction != TxStream::Received)
-                    return;
-                if (m_settings.kind == Udp)
-                    emit datagramReceived(bytes);
-                else
+                if (direction == TxStream::Received)
                     emit bytesReceived(bytes);
             });
     connect(m_stream.get(), &TxStream::statusChanged, this, [this] {
-        if (m_stream && !m_stream->isOpen() && m_settings.kind == Serial)
+        if (m_stream && !m_stream->isOpen())
             emit streamEnded();
         emit statusChanged();
     });
@@ -66,6 +75,18 @@ bool ScoreboardListener::open(const Settings& settings)
     }
     emit statusChanged();
     return true;
+}
+
+void ScoreboardListener::readDatagrams()
+{
+    while (m_udp && m_udp->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_udp->receiveDatagram();
+        if (!datagram.isValid())
+            break;
+        emit datagramReceived(datagram.data(), QStringLiteral("%1:%2")
+                                                   .arg(datagram.senderAddress().toString())
+                                                   .arg(datagram.senderPort()));
+    }
 }
 
 void ScoreboardListener::acceptConnection()
@@ -109,10 +130,14 @@ void ScoreboardListener::close()
         delete m_server;
         m_server = nullptr;
     }
+    delete m_udp;
+    m_udp = nullptr;
 }
 
 bool ScoreboardListener::isOpen() const
 {
+    if (m_udp)
+        return m_udp->state() == QAbstractSocket::BoundState;
     return m_server ? m_server->isListening() : (m_stream && m_stream->isOpen());
 }
 
@@ -126,11 +151,11 @@ QString ScoreboardListener::statusText() const
             text += QStringLiteral(": connected from %1").arg(m_peer->peerAddress().toString());
         return text;
     }
+    if (m_udp)
+        return QStringLiteral("Listening on UDP port %1").arg(m_udp->localPort());
     if (!m_stream)
         return QStringLiteral("Closed");
     if (!m_stream->isOpen())
         return m_stream->statusText();
-    if (m_settings.kind == Udp)
-        return QStringLiteral("Listening on UDP port %1").arg(m_settings.port);
     return QStringLiteral("Listening on serial %1").arg(m_settings.device);
 }

@@ -7,13 +7,16 @@
 #include <memory>
 
 class QTcpServer;
+class QUdpSocket;
 class QTcpSocket;
 class TxStream;
 
 // Where the scoreboard simulator listens: a UDP port (every local address), a
-// TCP port that the program's TCP stream connects to, or a serial device. UDP
-// and serial use the program's own stream component; what arrives is handed
-// on unchanged, on the listener's thread.
+// TCP port that the program's TCP stream connects to, or a serial device (the
+// program's own stream component). What arrives is handed on unchanged, on the
+// listener's thread; a datagram comes with its sender ("127.0.0.1:40211"),
+// because several of the program's streams may send to one board and each
+// numbers its messages on its own.
 class ScoreboardListener : public QObject
 {
     Q_OBJECT
@@ -40,7 +43,7 @@ public:
     QString statusText() const;
 
 signals:
-    void datagramReceived(const QByteArray& bytes);
+    void datagramReceived(const QByteArray& bytes, const QString& sender);
     void bytesReceived(const QByteArray& bytes);
     // A TCP connection closed, or a serial device went away.
     void streamEnded();
@@ -48,10 +51,12 @@ signals:
 
 private:
     void acceptConnection();
+    void readDatagrams();
 
     Settings m_settings;
     std::unique_ptr<TxStream> m_stream;
     QTcpServer* m_server = nullptr;
+    QUdpSocket* m_udp = nullptr;
     QPointer<QTcpSocket> m_peer;
     QString m_error;
 };

@@ -4,7 +4,7 @@ namespace {
 const QByteArray Magic("RTD\x01", 4);
 }
 
-void ScoreboardReceiver::take(const RtdMessage& message, qint64 nowMs)
+void ScoreboardReceiver::take(const RtdMessage& message, qint64 nowMs, const QString& sender)
 {
     if (message.type == RtdMessage::Raw) {
         takeRaw(message.bytes, nowMs);
@@ -12,7 +12,7 @@ void ScoreboardReceiver::take(const RtdMessage& message, qint64 nowMs)
     }
     ++m_messages;
     m_lastNumber = message.number;
-    m_lost.seen(message.number);
+    m_lost[sender].seen(message.number);
     m_image.apply(message);
 }
 
@@ -28,13 +28,13 @@ void ScoreboardReceiver::takeRaw(const QByteArray& bytes, qint64 nowMs)
     }
 }
 
-void ScoreboardReceiver::datagram(const QByteArray& bytes, qint64 nowMs)
+void ScoreboardReceiver::datagram(const QByteArray& bytes, qint64 nowMs, const QString& sender)
 {
     if (m_recorder.isRecording())
-        m_recorder.append(SimRecordEntry::Datagram, quint32(nowMs - m_recordingStart), bytes);
+        m_recorder.append(SimRecordEntry::Datagram, quint32(nowMs - m_recordingStart), bytes, sender);
     m_traffic.add(nowMs, bytes.size());
     if (std::optional<RtdMessage> message = RtdDecoder::decodeFrame(bytes)) {
-        take(*message, nowMs);
+        take(*message, nowMs, sender);
         return;
     }
     // One datagram is one frame or none: a datagram that begins like a frame
@@ -54,7 +54,7 @@ void ScoreboardReceiver::streamBytes(const QByteArray& bytes, qint64 nowMs)
     m_decoder.feed(bytes);
     const QList<RtdMessage> messages = m_decoder.takeMessages();
     for (const RtdMessage& message : messages)
-        take(message, nowMs);
+        take(message, nowMs, QString());
     if (m_decoder.heldBytes() == 0)
         m_heldSince = -1;
     else if (m_heldSince < 0 || !messages.isEmpty())
@@ -69,24 +69,35 @@ void ScoreboardReceiver::tick(qint64 nowMs)
         return;
     m_decoder.skipHeldHeader();
     for (const RtdMessage& message : m_decoder.takeMessages())
-        take(message, nowMs);
+        take(message, nowMs, QString());
     // What is held now waits its own time.
     m_heldSince = m_decoder.heldBytes() == 0 ? -1 : nowMs;
+}
+
+qint64 ScoreboardReceiver::lostMessages() const
+{
+    qint64 lost = 0;
+    for (const LostMessageCounter& counter : m_lost)
+        lost += counter.lost();
+    return lost;
 }
 
 void ScoreboardReceiver::endOfStream(qint64 nowMs)
 {
     m_decoder.flush();
     for (const RtdMessage& message : m_decoder.takeMessages())
-        take(message, nowMs);
+        take(message, nowMs, QString());
     m_heldSince = -1;
+    // The next connection numbers its messages from 1 again.
+    if (m_lost.contains(QString()))
+        m_lost[QString()].seen(0);
 }
 
 void ScoreboardReceiver::replay(const SimRecording& recording)
 {
     for (const SimRecordEntry& entry : recording.entries) {
         if (entry.kind == SimRecordEntry::Datagram)
-            datagram(entry.bytes, entry.atMs);
+            datagram(entry.bytes, entry.atMs, QString::fromLatin1(entry.sender));
         else
             streamBytes(entry.bytes, entry.atMs);
     }
@@ -103,7 +114,7 @@ QString ScoreboardReceiver::countsText() const
     return QStringLiteral("%1 messages, %2 bad, %3 lost, %4 bytes outside messages")
         .arg(m_messages)
         .arg(m_badPackets)
-        .arg(m_lost.lost())
+        .arg(lostMessages())
         .arg(m_outside);
 }
 
@@ -111,7 +122,7 @@ void ScoreboardReceiver::clear()
 {
     m_image.clear();
     m_traffic.clear();
-    m_lost.reset();
+    m_lost.clear();
     m_decoder.clear();
     m_heldSince = -1;
     m_messages = 0;

@@ -6,6 +6,8 @@
 #include "simrecording.h"
 #include "trafficmeter.h"
 
+#include <QHash>
+
 // The scoreboard simulator's receiving side, without sockets: datagrams or
 // byte-stream chunks go in (with the time they arrived), and it keeps the
 // image, the last display command, the traffic, the messages that failed
@@ -15,8 +17,9 @@ class ScoreboardReceiver
 {
 public:
     // A datagram: exactly one message, or a bad packet when it begins like a
-    // frame but is none, or bytes outside messages.
-    void datagram(const QByteArray& bytes, qint64 nowMs);
+    // frame but is none, or bytes outside messages. Message numbers are
+    // followed per sender.
+    void datagram(const QByteArray& bytes, qint64 nowMs, const QString& sender = QString());
     // Bytes of a serial line or a TCP connection, re-synchronised as the page
     // describes; nowMs is also when a false header stops holding bytes back.
     void streamBytes(const QByteArray& bytes, qint64 nowMs);
@@ -42,7 +45,7 @@ public:
     long badPackets() const { return m_badPackets; }
     // When the last bad packet arrived (its nowMs), none before the first.
     std::optional<qint64> lastBadAt() const { return m_lastBadAt; }
-    qint64 lostMessages() const { return m_lost.lost(); }
+    qint64 lostMessages() const;
     qint64 bytesOutsideMessages() const { return m_outside; }
     // "1234 messages, 2 bad, 3 lost, 17 bytes outside messages".
     QString countsText() const;
@@ -53,12 +56,12 @@ public:
     static constexpr qint64 StallMs = RtdDecoder::StallTimeoutMs;
 
 private:
-    void take(const RtdMessage& message, qint64 nowMs);
+    void take(const RtdMessage& message, qint64 nowMs, const QString& sender);
     void takeRaw(const QByteArray& bytes, qint64 nowMs);
 
     ScoreboardImage m_image;
     TrafficMeter m_traffic;
-    LostMessageCounter m_lost;
+    QHash<QString, LostMessageCounter> m_lost; // by sender; "" for the byte stream
     RtdDecoder m_decoder;
     SimRecorder m_recorder;
     qint64 m_recordingStart = 0;

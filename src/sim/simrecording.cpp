@@ -4,7 +4,7 @@
 
 namespace {
 const QByteArray Signature("SCVREC1\n");
-constexpr int EntryHeader = 9;
+constexpr int EntryHeader = 10;
 // Longer than any datagram and any chunk a device hands over at once; a larger
 // length is a damaged file, not a reason to allocate gigabytes.
 constexpr quint32 MaxEntryBytes = 16 * 1024 * 1024;
@@ -28,15 +28,18 @@ bool SimRecorder::start(const QString& path)
     return true;
 }
 
-bool SimRecorder::append(SimRecordEntry::Kind kind, quint32 atMs, const QByteArray& bytes)
+bool SimRecorder::append(SimRecordEntry::Kind kind, quint32 atMs, const QByteArray& bytes, const QString& sender)
 {
     if (!m_file.isOpen())
         return false;
+    const QByteArray from = sender.toLatin1().left(255);
     char header[EntryHeader];
     header[0] = static_cast<char>(kind);
     qToBigEndian(atMs, header + 1);
-    qToBigEndian(quint32(bytes.size()), header + 5);
-    if (m_file.write(header, EntryHeader) != EntryHeader || m_file.write(bytes) != bytes.size() ||
+    header[5] = static_cast<char>(from.size());
+    qToBigEndian(quint32(bytes.size()), header + 6);
+    if (m_file.write(header, EntryHeader) != EntryHeader || m_file.write(from) != from.size() ||
+        m_file.write(bytes) != bytes.size() ||
         !m_file.flush()) {
         m_error = m_file.errorString();
         m_file.close();
@@ -75,7 +78,8 @@ std::optional<SimRecording> SimRecording::read(const QString& path, QString* err
             out.truncated = true;
             break;
         }
-        const quint32 length = qFromBigEndian<quint32>(header.constData() + 5);
+        const auto senderLength = static_cast<quint8>(header[5]);
+        const quint32 length = qFromBigEndian<quint32>(header.constData() + 6);
         if ((kind != SimRecordEntry::Datagram && kind != SimRecordEntry::StreamBytes) || length > MaxEntryBytes) {
             if (error)
                 *error = QStringLiteral("The recording is damaged after %1 entries.").arg(out.entries.size());
@@ -85,8 +89,9 @@ std::optional<SimRecording> SimRecording::read(const QString& path, QString* err
         SimRecordEntry entry;
         entry.kind = SimRecordEntry::Kind(kind);
         entry.atMs = qFromBigEndian<quint32>(header.constData() + 1);
+        entry.sender = file.read(senderLength);
         entry.bytes = file.read(length);
-        if (entry.bytes.size() != qsizetype(length)) {
+        if (entry.sender.size() != senderLength || entry.bytes.size() != qsizetype(length)) {
             out.truncated = true;
             break;
         }

@@ -7,15 +7,18 @@
 #include <optional>
 
 // What a simulator received, as it arrived: each datagram or each chunk of a
-// byte stream with the milliseconds since recording began. The file starts
-// with "SCVREC1\n"; every entry is a kind byte (1 datagram, 2 stream bytes),
-// the time (u32) and the length (u32), big-endian, then the bytes.
+// byte stream with the milliseconds since recording began and, for a
+// datagram, its sender. The file starts with "SCVREC1\n"; every entry is a
+// kind byte (1 datagram, 2 stream bytes), the time (u32), the sender's length
+// (u8) and the length (u32), big-endian, then the sender (Latin-1) and the
+// bytes.
 struct SimRecordEntry
 {
     enum Kind : quint8 { Datagram = 1, StreamBytes = 2 };
     Kind kind = Datagram;
     quint32 atMs = 0;
     QByteArray bytes;
+    QByteArray sender;
 
     bool operator==(const SimRecordEntry&) const = default;
 };
@@ -28,7 +31,8 @@ public:
     bool start(const QString& path);
     bool isRecording() const { return m_file.isOpen(); }
     // Appends an entry; a write failure stops the recording (error() says why).
-    bool append(SimRecordEntry::Kind kind, quint32 atMs, const QByteArray& bytes);
+    bool append(SimRecordEntry::Kind kind, quint32 atMs, const QByteArray& bytes,
+                const QString& sender = QString());
     void stop();
     QString error() const { return m_error; }
     qint64 entries() const { return m_entries; }

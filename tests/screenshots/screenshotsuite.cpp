@@ -386,6 +386,9 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
     }
     ScoreboardWindow board;
     board.setUdpPort(boardPort);
+    // The default RIP stream does not set the update flag: show the text as it
+    // arrives, as the operator does while setting a board up.
+    board.setShowPlacedText(true);
     board.listen();
     board.resize(760, 900);
     TimingConsoleWindow console;
@@ -396,8 +399,12 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
 
     frame.files().SetCfgAtt(QStringLiteral("BR"), 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf"));
     frame.SwitchView(ViewTable::RunPerformance);
-    if (auto* view = static_cast<CViewRunPerf*>(frame.view(ViewTable::RunPerformance)))
-        view->lists()->setCurrentRow(0);
+    const QList<RegEntry> barrels = frame.database().playerEntries().entries(QStringLiteral("BR"), 1);
+    if (!barrels.isEmpty()) {
+        RegEntry up = barrels.first();
+        up.goRound = 1;
+        frame.SelectCompetition(up);
+    }
     const auto pump = [](int ms) {
         for (int i = 0; i < ms / 10; ++i) {
             QApplication::processEvents();
@@ -410,11 +417,11 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
         console.driver().tick();
     now = 14870;
     console.driver().stop();
-    for (int i = 0; i < 300 && !board.receiver().image().shown().contains("14.87"); ++i)
+    for (int i = 0; i < 300 && !board.receiver().image().placed().contains("14.87"); ++i)
         pump(20);
     pump(300);
     board.refresh();
-    if (!board.receiver().image().shown().contains("14.87"))
+    if (!board.receiver().image().placed().contains("14.87"))
         std::fprintf(stderr, "the scoreboard simulator did not get the run\n");
     save(&board, QStringLiteral("sim-scoreboard"));
     save(&console, QStringLiteral("sim-timing-console"));

@@ -145,6 +145,22 @@ TEST(ScoreboardReceiverDatagrams, ACorruptedFrameIsABadPacketAndChangesNothing)
     EXPECT_EQ(receiver.lostMessages(), 1) << "message 2 never arrived whole";
 }
 
+// Two of the program's streams may send to one board (the scoreboard's and
+// the display controller's ports); each numbers its own messages.
+TEST(ScoreboardReceiverDatagrams, NumbersAreFollowedPerSender)
+{
+    ScoreboardReceiver receiver;
+    const QString rip = QStringLiteral("127.0.0.1:40001");
+    const QString controller = QStringLiteral("127.0.0.1:40002");
+    receiver.datagram(frame(0, "A", false, 1), 0, rip);
+    receiver.datagram(frame(0, "B", false, 1), 1, controller);
+    receiver.datagram(frame(0, "C", false, 2), 2, rip);
+    receiver.datagram(frame(0, "D", false, 2), 3, controller);
+    EXPECT_EQ(receiver.lostMessages(), 0);
+    receiver.datagram(frame(0, "E", false, 5), 4, rip);
+    EXPECT_EQ(receiver.lostMessages(), 2);
+}
+
 // A false header claiming a long frame must not hold the messages behind it
 // back for ever: after StallMs it is given up and they come through.
 TEST(ScoreboardReceiverStream, AFalseHeaderIsGivenUpAfterTheStallTime)

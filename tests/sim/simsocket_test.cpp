@@ -25,7 +25,7 @@ struct Board
     {
         clock.start();
         QObject::connect(&listener, &ScoreboardListener::datagramReceived, &listener,
-                         [this](const QByteArray& b) { receiver.datagram(b, clock.elapsed()); });
+                         [this](const QByteArray& b, const QString& from) { receiver.datagram(b, clock.elapsed(), from); });
         QObject::connect(&listener, &ScoreboardListener::bytesReceived, &listener,
                          [this](const QByteArray& b) { receiver.streamBytes(b, clock.elapsed()); });
         QObject::connect(&listener, &ScoreboardListener::streamEnded, &listener,

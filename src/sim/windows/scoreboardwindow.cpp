@@ -3,6 +3,7 @@
 #include "sim/boardlayout.h"
 #include "sim/simports.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -51,6 +52,13 @@ ScoreboardWindow::ScoreboardWindow(QWidget* parent) : QWidget(parent, Qt::Window
         m_shownUpdates = -1;
         refresh();
     });
+    m_placed = new QCheckBox(QStringLiteral("Show text as it arrives"));
+    m_placed->setToolTip(QStringLiteral("A sign shows its image only when told to (update flag, update trigger "
+                                        "or a display command); this shows every text at once."));
+    connect(m_placed, &QCheckBox::toggled, this, [this] {
+        m_shownUpdates = -1;
+        refresh();
+    });
     m_record = new QPushButton(QStringLiteral("Record..."));
     auto* replayButton = new QPushButton(QStringLiteral("Replay..."));
     auto* clearButton = new QPushButton(QStringLiteral("Clear"));
@@ -59,6 +67,7 @@ ScoreboardWindow::ScoreboardWindow(QWidget* parent) : QWidget(parent, Qt::Window
     connect(clearButton, &QPushButton::clicked, this, &ScoreboardWindow::clearBoard);
     auto* toolRow = new QHBoxLayout;
     toolRow->addWidget(m_layout);
+    toolRow->addWidget(m_placed);
     toolRow->addStretch(1);
     toolRow->addWidget(m_record);
     toolRow->addWidget(replayButton);
@@ -89,7 +98,7 @@ ScoreboardWindow::ScoreboardWindow(QWidget* parent) : QWidget(parent, Qt::Window
     layout->addWidget(m_bad);
 
     connect(&m_listener, &ScoreboardListener::datagramReceived, this,
-            [this](const QByteArray& bytes) { m_receiver.datagram(bytes, now()); });
+            [this](const QByteArray& bytes, const QString& sender) { m_receiver.datagram(bytes, now(), sender); });
     connect(&m_listener, &ScoreboardListener::bytesReceived, this,
             [this](const QByteArray& bytes) { m_receiver.streamBytes(bytes, now()); });
     connect(&m_listener, &ScoreboardListener::streamEnded, this, [this] { m_receiver.endOfStream(now()); });
@@ -98,6 +107,11 @@ ScoreboardWindow::ScoreboardWindow(QWidget* parent) : QWidget(parent, Qt::Window
     connect(&m_refresh, &QTimer::timeout, this, &ScoreboardWindow::refresh);
     m_refresh.start();
     refresh();
+}
+
+void ScoreboardWindow::setShowPlacedText(bool on)
+{
+    m_placed->setChecked(on);
 }
 
 void ScoreboardWindow::setUdpPort(int port)
@@ -141,22 +155,25 @@ void ScoreboardWindow::refresh()
 {
     for (const SimRecordEntry& entry : m_replay.due(now())) {
         if (entry.kind == SimRecordEntry::Datagram)
-            m_receiver.datagram(entry.bytes, now());
+            m_receiver.datagram(entry.bytes, now(), QString::fromLatin1(entry.sender));
         else
             m_receiver.streamBytes(entry.bytes, now());
     }
     m_receiver.tick(now());
 
     const ScoreboardImage& image = m_receiver.image();
-    if (image.updates() != m_shownUpdates) {
+    const bool placed = m_placed->isChecked();
+    if (image.updates() != m_shownUpdates || (placed && m_receiver.messages() != m_shownMessages)) {
         m_shownUpdates = image.updates();
+        m_shownMessages = m_receiver.messages();
         const bool network = m_layout->currentIndex() == 1;
+        const QByteArray& text = placed ? image.placed() : image.shown();
         QStringList lines;
         for (int block = 0; block < BoardLayout::BlockCount; ++block) {
             lines << QStringLiteral("%1 %2").arg(BoardLayout::blockName(block)).arg(QString(), RowWidth,
                                                                                     QChar(u'-'))
                          .left(RowWidth + 3);
-            for (const QString& row : BoardLayout::blockRows(image.shown(), block, network, RowWidth))
+            for (const QString& row : BoardLayout::blockRows(text, block, network, RowWidth))
                 lines << QStringLiteral("   ") + row;
         }
         m_board->setPlainText(lines.join(QLatin1Char('\n')));

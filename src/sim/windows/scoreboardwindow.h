@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -37,6 +38,9 @@ public:
     QString commandLine() const;
     QString trafficLine() const;
     QString badMark() const;
+    // Shows the text as it is placed rather than as the sign shows it (only
+    // on an update flag, the update trigger or a display command).
+    void setShowPlacedText(bool on);
     // Replays a recording file at its pace onto a cleared board.
     bool replay(const QString& path);
     // Brings the shown texts up to date now (the window does it five times a second).
@@ -54,12 +58,14 @@ private:
     QElapsedTimer m_clock;
     QTimer m_refresh;
     long m_shownUpdates = -1;
+    long m_shownMessages = -1;
 
     QComboBox* m_kind;
     QSpinBox* m_port;
     QLineEdit* m_device;
     QLabel* m_status;
     QComboBox* m_layout;
+    QCheckBox* m_placed;
     QPlainTextEdit* m_board;
     QLabel* m_command;
     QLabel* m_traffic;
