@@ -214,3 +214,21 @@ TEST(TimingSimulatorDriver, RepeatsTheImageAndPlaysAScript)
     EXPECT_EQ(board.receiver.image().placed().mid(230, 17), QByteArray("     2.00    5.00"));
     EXPECT_EQ(board.receiver.lostMessages(), 0);
 }
+
+// The board on a serial device: the timing console's pseudo-terminal stands in
+// for the cable, and the board decodes the byte stream.
+TEST(ScoreboardSimulatorSerial, DecodesWhatArrivesOnTheDevice)
+{
+    ConsoleLink line;
+    ASSERT_TRUE(line.open({ConsoleLink::Pty, QString(), 0, QString(), 9600})) << line.error().toStdString();
+    Board board;
+    ASSERT_TRUE(board.listener.open({ScoreboardListener::Serial, 0, line.ptyDevice(), 9600}))
+        << board.listener.error().toStdString();
+    EXPECT_EQ(board.listener.statusText(), QStringLiteral("Listening on serial %1").arg(line.ptyDevice()));
+    ASSERT_TRUE(line.send({806, QStringLiteral("RESULT 12.34")}));
+    ASSERT_TRUE(line.send({RtdProtocol::UpdateTriggerOffset, QStringLiteral(" ")}));
+    ASSERT_TRUE(waitUntil([&] { return board.receiver.messages() == 2; }));
+    EXPECT_EQ(board.receiver.image().placed().mid(806, 12), "RESULT 12.34");
+    EXPECT_EQ(board.receiver.lastNumber(), 2);
+    EXPECT_EQ(board.receiver.lostMessages(), 0);
+}

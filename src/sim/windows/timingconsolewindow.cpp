@@ -29,6 +29,8 @@ TimingConsoleWindow::TimingConsoleWindow(QWidget* parent) : QWidget(parent, Qt::
     m_device = new QLineEdit;
     m_device->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
     m_device->setEnabled(false);
+    m_host->setMinimumWidth(QFontMetrics(m_host->font()).horizontalAdvance(QStringLiteral("255.255.255.255  ")));
+    m_device->setMinimumWidth(QFontMetrics(m_device->font()).horizontalAdvance(QStringLiteral("/dev/ttyUSB10  ")));
     auto* connectButton = new QPushButton(QStringLiteral("Connect"));
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this](int kind) {
         const bool network = kind == ConsoleLink::Udp || kind == ConsoleLink::Tcp;
