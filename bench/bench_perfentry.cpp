@@ -27,10 +27,12 @@ namespace {
 class NoPrompt : public UserPrompt
 {
 public:
-    int ask(const QString&, const QString&, Buttons buttons, Icon) override
+    int ask(const QString& text, const QString&, Buttons buttons, Icon) override
     {
+        last = text;
         return buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel ? Yes : Ok;
     }
+    QString last;
 };
 
 // The season, made once for every benchmark of this program.
@@ -125,10 +127,13 @@ void BM_TypedRunningOrderRenumbers(benchmark::State& state)
         state.SkipWithError("no entry at running order 500");
         return;
     }
+    // The lists are sorted by running order: the entry's row moves with it.
+    const EntryKey key = model->keyAt(row);
     bool front = true;
     for (auto _ : state) {
-        if (!model->setData(model->index(row, column), QString::number(front ? 1 : 500))) {
-            state.SkipWithError("the running order was refused");
+        if (!model->setData(model->index(model->rowOf(key), column), QString::number(front ? 1 : 500))) {
+            const RegEntry e = model->entryAt(row);
+            state.SkipWithError(("the running order was refused: " + w.prompt.last).toStdString().c_str());
             return;
         }
         front = !front;

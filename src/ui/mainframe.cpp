@@ -18,6 +18,7 @@
 #include "ui/dialogs/resolve/resolutiondialogs.h"
 #include "ui/views/import/viewimport.h"
 #include "ui/views/logo/tallyraview.h"
+#include "setup/demoseason.h"
 #include "ui/views/pending/pendingview.h"
 #include "ui/views/reports/viewreports.h"
 #include "ui/views/workview.h"
@@ -62,6 +63,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     m_stack = new QStackedWidget(this);
     setCentralWidget(m_stack);
     auto* logo = new CTallyraView(m_stack);
+    connect(logo, &CTallyraView::demoRequested, this, [this] { OpenDemoSeason(); });
     m_stack->addWidget(logo);
     m_views.insert(ViewTable::Logo, logo);
     m_currentView = ViewTable::Logo;
@@ -282,6 +284,43 @@ bool CMainFrame::RestoreLastRodeo()
     return ActivateRodeo(season, rodeo);
 }
 
+bool CMainFrame::OpenDemoSeason()
+{
+    const QByteArray description = DemoSeason::builtInDescription();
+    QString season;
+    QString rodeo;
+    QString event;
+    if (!DemoSeason::names(description, season, rodeo, &event)) {
+        m_prompt->warn(QStringLiteral("The demo season could not be made.\nIts description cannot be read."));
+        return false;
+    }
+    if (m_db->isRodeoOpen())
+        CloseRodeo();
+    DemoSeason demo(*m_db);
+    const DemoSeason::Outcome outcome = demo.create(description);
+    m_db->CloseRodeo(); // opened again below, with the views
+    if (outcome == DemoSeason::Outcome::Failed) {
+        theLog().Report(1, QStringLiteral("The demo season could not be made. %1").arg(demo.lastError()));
+        m_prompt->warn(QStringLiteral("The demo season could not be made.\n%1").arg(demo.lastError()));
+        offerDemoSeason();
+        return false;
+    }
+    if (!ActivateRodeo(season, rodeo))
+        return false;
+    if (outcome == DemoSeason::Outcome::Created) // start where the results are
+        m_files->SetCfgAtt(event, 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf"));
+    SwitchView(ViewTable::RunPerformance);
+    return true;
+}
+
+void CMainFrame::offerDemoSeason()
+{
+    QStringList seasons;
+    m_db->EnumSeasons(seasons);
+    if (auto* logo = qobject_cast<CTallyraView*>(view(ViewTable::Logo)))
+        logo->setDemoOffered(seasons.isEmpty() && !m_db->isRodeoOpen());
+}
+
 void CMainFrame::CloseRodeo()
 {
     settlePendingEdits();
@@ -293,6 +332,7 @@ void CMainFrame::CloseRodeo()
     m_files->SetCfgAtt(QString(), 1, QStringLiteral("curView"));
     m_files->SetCfgAtt(QString(), 0, QStringLiteral("season"));
     m_files->SetCfgAtt(QString(), 0, QStringLiteral("rodeo"));
+    offerDemoSeason();
     updateCommandStates();
 }
 

@@ -71,6 +71,11 @@ public:
     void CloseRodeo();
     // Start-up: reopens the rodeo the state file names, if it names one.
     bool RestoreLastRodeo();
+    // Creates the demo season (unless a season of its name exists) and opens
+    // its rodeo. False, with a message, when it cannot be made or opened.
+    bool OpenDemoSeason();
+    // The logo page offers the demo season while there is no season at all.
+    void offerDemoSeason();
 
     // --- Results ----------------------------------------------------------------
     bool SelectCompetition(const RegEntry& selection);

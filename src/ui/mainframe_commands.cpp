@@ -5,6 +5,7 @@
 #include "app/commandids.h"
 #include "app/filemgr.h"
 #include "app/manualresult.h"
+#include "app/startenvironment.h"
 #include "app/textnumber.h"
 #include "app/userprompt.h"
 #include "app/viewtable.h"
@@ -202,7 +203,9 @@ void CMainFrame::showAbout()
 
 void CMainFrame::openManual()
 {
-    const QString path = QDir::current().absoluteFilePath(QString::fromLatin1(ManualResult::ManualFileName));
+    // The manual is installed with the program, not in whatever folder it was started from.
+    const QString path = StartEnvironment::installedFile(QCoreApplication::applicationDirPath(),
+                                                         QString::fromLatin1(ManualResult::ManualFileName));
     int result = ManualResult::checkManual(path);
     if (result > 32 && !QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         result = ManualResult::NoAssociation;

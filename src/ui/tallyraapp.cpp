@@ -3,6 +3,7 @@
 #include "app/datafolder.h"
 #include "app/filemgr.h"
 #include "app/log.h"
+#include "app/startenvironment.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 
@@ -67,7 +68,8 @@ bool CTallyraApp::InitInstance()
 
     CMainFrame::Setup setup;
     setup.dataFolder = dataFolder;
-    setup.templateDatabase = QCoreApplication::applicationDirPath() + QStringLiteral("/Tallyra.mdb");
+    setup.templateDatabase =
+        StartEnvironment::installedFile(QCoreApplication::applicationDirPath(), QStringLiteral("Tallyra.mdb"));
     setup.prompt = m_prompt.get();
     m_frame = std::make_unique<CMainFrame>(setup);
     m_prompt->setParent(m_frame.get());
@@ -75,7 +77,10 @@ bool CTallyraApp::InitInstance()
     m_frame->CreateViews();
     m_frame->showWithStoredState();
 
-    m_frame->RestoreLastRodeo();
+    if (m_openDemo)
+        m_frame->OpenDemoSeason();
+    else if (!m_frame->RestoreLastRodeo())
+        m_frame->offerDemoSeason();
     return true;
 }
 

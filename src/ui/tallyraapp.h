@@ -22,6 +22,8 @@ public:
 
     // False when the program must end at once.
     bool InitInstance();
+    // Start with the demo season (made first when there is none).
+    void setOpenDemo(bool open) { m_openDemo = open; }
     CMainFrame* mainFrame() const { return m_frame.get(); }
 
     // The file that marks a running copy.
@@ -34,4 +36,5 @@ private:
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<CMainFrame> m_frame;
     QSocketNotifier* m_signalNotifier = nullptr;
+    bool m_openDemo = false;
 };

@@ -89,3 +89,21 @@ TEST_F(StartupTest, ACrashedCopyDoesNotBlockTheNextStart)
     ::kill(static_cast<pid_t>(next.processId()), SIGTERM);
     EXPECT_TRUE(next.waitForFinished(20000));
 }
+
+TEST_F(StartupTest, WithoutADisplayTheProgramSaysHowToRunItAndEnds)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TALLYRA_BIN_DIR "/scorvane-rodeo"), {});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 2);
+    const QByteArray said = p.readAllStandardError();
+    EXPECT_EQ(said.count('\n'), 1) << said.toStdString();
+    EXPECT_TRUE(said.contains("ssh -X") && said.contains("scripts/run --vnc")) << said.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder() + QStringLiteral("Tallyra.log"))); // nothing started
+}

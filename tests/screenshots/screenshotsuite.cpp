@@ -74,6 +74,7 @@ bool ScreenshotSuite::save(QWidget* widget, const QString& name)
 int ScreenshotSuite::run()
 {
     mainWindow();
+    demoSeason();
     setupAndEntryViews();
     dialogs();
     return m_written;
@@ -89,6 +90,7 @@ void ScreenshotSuite::mainWindow()
     CMainFrame frame(setup);
     frame.CreateViews();
     frame.resize(1024, 700);
+    frame.offerDemoSeason();
     save(&frame, QStringLiteral("mainwindow-logo"));
 
     CDatabaseManager& db = frame.database();
@@ -311,10 +313,27 @@ void ScreenshotSuite::runPerformance(CMainFrame& frame)
         view->lists()->setCurrentRow(1);
         view->pressDisplayButton(4);
         view->lists()->setCurrentRow(0);
-        frame.resize(1280, 860);
+        frame.resize(1280, 720);
         save(&frame, QString::fromLatin1(name));
     }
     frame.SwitchView(ViewTable::Logo);
+}
+
+void ScreenshotSuite::demoSeason()
+{
+    // The demo season as a new user first sees it, in a data folder of its own.
+    QTemporaryDir data;
+    MessageBoxPrompt prompt;
+    CMainFrame::Setup setup;
+    setup.dataFolder = data.path() + QLatin1Char('/');
+    setup.templateDatabase = m_template;
+    setup.prompt = &prompt;
+    CMainFrame frame(setup);
+    frame.CreateViews();
+    frame.resize(1280, 720);
+    if (frame.OpenDemoSeason())
+        save(&frame, QStringLiteral("mainwindow-demo-season"));
+    frame.closeWithoutAsking();
 }
 
 void ScreenshotSuite::setupAndEntryViews()
@@ -341,7 +360,7 @@ void ScreenshotSuite::setupAndEntryViews()
     setup.prompt = &prompt;
     CMainFrame frame(setup);
     frame.CreateViews();
-    frame.resize(1280, 860);
+    frame.resize(1280, 720);
     if (!frame.ActivateRodeo(generated.season, generated.rodeo))
         return;
 

@@ -25,6 +25,7 @@ private:
     void runPerformance(class CMainFrame& frame);
     void simulators(class CMainFrame& frame);
     void setupAndEntryViews();
+    void demoSeason();
 
     QString m_out;
     QString m_template;

@@ -4,6 +4,7 @@
 #include "framework/logoart.h"
 
 #include <QLabel>
+#include <QPushButton>
 
 CTallyraView::CTallyraView(QWidget* parent) : CWorkView(ViewTable::Logo, parent)
 {
@@ -12,6 +13,10 @@ CTallyraView::CTallyraView(QWidget* parent) : CWorkView(ViewTable::Logo, parent)
     m_picture->adjustSize();
     m_caption = new QLabel(tr("Scorvane\u00ae Rodeo \u2014 open a rodeo or create a new one from the File menu."), this);
     m_caption->adjustSize();
+    m_demo = new QPushButton(tr("Open the demo season"), this);
+    m_demo->adjustSize();
+    m_demo->hide();
+    connect(m_demo, &QPushButton::clicked, this, &CTallyraView::demoRequested);
     setAutoFillBackground(true);
     layoutControls();
 }
@@ -30,4 +35,11 @@ void CTallyraView::layoutControls()
     const int y = qMax(0, (height() - pic.height() - 15 - m_caption->height()) / 2);
     m_picture->move(x, y);
     m_caption->move(x, y + pic.height() + 15);
+    m_demo->move(x, m_caption->geometry().bottom() + 15);
+}
+
+void CTallyraView::setDemoOffered(bool offered)
+{
+    m_demo->setVisible(offered);
+    layoutControls();
 }

@@ -1,0 +1,119 @@
+// Turns the user manual's Markdown chapters into one PDF with Qt's own
+// Markdown reader and PDF writer:
+//   tallyra-manual <manual folder> <output.pdf>
+// Fails (status 1) when a chapter links an image or chapter that is not there.
+#include "app/manuallinks.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFragment>
+#include <QTextImageFormat>
+#include <QUrl>
+#include <cstdio>
+
+namespace {
+
+// Images wider than the text are scaled down to its width.
+void fitImages(QTextDocument& doc, qreal width)
+{
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            if (!image.isValid())
+                continue;
+            const QImage picture = doc.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+            if (picture.isNull() || picture.width() <= width)
+                continue;
+            image.setWidth(width);
+            image.setHeight(picture.height() * width / picture.width());
+            QTextCursor cursor(&doc);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+}
+
+// Every chapter (a first-level heading) starts on a new page.
+void breakBeforeChapters(QTextDocument& doc)
+{
+    bool first = true;
+    for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() != 1)
+            continue;
+        if (!first) {
+            QTextCursor cursor(block);
+            QTextBlockFormat format = block.blockFormat();
+            format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+            cursor.setBlockFormat(format);
+        }
+        first = false;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: tallyra-manual <manual folder> <output.pdf>\n");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    const QStringList broken = ManualLinks::broken(folder);
+    for (const QString& link : broken)
+        std::fprintf(stderr, "broken link: %s\n", qPrintable(link));
+    if (!broken.isEmpty())
+        return 1;
+
+    // The chapters one after another, each from a new page.
+    QString markdown;
+    for (const QString& chapter : ManualLinks::chapters(folder)) {
+        QFile file(QDir(folder).filePath(chapter));
+        if (!file.open(QIODevice::ReadOnly))
+            return 1;
+        QString text = QString::fromUtf8(file.readAll());
+        // Links between chapters mean nothing on paper: keep their text.
+        static const QRegularExpression chapterLink(QStringLiteral(R"((?<!!)\[([^\]]+)\]\([^)\s]+\.md[^)]*\))"));
+        text.replace(chapterLink, QStringLiteral("\\1"));
+        markdown += text + QStringLiteral("\n\n");
+    }
+
+    QPdfWriter pdf(output);
+    pdf.setTitle(QStringLiteral("Scorvane Rodeo Software Manual"));
+    pdf.setCreator(QStringLiteral("Scorvane Rodeo"));
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
+                                  QPageLayout::Millimeter));
+    pdf.setResolution(144);
+
+    QTextDocument doc;
+    // Fonts measured at the PDF's resolution, not the screen's.
+    doc.documentLayout()->setPaintDevice(&pdf);
+    doc.setBaseUrl(QUrl::fromLocalFile(QDir(folder).absolutePath() + QLatin1Char('/')));
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(10);
+    doc.setDefaultFont(font);
+    doc.setMarkdown(markdown);
+    const QRectF page = pdf.pageLayout().paintRectPixels(pdf.resolution());
+    doc.setPageSize(page.size());
+    fitImages(doc, page.width() - 8);
+    breakBeforeChapters(doc);
+    doc.print(&pdf);
+    if (!QFile::exists(output)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
+        return 1;
+    }
+    return 0;
+}
