@@ -1,7 +1,6 @@
 #include "regentrymodel.h"
 
 #include "db/databasemanager.h"
-#include "framework/celldelegates.h"
 
 #include <QBrush>
 #include <QColor>
@@ -17,7 +16,7 @@ const QColor kPerformancesTint(0xEC, 0xF7, 0xEC);
 
 } // namespace
 
-RegEntryModel::RegEntryModel(CDatabaseManager& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
+RegEntryModel::RegEntryModel(CDatabaseManager& db, QObject* parent) : HandlerEditModel(parent), m_db(db) {}
 
 void RegEntryModel::load(const EntryRows::Selection& selection, int performances)
 {
@@ -299,19 +298,3 @@ Qt::ItemFlags RegEntryModel::flags(const QModelIndex& index) const
     return f;
 }
 
-bool RegEntryModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (!index.isValid())
-        return false;
-    if (role == ComboDelegate::ChoiceRole) {
-        m_pendingChoice = value.toInt();
-        return true;
-    }
-    if (role != Qt::EditRole || !m_edit)
-        return false;
-    const int picked = std::exchange(m_pendingChoice, -1);
-    const QString typed = value.toString();
-    if (picked < 0 && typed == data(index, Qt::EditRole).toString())
-        return false;
-    return m_edit(index.row(), index.column(), typed, picked);
-}

@@ -3,9 +3,9 @@
 #include "db/records.h"
 #include "setup/entryrows.h"
 
-#include <QAbstractTableModel>
+#include "framework/handlereditmodel.h"
+
 #include <QVector>
-#include <functional>
 
 class CDatabaseManager;
 
@@ -17,7 +17,7 @@ class CDatabaseManager;
 // each performance of the selected go-round (highest first). Rows are keys;
 // texts are read from the database manager's working copy when a row is
 // shown. An empty last row takes a new competitor. User-interface thread only.
-class RegEntryModel : public QAbstractTableModel
+class RegEntryModel : public HandlerEditModel
 {
     Q_OBJECT
 public:
@@ -66,15 +66,11 @@ public:
     // the database manager holds it (go-round, performance, order, animal).
     RegEntry entryAt(int row) const;
 
-    using EditHandler = std::function<bool(int row, int column, const QString& text, int picked)>;
-    void setEditHandler(EditHandler handler) { m_edit = std::move(handler); }
-
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     QString text(int row, const Column& column) const;
@@ -86,6 +82,4 @@ private:
     QVector<EntryRows::Row> m_rows;
     int m_split = 0;
     bool m_hasNewRow = false;
-    int m_pendingChoice = -1;
-    EditHandler m_edit;
 };
