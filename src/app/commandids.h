@@ -16,6 +16,9 @@ constexpr int ToggleViewSelector = 32779;
 constexpr int ToggleMessageBar = 32780;
 constexpr int ToggleLeaderBoard = 32781;
 constexpr int MonitorPorts = 32817;
+constexpr int ScoreboardSimulator = 32901;
+constexpr int TimingConsoleSimulator = 32902;
+constexpr int LoopbackSetup = 32903;
 constexpr int UsersManual = 32784;
 constexpr int About = 57664;
 

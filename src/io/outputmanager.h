@@ -49,7 +49,12 @@ public:
     OutputManager& operator=(const OutputManager&) = delete;
 
     QString dataFolder() const { return m_dataFolder; }
-    QString configurationPath() const { return m_dataFolder + QStringLiteral("IO.xml"); }
+    QString configurationPath() const { return m_dataFolder + m_configurationFile; }
+    // The configuration file's name in the data folder: "IO.xml", or another
+    // file (the loopback copy, see LoopbackSetup) that loading and saving then
+    // use instead. User-interface thread, with communications stopped.
+    QString configurationFileName() const { return m_configurationFile; }
+    void setConfigurationFileName(const QString& name) { m_configurationFile = name; }
 
     // --- configuration --------------------------------------------------------
     // Reads data folder + "IO.xml" and opens every port. A failure is shown in
@@ -199,6 +204,7 @@ private:
     int filePortNumber(int number) const;
 
     QString m_dataFolder;
+    QString m_configurationFile = QStringLiteral("IO.xml");
     UserPrompt& m_prompt;
     XmlDocument m_doc;
     IoConfiguration m_config;

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -25,6 +26,8 @@ class QDockWidget;
 class QStackedWidget;
 class QTabBar;
 class ResolutionDialogs;
+class ScoreboardWindow;
+class TimingConsoleWindow;
 class TimerMailbox;
 class UserPrompt;
 
@@ -143,6 +146,16 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
 
+public:
+    // Configure > Simulators: the simulators' windows (made on first use,
+    // kept while the main window lives) and the loopback setup.
+    ScoreboardWindow* showScoreboardSimulator();
+    TimingConsoleWindow* showTimingConsoleSimulator();
+    // Points a copy of the IO configuration at the simulators, or back at
+    // "IO.xml"; false when that failed (the operator is told).
+    bool setLoopback(bool on);
+    bool isLoopbackOn() const;
+
 private:
     // Views holding edits of the open rodeo save or drop them now.
     void settlePendingEdits();
@@ -202,6 +215,8 @@ private:
     QHash<int, std::function<void()>> m_handlers;
 
     std::unique_ptr<TimerMailbox> m_timerMailbox;
+    QPointer<ScoreboardWindow> m_scoreboardSim;
+    QPointer<TimingConsoleWindow> m_timerSim;
     // SelectCompetition ran since the rodeo opened: the database manager's
     // current entry is one of this rodeo.
     bool m_entrySelected = false;

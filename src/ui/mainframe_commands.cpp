@@ -80,6 +80,14 @@ void CMainFrame::createMenus()
         if (dlg.exec() == QDialog::Accepted)
             m_output->ApplyDialogChanges(dlg.configuration(), m_currentView == ViewTable::RunPerformance);
     });
+    QMenu* simulators = configure->addMenu(QStringLiteral("Simulators"));
+    addCommand(simulators, CommandId::ScoreboardSimulator, QStringLiteral("Scoreboard..."),
+               [this] { showScoreboardSimulator(); });
+    addCommand(simulators, CommandId::TimingConsoleSimulator, QStringLiteral("Timing Console..."),
+               [this] { showTimingConsoleSimulator(); });
+    simulators->addSeparator();
+    addCommand(simulators, CommandId::LoopbackSetup, QStringLiteral("Loopback to the Simulators"),
+               [this] { setLoopback(!isLoopbackOn()); }, true);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     int count = 0;
@@ -106,7 +114,7 @@ void CMainFrame::createMenus()
     addCommand(help, CommandId::UsersManual, QStringLiteral("View Users Manual"), [this] { openManual(); });
     addCommand(help, CommandId::About, QStringLiteral("&About Scorvane Rodeo..."), [this] { showAbout(); });
 
-    for (QMenu* m : {file, configure, viewMenu, toolbars, help})
+    for (QMenu* m : {file, configure, simulators, viewMenu, toolbars, help})
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
 }
 
@@ -160,6 +168,8 @@ void CMainFrame::updateCommandStates()
         } else if (id == CommandId::ToggleLeaderBoard) {
             enabled = enabled && m_currentView == ViewTable::RunPerformance;
             checked = m_leaderDock->isVisible();
+        } else if (id == CommandId::LoopbackSetup) {
+            checked = isLoopbackOn();
         }
         a->setEnabled(enabled);
         if (a->isCheckable())

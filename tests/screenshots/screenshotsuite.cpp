@@ -24,6 +24,11 @@
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
 #include "ui/dialogs/season/dlgseasonnew.h"
+#include "framework/syncgrid.h"
+#include "io/loopbacksetup.h"
+#include "io/outputmanager.h"
+#include "sim/windows/scoreboardwindow.h"
+#include "sim/windows/timingconsolewindow.h"
 #include "ui/mainframe.h"
 #include "ui/views/regentry/viewregentry.h"
 #include "ui/views/setup/viewrodeosetup.h"
@@ -53,6 +58,8 @@
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTreeView>
+#include <QThread>
+#include <QUdpSocket>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
@@ -108,6 +115,7 @@ void ScreenshotSuite::mainWindow()
         reportsAndImport(frame);
         runPerformance(frame);
         entryViews(frame);
+        simulators(frame);
     }
 
     // The input/output dialogs over the default configuration.
@@ -464,6 +472,72 @@ void ScreenshotSuite::setupAndEntryViews()
     }
     frame.SwitchView(ViewTable::Logo);
     frame.closeWithoutAsking();
+}
+
+namespace {
+
+int freeUdpPort()
+{
+    QUdpSocket probe;
+    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
+}
+
+} // namespace
+
+void ScreenshotSuite::simulators(CMainFrame& frame)
+{
+    // The loopback setup on ports of this run (the default ones may be taken
+    // on a shared machine), both simulators open, and one barrel run timed by
+    // the console simulator: the program saves it and the board shows it.
+    const int boardPort = freeUdpPort();
+    const int timerPort = freeUdpPort();
+    if (!LoopbackSetup::switchOn(frame.outputs(), boardPort, timerPort, freeUdpPort())) {
+        std::fprintf(stderr, "the loopback setup failed\n");
+        return;
+    }
+    ScoreboardWindow board;
+    board.setUdpPort(boardPort);
+    // The default RIP stream does not set the update flag: show the text as it
+    // arrives, as the operator does while setting a board up.
+    board.setShowPlacedText(true);
+    board.listen();
+    board.resize(760, 900);
+    TimingConsoleWindow console;
+    console.setUdpTarget(QStringLiteral("127.0.0.1"), timerPort);
+    qint64 now = 0;
+    console.driver().setClock([&now] { return now; });
+    console.connectLink();
+
+    frame.files().SetCfgAtt(QStringLiteral("BR"), 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf"));
+    frame.SwitchView(ViewTable::RunPerformance);
+    const QList<RegEntry> barrels = frame.database().playerEntries().entries(QStringLiteral("BR"), 1);
+    if (!barrels.isEmpty()) {
+        RegEntry up = barrels.first();
+        up.goRound = 1;
+        frame.SelectCompetition(up);
+    }
+    const auto pump = [](int ms) {
+        for (int i = 0; i < ms / 10; ++i) {
+            QApplication::processEvents();
+            QThread::msleep(10);
+        }
+    };
+    pump(300);
+    console.driver().start();
+    for (now = 0; now < 14870; now += 100)
+        console.driver().tick();
+    now = 14870;
+    console.driver().stop();
+    for (int i = 0; i < 300 && !board.receiver().image().placed().contains("14.87"); ++i)
+        pump(20);
+    pump(300);
+    board.refresh();
+    if (!board.receiver().image().placed().contains("14.87"))
+        std::fprintf(stderr, "the scoreboard simulator did not get the run\n");
+    save(&board, QStringLiteral("sim-scoreboard"));
+    save(&console, QStringLiteral("sim-timing-console"));
+    frame.SwitchView(ViewTable::Logo);
+    LoopbackSetup::switchOff(frame.outputs());
 }
 
 namespace {

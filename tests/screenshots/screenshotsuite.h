@@ -24,6 +24,7 @@ private:
     void entryBars(class CMainFrame& frame);
     void runPerformance(class CMainFrame& frame);
     void entryViews(class CMainFrame& frame);
+    void simulators(class CMainFrame& frame);
     void setupAndEntryViews();
     void demoSeason();
 

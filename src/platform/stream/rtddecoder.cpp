@@ -113,6 +113,7 @@ std::optional<RtdMessage> RtdDecoder::decodeFrame(const QByteArray& bytes)
     default:
         return std::nullopt;
     }
+    message.number = static_cast<quint8>(static_cast<quint8>(data[5]) >> 1);
     return message;
 }
 
@@ -201,6 +202,15 @@ void RtdDecoder::flush()
     appendRaw(m_buffer);
     m_buffer.clear();
     flushRaw();
+}
+
+void RtdDecoder::skipHeldHeader()
+{
+    if (m_buffer.isEmpty())
+        return;
+    appendRaw(m_buffer.left(1));
+    m_buffer.remove(0, 1);
+    feed(QByteArray());
 }
 
 void RtdDecoder::clear()

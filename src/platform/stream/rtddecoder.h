@@ -17,6 +17,8 @@ struct RtdMessage
     QByteArray bytes;
     qint32 offset = 0;
     bool update = false;
+    // The sender's message number (flag bits 1 to 7), 0 when not numbered.
+    quint8 number = 0;
     qint32 sign = 0;
     qint32 mode = 0;
     qint32 times = 0;
@@ -48,6 +50,14 @@ public:
     QList<RtdMessage> takeMessages();
     // Hands out the held-back bytes as raw (the sender finished a unit).
     void flush();
+    // Gives up the header the held-back bytes begin with: its first byte is
+    // not part of a message, and the rest is searched again (a receiver does
+    // this when a header's frame never completes, so that a false length
+    // cannot hold valid messages back).
+    void skipHeldHeader();
+    // How long a byte-stream receiver lets held-back bytes wait for the rest
+    // of their frame before it calls skipHeldHeader().
+    static constexpr int StallTimeoutMs = 2000;
     void clear();
     qsizetype heldBytes() const { return m_buffer.size(); }
 

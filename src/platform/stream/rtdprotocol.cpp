@@ -100,13 +100,42 @@ QByteArray RtdProtocol::encodeShowFrame(qint32 sign, qint32 frameNumber)
     return frame(ShowFrameMessage, 0, payload);
 }
 
+QByteArray RtdProtocol::numbered(const QByteArray& frame, quint8 number)
+{
+    if (frame.size() < HeaderSize + CrcSize)
+        return frame;
+    QByteArray out = frame;
+    const auto flags = static_cast<quint8>(out[5]);
+    out[5] = static_cast<char>((flags & UpdateFlag) | quint8((number & HighestNumber) << NumberShift));
+    const qsizetype crcAt = out.size() - CrcSize;
+    char crc[4];
+    qToBigEndian(crc32(out.constData(), crcAt), crc);
+    out.replace(crcAt, CrcSize, crc, CrcSize);
+    return out;
+}
+
+int RtdProtocol::sendNumbered(QList<QByteArray> messages, std::chrono::microseconds pauseAfterEach)
+{
+    QMutexLocker lock(&m_numberMutex);
+    quint8 number = m_lastNumber;
+    for (QByteArray& message : messages) {
+        number = nextNumber(number);
+        message = numbered(message, number);
+    }
+    const int status = m_stream.sendMessages(messages, pauseAfterEach);
+    // Numbers of messages that were not accepted are used up all the same: the
+    // receiver then counts them as lost, which they are.
+    m_lastNumber = number;
+    return status;
+}
+
 int RtdProtocol::send(const QByteArray& bytes, const QString& what)
 {
     if (!isAttached()) {
         m_stream.setLastError(QStringLiteral("Cannot send %1: the stream is not open.").arg(what));
         return TxStream::StatusNotOpen;
     }
-    return m_stream.sendBytes(bytes);
+    return sendNumbered({bytes}, std::chrono::microseconds(0));
 }
 
 int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, bool breakupPackets)
@@ -136,7 +165,7 @@ int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, boo
             encodeTextBlock(static_cast<qint32>(offset + position), wire.mid(position, pieceLength), update));
         position += pieceLength;
     } while (position < wire.size());
-    return m_stream.sendMessages(messages, pause);
+    return sendNumbered(messages, pause);
 }
 
 int RtdProtocol::sendUpdateTrigger()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMutex>
+#include <QList>
 #include <QString>
 #include <atomic>
 #include <chrono>
@@ -39,6 +41,12 @@ public:
 
     enum MessageType : quint8 { TextBlockMessage = 1, PlaySequenceMessage = 2, ShowFrameMessage = 3 };
     static constexpr quint8 UpdateFlag = 0x01;
+    // Flag bits 1 to 7 number the messages a stream sends: 1 to 127, then 1
+    // again; 0 means "not numbered". A receiver that sees a number jump knows
+    // how many messages it missed (a lost UDP datagram, a message dropped from
+    // a full queue). Receivers that do not know the number ignore these bits.
+    static constexpr int NumberShift = 1;
+    static constexpr quint8 HighestNumber = 127;
 
     explicit RtdProtocol(TxStream& stream);
     RtdProtocol(const RtdProtocol&) = delete;
@@ -80,14 +88,24 @@ public:
     static QByteArray encodePlaySequence(qint32 sign, qint32 mode, qint32 times, const QByteArray& drive,
                                          const QByteArray& library, const QByteArray& sequence);
     static QByteArray encodeShowFrame(qint32 sign, qint32 frame);
+    // The frame with its message number (1 to HighestNumber) in the flags and
+    // its CRC made anew; a frame too short to be one is returned as it is.
+    static QByteArray numbered(const QByteArray& frame, quint8 number);
+    // The number after number: 1 to HighestNumber, then 1 again.
+    static quint8 nextNumber(quint8 number) { return number >= HighestNumber ? 1 : quint8(number + 1); }
 
 private:
     friend class TxStream;
     void attach() { m_attached.store(true); }
     void detach() { m_attached.store(false); }
     int send(const QByteArray& frame, const QString& what);
+    // Numbers the messages and hands them over in one go, so that numbers
+    // reach the wire in order even when two threads send at once.
+    int sendNumbered(QList<QByteArray> messages, std::chrono::microseconds pauseAfterEach);
 
     TxStream& m_stream;
     std::atomic<bool> m_attached{false};
     std::atomic<qint64> m_pieceDelayUs{2000};
+    QMutex m_numberMutex; // held while numbering and handing over
+    quint8 m_lastNumber = 0;
 };

@@ -387,9 +387,43 @@ void TxStreamWorker::readStream()
     if (!m_receiving)
         return;
     m_decoder.feed(data);
+    deliverDecoded();
+}
+
+void TxStreamWorker::deliverDecoded()
+{
     const QList<RtdMessage> messages = m_decoder.takeMessages();
     for (const RtdMessage& message : messages)
         deliver(message);
+    watchHeldBytes(!messages.isEmpty());
+}
+
+void TxStreamWorker::watchHeldBytes(bool progress)
+{
+    if (m_decoder.heldBytes() == 0) {
+        if (m_stallTimer)
+            m_stallTimer->stop();
+        return;
+    }
+    if (!m_stallTimer) {
+        m_stallTimer = new QTimer(this);
+        m_stallTimer->setSingleShot(true);
+        m_stallTimer->setInterval(RtdDecoder::StallTimeoutMs);
+        connect(m_stallTimer, &QTimer::timeout, this, &TxStreamWorker::stallTimedOut);
+    }
+    if (progress || !m_stallTimer->isActive())
+        m_stallTimer->start();
+}
+
+void TxStreamWorker::stallTimedOut()
+{
+    if (!m_receiving || m_decoder.heldBytes() == 0)
+        return;
+    m_decoder.skipHeldHeader();
+    // Whatever is held after the skip waits its own time.
+    if (m_stallTimer)
+        m_stallTimer->stop();
+    deliverDecoded();
 }
 
 void TxStreamWorker::deliver(const RtdMessage& message)

@@ -88,6 +88,11 @@ private:
 
     void readDatagrams();
     void readStream();
+    // Gives a header whose frame does not complete in time up (RtdDecoder::
+    // StallTimeoutMs), so that a false length cannot hold frames back.
+    void watchHeldBytes(bool progress);
+    void stallTimedOut();
+    void deliverDecoded();
     // A file stream that receives replays the frames its file holds, from the
     // start, a chunk per turn of the event loop so that the thread stays free
     // for other calls (txstreamworker_replay.cpp).
@@ -114,6 +119,7 @@ private:
     QFile* m_replay = nullptr; // the file read back while receiving
     QTimer* m_replayTimer = nullptr;
     QTimer* m_connectTimer = nullptr;
+    QTimer* m_stallTimer = nullptr;
     QHostAddress m_destination;
     // The host name being looked up; empty once known or without lookup.
     QString m_lookingUp;

@@ -75,19 +75,43 @@ TEST(RtdCodec, BothCrcImplementationsGiveTheStandardCheckValue)
 TEST(RtdCodec, EncoderProducesTheDocumentedExamplesByteForByte)
 {
     const QList<QByteArray> examples = documentedExamples();
-    ASSERT_EQ(examples.size(), 4) << "the protocol page should hold four hex examples";
+    ASSERT_EQ(examples.size(), 5) << "the protocol page should hold five hex examples";
     EXPECT_EQ(RtdProtocol::encodeTextBlock(137, "HELLO", false).toHex(' '), examples[0].toHex(' '));
     EXPECT_EQ(RtdProtocol::encodeTextBlock(RtdProtocol::UpdateTriggerOffset, " ", true).toHex(' '),
               examples[1].toHex(' '));
     EXPECT_EQ(RtdProtocol::encodePlaySequence(1, 0, 1, "C", "RODEO", "INTRO").toHex(' '),
               examples[2].toHex(' '));
     EXPECT_EQ(RtdProtocol::encodeShowFrame(1, 20).toHex(' '), examples[3].toHex(' '));
+    EXPECT_EQ(RtdProtocol::numbered(RtdProtocol::encodeTextBlock(RtdProtocol::UpdateTriggerOffset, " ", true), 1)
+                  .toHex(' '),
+              examples[4].toHex(' '));
+}
+
+// Message numbers live in flag bits 1 to 7: they keep the update flag, make a
+// new CRC, wrap from 127 to 1 and are read back by the decoder.
+TEST(RtdCodec, MessageNumbersKeepTheFrameValid)
+{
+    const QByteArray plain = RtdProtocol::encodeTextBlock(806, "12.34", true);
+    for (quint8 number : {quint8(1), quint8(64), quint8(127)}) {
+        const QByteArray numbered = RtdProtocol::numbered(plain, number);
+        ASSERT_EQ(numbered.size(), plain.size());
+        EXPECT_EQ(quint8(numbered[5]), quint8(number << 1 | 1));
+        const auto message = RtdDecoder::decodeFrame(numbered);
+        ASSERT_TRUE(message) << int(number);
+        EXPECT_EQ(message->number, number);
+        EXPECT_TRUE(message->update);
+        EXPECT_EQ(message->text(), QStringLiteral("12.34"));
+    }
+    EXPECT_EQ(RtdDecoder::decodeFrame(plain)->number, 0);
+    EXPECT_EQ(RtdProtocol::nextNumber(127), 1);
+    EXPECT_EQ(RtdProtocol::nextNumber(0), 1);
+    EXPECT_EQ(RtdProtocol::numbered(QByteArray("short"), 3), QByteArray("short"));
 }
 
 TEST(RtdCodec, DecoderReadsTheDocumentedExamples)
 {
     const QList<QByteArray> examples = documentedExamples();
-    ASSERT_EQ(examples.size(), 4);
+    ASSERT_EQ(examples.size(), 5);
 
     const auto text = RtdDecoder::decodeFrame(examples[0]);
     ASSERT_TRUE(text);

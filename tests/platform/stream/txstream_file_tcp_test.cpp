@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QMutex>
+#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -175,6 +176,42 @@ TEST(TxStreamTcp, ReceivedBytesAreDecodedAcrossSplitWrites)
     QMutexLocker lock(&mutex);
     EXPECT_EQ(received[0], qMakePair(QStringLiteral("noise"), 0));
     EXPECT_EQ(received[1], qMakePair(QStringLiteral(" 1:02.345"), 230));
+}
+
+// A false header claiming a long frame holds the frames behind it back only
+// until the stall time-out; then they come through.
+TEST(TxStreamTcp, AFalseHeaderIsGivenUpAfterTheStallTimeOut)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    TxStream stream;
+    stream.setKind(TxStream::Tcp);
+    stream.setTcpPort(server.serverPort());
+    QMutex mutex;
+    QList<QPair<QString, int>> received;
+    stream.setDataReceiver([&](const QString& text, int offset) {
+        QMutexLocker lock(&mutex);
+        received.append({text, offset});
+    });
+    stream.setReceiving(true);
+    ASSERT_EQ(stream.open(), TxStream::StatusOk);
+    ASSERT_TRUE(server.waitForNewConnection(3000));
+    QTcpSocket* peer = server.nextPendingConnection();
+
+    const QByteArray falseHeader = RtdProtocol::encodeTextBlock(0, QByteArray(3000, 'Z'), false).left(10);
+    peer->write(falseHeader + RtdProtocol::encodeTextBlock(230, "   12.34", false));
+    peer->flush();
+    peer->waitForBytesWritten(1000);
+    QElapsedTimer waited;
+    waited.start();
+    ASSERT_TRUE(waitUntil([&] {
+        QMutexLocker lock(&mutex);
+        return received.size() == 2;
+    }, RtdDecoder::StallTimeoutMs + 3000));
+    EXPECT_GE(waited.elapsed(), RtdDecoder::StallTimeoutMs - 100);
+    QMutexLocker lock(&mutex);
+    EXPECT_EQ(received[0].first.size(), 10) << "the false header, as bytes outside messages";
+    EXPECT_EQ(received[1], qMakePair(QStringLiteral("   12.34"), 230));
 }
 
 TEST(TxStreamTcp, PeerGoingAwayIsReportedAndOtherStreamsCarryOn)

@@ -72,7 +72,7 @@ TEST(TxStreamLookup, OpenReturnsBeforeTheAnswerAndWhatWasSentMeanwhileFollows)
         EXPECT_TRUE(stream.isOpen());
         EXPECT_EQ(stream.statusText(), QStringLiteral("Resolving scoreboard.arena"));
 
-        const QByteArray frame = RtdProtocol::encodeShowFrame(1, 7);
+        const QByteArray frame = RtdProtocol::numbered(RtdProtocol::encodeShowFrame(1, 7), 1);
         ASSERT_EQ(stream.protocol().showFrame(1, 7), TxStream::StatusOk);
         ASSERT_EQ(stream.sendText(QStringLiteral("then text")), TxStream::StatusOk);
         EXPECT_EQ(stream.queuedBytes(), frame.size() + 9);

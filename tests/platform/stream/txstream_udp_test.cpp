@@ -511,7 +511,7 @@ TEST(TxStreamUdp, TrafficTapSeesBothDirections)
     }));
     QMutexLocker lock(&mutex);
     EXPECT_EQ(seen[0].first, TxStream::Sent);
-    EXPECT_EQ(seen[0].second, RtdProtocol::encodeShowFrame(3, 4));
+    EXPECT_EQ(seen[0].second, RtdProtocol::numbered(RtdProtocol::encodeShowFrame(3, 4), 1));
     EXPECT_EQ(seen[1].first, TxStream::Received);
     EXPECT_EQ(seen[1].second, seen[0].second);
 }
