@@ -32,7 +32,7 @@ void applyParity(TxStream& stream, const QString& text)
 
 } // namespace
 
-int OutputManager::LoadConfiguration()
+int OutputManager::LoadConfiguration(bool openPorts)
 {
     if (m_commsStarted)
         StopCommunications();
@@ -52,7 +52,8 @@ int OutputManager::LoadConfiguration()
         m_prompt.inform(failure);
         return -1;
     }
-    OpenPorts();
+    if (openPorts)
+        OpenPorts();
     return 0;
 }
 
