@@ -60,7 +60,15 @@ bool CDatabaseManager::Connect(const QString& season, SqlConnection& connection)
     const auto refuse = [&](const char* logText, const QString& message, const QString& detail) {
         connection.close();
         logReport(logText, season, detail);
-        m_prompt.warn(message);
+        const QFileInfo file(path);
+        const QString refusal = QStringLiteral("%1|%2|%3|%4")
+                                    .arg(path)
+                                    .arg(file.size())
+                                    .arg(file.lastModified().toMSecsSinceEpoch())
+                                    .arg(message);
+        if (refusal != m_lastRefusal)
+            m_prompt.warn(message);
+        m_lastRefusal = refusal;
         return false;
     };
     const QString damaged =
@@ -107,6 +115,7 @@ bool CDatabaseManager::Connect(const QString& season, SqlConnection& connection)
                       QStringLiteral("The season \"%1\" cannot record its result history:\n%2")
                           .arg(season, error.isEmpty() ? connection.lastError() : error),
                       error.isEmpty() ? connection.lastError() : error);
+    m_lastRefusal.clear();
     return true;
 }
 

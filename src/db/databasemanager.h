@@ -273,6 +273,10 @@ private:
     QString m_dataFolder;
     QString m_templateDatabase;
     ChangeSource m_changeSource = ChangeSource::Program;
+    // The last refusal to open a season shown to the operator, with the state
+    // of its file: one operation connects more than once, and the same file
+    // is not complained about twice until it changes.
+    mutable QString m_lastRefusal;
     UserPrompt& m_prompt;
     ResolutionPrompts* m_resolver = nullptr;
 

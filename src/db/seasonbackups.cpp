@@ -78,6 +78,11 @@ bool SeasonBackups::write(const QString& database, const QString& folder, const 
     };
     if (!QDir().mkpath(folder))
         return fail(QStringLiteral("The folder %1 could not be made.").arg(folder));
+    // A copy cut short (the program killed while writing it) leaves its
+    // unfinished file; one copy is written at a time, so none is ours.
+    for (const QFileInfo& part : QDir(folder).entryInfoList({pattern(season) + QStringLiteral(".part*")},
+                                                           QDir::Files))
+        QFile::remove(part.absoluteFilePath());
     QString target = folder + season + QLatin1Char(' ') + stamp(utc);
     QString candidate = target + QStringLiteral(".mdb");
     for (int n = 2; QFileInfo::exists(candidate); ++n)

@@ -161,3 +161,39 @@ TEST_F(BackupsTest, CompactingRewritesTheSeasonWithoutItsFreePages)
     EXPECT_EQ(scalar(QStringLiteral("PRAGMA freelist_count")), 0);
     EXPECT_TRUE(save(0, 9000)); // the season goes on working
 }
+
+// A copy taken while a result is being saved (its transaction written but not
+// yet committed) neither waits for the save nor holds half of it; the save
+// commits all the same. A copy cut short earlier leaves no file behind.
+TEST_F(BackupsTest, ACopyDuringAnOpenSaveHoldsTheStateBeforeIt)
+{
+    QDir().mkpath(backups->folder(QStringLiteral("S1")));
+    const QString stale = backups->folder(QStringLiteral("S1")) + QStringLiteral("S1 2026-04-30 08-00-00Z.mdb.part");
+    QFile part(stale);
+    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+    part.write("half a copy");
+    part.close();
+
+    QString during;
+    {
+        CDatabaseManager::WriteScope scope(*db);
+        ASSERT_TRUE(scope.isActive());
+        ASSERT_TRUE(save(0, 7100)); // the row and its history row, uncommitted
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_TRUE(backups->backupNow(QStringLiteral("S1"), &during));
+        EXPECT_LT(clock.elapsed(), 5000);
+        ASSERT_TRUE(scope.commit());
+    }
+    EXPECT_EQ(scalarIn(during, QStringLiteral("SELECT count(*) FROM Scores WHERE JTot > 0")), 0);
+    EXPECT_EQ(scalarIn(during, QStringLiteral("SELECT count(*) FROM ResultHistory")), 0);
+    EXPECT_FALSE(QFileInfo::exists(stale));
+
+    now = now.addSecs(1);
+    QString after;
+    ASSERT_TRUE(backups->backupNow(QStringLiteral("S1"), &after));
+    EXPECT_EQ(scalarIn(after, QStringLiteral("SELECT JTot FROM Scores WHERE ptId = ") + QString::number(ids[0])),
+              7100);
+    EXPECT_EQ(scalarIn(after, QStringLiteral("SELECT count(*) FROM ResultHistory")), 1);
+    EXPECT_EQ(backups->copies(QStringLiteral("S1")).size(), 2);
+}

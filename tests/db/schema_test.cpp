@@ -158,4 +158,19 @@ TEST_F(SchemaTest, ADamagedSeasonGivesAMessageNotACrash)
         EXPECT_TRUE(prompt.lastText().contains(QLatin1String("is damaged and cannot be opened")))
             << prompt.lastText().toStdString();
     }
+    // One operation connects more than once: the same damaged file is told once.
+    prompt.clear();
+    EXPECT_FALSE(open());
+    EXPECT_TRUE(prompt.shown.isEmpty());
+    // Once the season opened again, new damage is told again.
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(good);
+    f.close();
+    EXPECT_TRUE(open());
+    db->CloseRodeo();
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(cases[0].bytes);
+    f.close();
+    EXPECT_FALSE(open());
+    EXPECT_EQ(prompt.shown.size(), 1);
 }
