@@ -3,6 +3,7 @@
 #include "app/datafolder.h"
 #include "app/filemgr.h"
 #include "app/log.h"
+#include "resultfeed.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 
@@ -72,6 +73,7 @@ bool CTallyraApp::InitInstance()
     m_frame->showWithStoredState();
 
     m_frame->RestoreLastRodeo();
+    ResultFeed::fromEnvironment(*m_frame);
 
     watchTerminationSignals();
     return true;
