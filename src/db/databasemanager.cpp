@@ -203,7 +203,13 @@ void CDatabaseManager::reloadWorkingCopy()
     if (!m_isOpen || !m_conn->isOpen())
         return;
     const int sortKey = m_contestantSortKey;
-    LoadRodeo(m_season, m_rodeo.name, nullptr);
+    // The rodeo's own row too: a rolled-back rename leaves memory holding
+    // the name that never reached the row.
+    auto row = m_conn->query(QStringLiteral("SELECT * FROM Rodeos WHERE RoId = ?"), {m_rodeo.id});
+    if (row && row->moveFirst())
+        LoadRodeo(m_season, row->toText(QStringLiteral("RoName")), row.get());
+    else
+        LoadRodeo(m_season, m_rodeo.name, nullptr);
     LoadContestants();
     SortContestants(sortKey);
     LoadTeams();

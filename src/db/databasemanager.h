@@ -134,6 +134,10 @@ public:
     bool UpdateEvents(const QVector<EventCfg>& events);
     bool UpdateEvent(const EventCfg& event);
     bool UpdateRodeoEvent(const EventCfg& event);
+    // The Rodeo Setup view's save: the rodeo's row (when rodeo is given) and
+    // every event whose changed flag is set. One transaction: all of it is
+    // written, or nothing.
+    bool SaveSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events);
 
     // --- Contestants (databasemanager_contestants.cpp) ---------------------
     bool GetContestant(quint32 plrId, ContestantRec& out) const;
@@ -194,6 +198,30 @@ public:
     int FreeRunningOrder(const QString& eventId, int goRound, int perf) const;
     // Performances of a go-round: the highest performance number in use.
     int PerformanceCount(const QString& eventId, int goRound) { return GetLastPerf(eventId, goRound); }
+
+    // --- Performances and finals (databasemanager_performances.cpp) -------
+    // A new last performance of the go-round; its number, 0 on failure.
+    int AddPerformance(const QString& eventId, int goRound);
+    // Its entries become unplaced and the later performances move down by one.
+    bool RemovePerformance(const QString& eventId, int goRound, int perf);
+    // Places the entry (event, go-round, key) at running order ord of
+    // performance perf: the gap it leaves closes (later running orders - 1)
+    // and the place it takes opens (running orders ord and up + 1). perf or
+    // ord 0 takes it out of its performance only.
+    bool PlaceEntry(const RegEntry& entry, int perf, int ord);
+    // The final go-round (go-round count + 1) made anew from go-round 1's
+    // entries, the finalists in performance 1, the first of them running last.
+    // An old final is replaced; it stays when anything fails (ClearFailed:
+    // it could not be removed, for one because it holds results).
+    enum class FinalBuild { Built, ClearFailed, BuildFailed };
+    FinalBuild BuildFinal(const QString& eventId, const QVector<EntryKey>& finalists);
+    // The competitor's number of entries in the event becomes count (1..255):
+    // new entries come into every regular go-round, unplaced; entries above
+    // count leave every go-round, unless one holds a result (then nothing
+    // changes). One transaction.
+    bool SetEventEntryCount(const QString& eventId, quint32 ptId, int count);
+    // Whether a competitor is entered in the event's final.
+    bool finalHoldsEntries(const QString& eventId);
 
     // --- Results and statistics documents (databasemanager_stats.cpp) ------
     bool SetStatsPerformance(const RegEntry& entry, const ResultRecord& result,
@@ -256,6 +284,8 @@ private:
     void reloadWorkingCopy();
     // Moves the rows of go-round from to go-round to, memory with them.
     bool moveGoround(const QString& eventId, int from, int to);
+    // Makes the go-round's placeholder row mark performance perf at least.
+    bool ensurePerformancePlaceholder(const QString& eventId, int goRound, int perf);
     // Puts an entry whose slot changed into memory, keeping what the views
     // stored with it.
     bool putEntry(RegEntry moved);

@@ -346,6 +346,26 @@ bool CDatabaseManager::UpdateEvents(const QVector<EventCfg>& events)
     return LoadRodeo(m_season, m_rodeo.name, nullptr);
 }
 
+bool CDatabaseManager::SaveSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events)
+{
+    if (!m_isOpen)
+        return false;
+    const QVector<EventCfg> list = events; // the events are read again while saving
+    {
+        WriteScope scope(*this);
+        if (!scope.isActive())
+            return false;
+        if (rodeo && !UpdateRodeo(*rodeo))
+            return false;
+        for (const EventCfg& e : list)
+            if (e.changed && (!UpdateEvent(e) || !UpdateRodeoEvent(e)))
+                return false;
+        if (!scope.commit())
+            return false;
+    }
+    return LoadRodeo(m_season, m_rodeo.name, nullptr);
+}
+
 bool CDatabaseManager::UpdateEvent(const EventCfg& event)
 {
     if (!m_conn->isOpen())

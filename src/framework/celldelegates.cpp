@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpressionValidator>
 
 QWidget* LimitedTextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                            const QModelIndex&) const
@@ -105,4 +106,26 @@ void TextOrComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* mode
         ComboDelegate(m_items, 0).setModelData(editor, model, index);
     else
         QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+QWidget* DigitsDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setFrame(false);
+    edit->setMaxLength(m_maxDigits);
+    edit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(m_maxDigits)), edit));
+    return edit;
+}
+
+void DigitsDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+    auto* edit = qobject_cast<QLineEdit*>(editor);
+    if (!edit)
+        return;
+    QString text = index.data(Qt::EditRole).toString();
+    if (text.isEmpty() && m_proposal)
+        text = m_proposal(index);
+    edit->setText(text);
+    edit->selectAll();
 }

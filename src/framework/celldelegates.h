@@ -85,3 +85,23 @@ private:
     ComboDelegate::Items m_items;
     Limit m_maxLength;
 };
+
+// A cell of digits only, at most maxDigits of them. An empty cell opens with
+// the proposal (when one is given) typed in, for the operator to take or change.
+class DigitsDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using Proposal = std::function<QString(const QModelIndex&)>;
+    DigitsDelegate(int maxDigits, Proposal proposal, QObject* parent = nullptr)
+        : QStyledItemDelegate(parent), m_maxDigits(maxDigits), m_proposal(std::move(proposal))
+    {
+    }
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+
+private:
+    int m_maxDigits;
+    Proposal m_proposal;
+};

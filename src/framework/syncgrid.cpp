@@ -31,13 +31,13 @@ CSyncGridPair::CSyncGridPair(QWidget* parent)
     : QWidget(parent), m_left(makeTable(this, "leftList")), m_right(makeTable(this, "rightList")),
       m_lastFocused(m_left)
 {
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->addWidget(m_left);
-    splitter->addWidget(m_right);
-    splitter->setChildrenCollapsible(false);
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->addWidget(m_left);
+    m_splitter->addWidget(m_right);
+    m_splitter->setChildrenCollapsible(false);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    layout->addWidget(m_splitter);
     // One scroll position for both: the left table's bar is the one shown.
     m_right->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     connect(m_left->verticalScrollBar(), &QScrollBar::valueChanged, m_right->verticalScrollBar(),

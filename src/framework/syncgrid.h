@@ -4,6 +4,7 @@
 
 class QAbstractItemModel;
 class QItemSelectionModel;
+class QSplitter;
 class QTableView;
 
 // Two tables showing one model side by side: the columns before the split in
@@ -28,6 +29,8 @@ public:
 
     QTableView* left() const { return m_left; }
     QTableView* right() const { return m_right; }
+    // The handle between the two tables.
+    QSplitter* splitter() const { return m_splitter; }
     QItemSelectionModel* selectionModel() const;
 
     // The row both tables show as current, -1 for none.
@@ -49,6 +52,7 @@ private:
     QTableView* m_left;
     QTableView* m_right;
     QTableView* m_lastFocused;
+    QSplitter* m_splitter;
     QAbstractItemModel* m_model = nullptr;
     int m_split = 0;
 };

@@ -77,6 +77,10 @@ public:
     bool ApplyDialogChanges(IoConfiguration& copy, bool runPerformanceShown);
 
     const IoConfiguration& configuration() const { return m_config; }
+    // The timer input of the configuration in force. Loading and applying a
+    // configuration replace the object; the new one takes over the sink and
+    // the snapshot of the old. User-interface thread.
+    TimerInput& timerInput() const { return *m_config.timer; }
     StreamPort* FindPort(int number) const;
 
     // --- ports and communications ---------------------------------------------

@@ -44,6 +44,7 @@ int OutputManager::LoadConfiguration(bool openPorts)
         QMutexLocker lock(&m_refreshMutex);
         replaced = std::move(m_config); // the old lists go once the lock is released
         failure = loadSections();
+        m_config.timer->takeOverFeed(*replaced.timer);
     }
     replaced.clear();
 

@@ -162,6 +162,7 @@ bool OutputManager::ApplyConfiguration(IoConfiguration& copy)
 
         // 2. Take over the new lists; copy keeps the old ones.
         std::swap(now, copy);
+        now.timer->takeOverFeed(*copy.timer);
         now.attachUsers();
 
         const bool fresh = m_doc.isEmpty();

@@ -7,12 +7,15 @@
 #include "db/databasemanager.h"
 #include "db/seasonbackups.h"
 #include "io/outputmanager.h"
+#include "io/timermailbox.h"
 #include "results/values.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/barleader.h"
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
 #include "ui/views/runperf/viewrunperf.h"
+#include "ui/views/regentry/viewregentry.h"
+#include "ui/views/setup/viewrodeosetup.h"
 #include "ui/dialogs/resolve/resolutiondialogs.h"
 #include "ui/views/import/viewimport.h"
 #include "ui/views/logo/tallyraview.h"
@@ -80,6 +83,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     for (const QString& notice : m_files->takeNotices())
         m_prompt->inform(notice);
     m_output->LoadConfiguration();
+    connectTimerInput();
 }
 
 CMainFrame::~CMainFrame()
@@ -87,6 +91,7 @@ CMainFrame::~CMainFrame()
     if (!m_stateStored && isVisible())
         storeShowState();
     m_output->StopCommunications();
+    m_output->timerInput().setSink(nullptr);
     if (m_db->isRodeoOpen())
         m_backups->rodeoClosing(m_db->GetSeasonName());
     // Views and bars go before the services they use (children would otherwise
@@ -159,6 +164,10 @@ void CMainFrame::CreateViews()
             v = new CViewReports(*this, m_files->dataFolder() + QStringLiteral("Html/"), m_stack);
         else if (views[i].id == ViewTable::Import)
             v = new CViewImport(*this, m_stack);
+        else if (views[i].id == ViewTable::RodeoSetup)
+            v = new CViewRodeoSetup(*this, m_stack);
+        else if (views[i].id == ViewTable::PerformanceEntry)
+            v = new CViewRegEntry(*this, m_stack);
         else
             v = new CPendingView(views[i].id, QString::fromLatin1(views[i].caption), m_stack);
         v->setObjectName(QString::fromLatin1(views[i].className));
@@ -235,9 +244,20 @@ void CMainFrame::SwitchView(int viewId)
     updateCommandStates();
 }
 
+void CMainFrame::settlePendingEdits()
+{
+    if (m_db->isRodeoOpen())
+        for (CWorkView* v : std::as_const(m_views))
+            v->settlePendingEdits();
+}
+
 bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
 {
-    // Opening another rodeo closes the one that is open.
+    settlePendingEdits(); // before the working copies belong to another rodeo
+    // Nothing is current for the timer until the view selects an entry of
+    // the rodeo now open.
+    retireTimerEntry();
+    // Opening another rodeo closes the one that is open: a copy of its season.
     if (m_db->isRodeoOpen() && (season != m_db->GetSeasonName() || rodeo != m_db->GetRodeoName()))
         m_backups->rodeoClosing(m_db->GetSeasonName());
     if (!m_db->OpenRodeo(season, rodeo))
@@ -276,6 +296,8 @@ bool CMainFrame::RestoreLastRodeo()
 
 void CMainFrame::CloseRodeo()
 {
+    settlePendingEdits();
+    retireTimerEntry();
     if (m_db->isRodeoOpen())
         m_backups->rodeoClosing(m_db->GetSeasonName());
     m_db->CloseRodeo();
@@ -290,9 +312,29 @@ void CMainFrame::CloseRodeo()
 
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
 {
-    const bool ok = m_db->SetCurEntry(selection);
+    const bool selected = m_db->SetCurEntry(selection);
+    m_entrySelected = true;
+    publishTimerSnapshot();
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
-    return ok;
+    return selected;
+}
+
+bool CMainFrame::SaveRodeoSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events)
+{
+    const QString current = m_db->curEntry().eventId;
+    const EventCfg* before = m_db->GetEvent(current);
+    const int oldCount = before ? before->goRoundCount() : -1;
+    if (!m_db->SaveSetup(rodeo, events))
+        return false;
+    // A renamed rodeo is still the one to reopen at the next start.
+    if (rodeo && stateAttr(*m_files, 0, "rodeo") != m_db->GetRodeoName())
+        m_files->SetCfgAtt(m_db->GetRodeoName(), 0, QStringLiteral("rodeo"));
+    const EventCfg* after = m_db->GetEvent(current);
+    if (!current.isEmpty() && after && after->goRoundCount() != oldCount) {
+        m_db->ReloadCurStats();
+        m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
+    }
+    return true;
 }
 
 void CMainFrame::showContestantMessages(quint32 plrId)
@@ -314,7 +356,11 @@ bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyTe
 
 bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result, ChangeSource source)
 {
-    if (!m_db->SetStatsPerformance(entry, result, source))
+    const bool saved = m_db->SetStatsPerformance(entry, result, source);
+    // Also after a failure: the timer input's picture of the result is then
+    // the stored one again.
+    publishTimerSnapshot();
+    if (!saved)
         return false;
     m_backups->resultSaved(m_db->GetSeasonName());
     m_output->Refresh(8);
@@ -336,20 +382,6 @@ void CMainFrame::FocusEntry()
     m_runPerf->focusEntry();
 }
 
-void CMainFrame::postRunningTime(const QString& text)
-{
-    // Queued to the user-interface thread; dropped if the window is gone by then.
-    QMetaObject::invokeMethod(
-        this, [this, text] { onRunningTime(text); }, Qt::QueuedConnection);
-}
-
-void CMainFrame::onRunningTime(const QString& text)
-{
-    m_latestTimerTime = static_cast<qint32>(ParseRunningTimeText(text));
-    if (m_runPerf)
-        m_runPerf->showRunningTime(text);
-}
-
 void CMainFrame::closeWithoutAsking()
 {
     m_askBeforeClosing = false;
@@ -368,6 +400,8 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (m_askBeforeClosing)
+        settlePendingEdits();
     storeShowState();
     m_stateStored = true;
     event->accept();
@@ -379,11 +413,11 @@ bool CMainFrame::saveTypedResults()
     for (CDlgBarEdit* bar : findChildren<CDlgBarEdit*>()) {
         if (!bar->isChanged() || bar->entryKey() == 0)
             continue;
-        const int answer =
-            m_prompt->ask(QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
-                              .arg(bar->competitorName()),
-                          QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
-                          UserPrompt::Icon::Question);
+        const int answer = m_prompt->ask(
+            QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
+                .arg(bar->competitorName()),
+            QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
+            UserPrompt::Icon::Question);
         if (answer == UserPrompt::Cancel)
             return false;
         if (answer == UserPrompt::Yes && !bar->save())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/records.h"
+#include "io/timersink.h"
 #include "results/resultrecord.h"
 #include "ui/bars/entrybarhost.h"
 #include "ui/rodeoactivator.h"
@@ -24,6 +25,7 @@ class QDockWidget;
 class QStackedWidget;
 class QTabBar;
 class ResolutionDialogs;
+class TimerMailbox;
 class UserPrompt;
 
 // The program's single top-level window. It owns the long-lived services
@@ -31,7 +33,15 @@ class UserPrompt;
 // selector and the two docking bars, and holds the work views stacked in one
 // area of which exactly one is visible. It decides which view is current and
 // remembers that choice and the window's placement in the state file.
-class CMainFrame : public QMainWindow, public RodeoActivator, public EntryBarHost
+//
+// The timing console's input reaches it as a TimerSink: the running time, the
+// clock's message and finished results are queued (coalesced, see
+// TimerMailbox) to the user-interface thread, where results are saved through
+// SaveResult. The main window publishes the current entry to the timer input
+// after SelectCompetition and after every SaveResult; once a rodeo opens or
+// closes nothing is current for it until the next SelectCompetition
+// (mainframe_timer.cpp).
+class CMainFrame : public QMainWindow, public RodeoActivator, public EntryBarHost, public TimerSink
 {
     Q_OBJECT
 public:
@@ -62,6 +72,10 @@ public:
 
     // --- Results ----------------------------------------------------------------
     bool SelectCompetition(const RegEntry& selection);
+    // The Rodeo Setup view's Save: the rodeo's row (when given) and the
+    // changed events in one transaction; the current standings are rebuilt
+    // when the current event's go-round count changed.
+    bool SaveRodeoSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events);
     // Writes the result (tagged with its source in the result history),
     // updates standings, outputs and views, and starts the periodic copy of
     // the season when one is due.
@@ -79,9 +93,17 @@ public:
                             int pendingCode);
     ArenaContext& arenaContext() { return *m_arena; }
     void FocusEntry() override;
-    // The running time as the timing console sends it; callable from any
-    // thread, handled on the user-interface thread.
-    void postRunningTime(const QString& text);
+    // --- Timer input (mainframe_timer.cpp) -------------------------------------
+    // Callable from any thread; each is handled on the user-interface thread,
+    // only the newest of each kind (and per entry for results) when they come
+    // faster than that thread takes them.
+    // The running time as the timing console sends it: the latest timer time.
+    void postRunningTime(const QString& text) override;
+    // A finished result from the console: saved with SaveResult.
+    void saveTimerResult(const RegEntry& entry, const ResultRecord& record) override;
+    // The Run Performance view's clock message (empty: the clock shows the time).
+    void showClockMessage(const QString& text) override;
+    QString clockMessage() const { return m_clockMessage; }
     qint32 latestTimerTime() const override { return m_latestTimerTime; }
     // The message bar is to show this contestant's messages (0: none).
     void showContestantMessages(quint32 plrId) override;
@@ -112,6 +134,8 @@ public:
 signals:
     // A display button (function key) was pressed: its command id.
     void displayButtonPressed(int commandId);
+    // The clock's message changed (empty: show the running time again).
+    void clockMessageChanged(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -120,6 +144,8 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Views holding edits of the open rodeo save or drop them now.
+    void settlePendingEdits();
     void createBars();
     void createMenus();
     void createShortcuts();
@@ -130,6 +156,14 @@ private:
     void storeShowState();
     int showCommand() const;
     void onRunningTime(const QString& text);
+    void onClockMessage(const QString& text);
+    // Gives the timer input its sink and the first snapshot.
+    void connectTimerInput();
+    // The current entry, its event and stored result, to the timer input.
+    void publishTimerSnapshot();
+    // Before another rodeo opens or this one closes: the timer input forgets
+    // the entry and results it handed over for this rodeo are not saved.
+    void retireTimerEntry();
     void toggleBar(QDockWidget* dock, const char* element);
     // Asks about every bar holding a typed result that was not saved; false
     // when the window is to stay open.
@@ -167,6 +201,11 @@ private:
     QHash<int, QAction*> m_actions;
     QHash<int, std::function<void()>> m_handlers;
 
+    std::unique_ptr<TimerMailbox> m_timerMailbox;
+    // SelectCompetition ran since the rodeo opened: the database manager's
+    // current entry is one of this rodeo.
+    bool m_entrySelected = false;
+    QString m_clockMessage;
     qint32 m_latestTimerTime = 0;
     quint32 m_messageContestant = 0;
     bool m_askBeforeClosing = true;

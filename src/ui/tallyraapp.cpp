@@ -59,6 +59,10 @@ bool CTallyraApp::InitInstance()
         return false;
     }
 
+    // Watched from here on: a request to end that arrives while the window is
+    // still being built waits in the pipe and closes it once the loop runs.
+    watchTerminationSignals();
+
     DataFolder::ensureExists(dataFolder);
     theLog().Open(dataFolder + QStringLiteral("Tallyra.log"), 41, 255, 1, 10, 1024);
 
@@ -74,8 +78,6 @@ bool CTallyraApp::InitInstance()
 
     m_frame->RestoreLastRodeo();
     ResultFeed::fromEnvironment(*m_frame);
-
-    watchTerminationSignals();
     return true;
 }
 

@@ -21,6 +21,9 @@
 #include "framework/syncgrid.h"
 #include "ui/mainframe.h"
 #include "ui/views/runperf/viewrunperf.h"
+#include "ui/views/regentry/viewregentry.h"
+#include "ui/views/setup/viewrodeosetup.h"
+#include "seasongenerator.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
 #include "ui/views/import/importeventsmodel.h"
@@ -65,6 +68,7 @@ bool ScreenshotSuite::save(QWidget* widget, const QString& name)
 int ScreenshotSuite::run()
 {
     mainWindow();
+    setupAndEntryViews();
     dialogs();
     return m_written;
 }
@@ -304,6 +308,52 @@ void ScreenshotSuite::runPerformance(CMainFrame& frame)
         save(&frame, QString::fromLatin1(name));
     }
     frame.SwitchView(ViewTable::Logo);
+}
+
+void ScreenshotSuite::setupAndEntryViews()
+{
+    // A smaller cut of the benchmarks' generated season: every event entered,
+    // performances of twenty with running orders and animals drawn.
+    SeasonGenerator::Options options;
+    options.contestants = 400;
+    options.animals = 120;
+    options.rodeos = 2;
+    options.events = 14;
+    options.goRounds = 2;
+    options.entriesPerGoRound = 60;
+    options.performanceSize = 20;
+    SeasonGenerator::Result generated;
+    if (!SeasonGenerator(DataFolder::path(), m_template).generate(QStringLiteral("Bench Season"), options, generated)) {
+        std::fprintf(stderr, "cannot generate the season\n");
+        return;
+    }
+    MessageBoxPrompt prompt;
+    CMainFrame::Setup setup;
+    setup.dataFolder = DataFolder::path();
+    setup.templateDatabase = m_template;
+    setup.prompt = &prompt;
+    CMainFrame frame(setup);
+    frame.CreateViews();
+    frame.resize(1280, 860);
+    if (!frame.ActivateRodeo(generated.season, generated.rodeo))
+        return;
+
+    frame.SwitchView(ViewTable::RodeoSetup);
+    if (auto* setupView = qobject_cast<CViewRodeoSetup*>(frame.view(ViewTable::RodeoSetup))) {
+        setupView->selectEvent(1);
+        save(&frame, QStringLiteral("view-rodeosetup"));
+    }
+    frame.SwitchView(ViewTable::PerformanceEntry);
+    if (auto* entry = qobject_cast<CViewRegEntry*>(frame.view(ViewTable::PerformanceEntry))) {
+        entry->selectNode(generated.scoredEvent);
+        save(&frame, QStringLiteral("view-perfentry-event"));
+        entry->selectNode(generated.scoredEvent, 1, 2);
+        save(&frame, QStringLiteral("view-perfentry-performance"));
+        entry->selectNode(generated.teamEvent, 1);
+        save(&frame, QStringLiteral("view-perfentry-team-goround"));
+    }
+    frame.SwitchView(ViewTable::Logo);
+    frame.closeWithoutAsking();
 }
 
 namespace {

@@ -23,6 +23,7 @@ private:
     void profileDialogs();
     void entryBars(class CMainFrame& frame);
     void runPerformance(class CMainFrame& frame);
+    void setupAndEntryViews();
 
     QString m_out;
     QString m_template;

@@ -59,7 +59,9 @@ struct TxStreamLink;
 // block is delivered as its text and offset; bytes that are no message are
 // delivered as they are, one character per byte (Latin-1), at offset 0; display
 // commands are not delivered. Delivery happens on the I/O thread, only while
-// receiving is enabled, to the receiver set with setDataReceiver(). A UDP stream
+// receiving is enabled, to the receiver set with setDataReceiver(). A file
+// stream that receives reads its file back from the start, as a byte stream
+// of frames (a recorded feed), once each time receiving is enabled. A UDP stream
 // binds its port only while receiving is enabled, so an output-only port never
 // takes the port its scoreboard listens on. Receivers must not block on the
 // user-interface thread.

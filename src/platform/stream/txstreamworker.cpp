@@ -299,6 +299,8 @@ int TxStreamWorker::openFile(QString* error)
         m_file = nullptr;
         return TxStream::StatusFailed;
     }
+    if (m_receiving)
+        startReplay();
     return TxStream::StatusOk;
 }
 
@@ -328,6 +330,7 @@ void TxStreamWorker::closeDevice()
         delete m_tcp;
         m_tcp = nullptr;
     }
+    stopReplay();
     if (m_file) {
         m_file->close();
         delete m_file;
@@ -350,6 +353,12 @@ int TxStreamWorker::setReceiving(bool on, QString* error)
     }
     m_decoder.clear();
     m_receiving = on;
+    if (m_file) {
+        if (on)
+            startReplay();
+        else
+            stopReplay();
+    }
     return TxStream::StatusOk;
 }
 

@@ -88,6 +88,12 @@ private:
 
     void readDatagrams();
     void readStream();
+    // A file stream that receives replays the frames its file holds, from the
+    // start, a chunk per turn of the event loop so that the thread stays free
+    // for other calls (txstreamworker_replay.cpp).
+    void startReplay();
+    void replayChunk();
+    void stopReplay();
     void deliver(const RtdMessage& message);
     void deviceFailed(const QString& text);
     void tap(TxStream::Direction direction, const QByteArray& bytes);
@@ -105,6 +111,8 @@ private:
     QUdpSocket* m_udp = nullptr;
     QTcpSocket* m_tcp = nullptr;
     QFile* m_file = nullptr;
+    QFile* m_replay = nullptr; // the file read back while receiving
+    QTimer* m_replayTimer = nullptr;
     QTimer* m_connectTimer = nullptr;
     QHostAddress m_destination;
     // The host name being looked up; empty once known or without lookup.

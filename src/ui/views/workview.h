@@ -23,6 +23,9 @@ public:
     // Becoming the visible view, and leaving it.
     virtual void activated() {}
     virtual void deactivated() {}
+    // The rodeo is about to change (another opens, it closes, the program
+    // ends): edits the view still holds are saved or dropped now.
+    virtual void settlePendingEdits() {}
 
     // How many times the view has reloaded (for diagnostics and tests).
     int reloadCount() const { return m_reloads; }

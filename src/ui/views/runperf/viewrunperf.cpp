@@ -11,6 +11,7 @@
 #include "framework/syncgrid.h"
 #include "io/displayactions.h"
 #include "io/outputmanager.h"
+#include "setup/entryedits.h"
 #include "runperfmodel.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/dlgbareditscores.h"
@@ -449,16 +450,6 @@ void CViewRunPerf::cellActivated(const QModelIndex& index)
 
 // --- Editing the lists ------------------------------------------------------------
 
-namespace {
-
-// Limits of the typed texts: bib, first and last names.
-int limitOf(int field)
-{
-    return field == 0 ? 5 : 15;
-}
-
-} // namespace
-
 bool CViewRunPerf::editCell(int row, int column, const QString& text, int picked)
 {
     if (m_model->isTeam())
@@ -470,43 +461,17 @@ bool CViewRunPerf::editCell(int row, int column, const QString& text, int picked
 
 bool CViewRunPerf::editContestant(int row, int column, const QString& text, int picked)
 {
-    CDatabaseManager& db = m_frame.database();
-    UserPrompt& prompt = m_frame.prompt();
     const int field = column - RunPerfModel::Bib; // 0 bib, 1 first, 2 last
     if (field < 0 || field > 2)
         return false;
-    const auto withField = [&](ContestantRec c) {
-        QString& target = field == 0 ? c.bib : field == 1 ? c.firstName : c.lastName;
-        target = text.left(limitOf(field));
-        return c;
-    };
-    const auto sameNameAllowed = [&](const ContestantRec& c) {
-        return !db.ContestantNameTaken(c) ||
-               prompt.askYesNo(QStringLiteral("There is at least one contestant with the same name in the "
-                                              "database.\nDo you want continue the update?"));
-    };
-
-    if (!m_model->isNewRow(row)) {
-        const ContestantRec* old = db.contestants().find(entryKeyId(m_model->keyAt(row)));
-        if (!old)
-            return false;
-        const ContestantRec changed = withField(*old);
-        if (!sameNameAllowed(changed))
-            return false;
-        return db.UpdateContestant(changed);
-    }
-
+    EntryEdits edits(m_frame.database(), m_frame.prompt());
+    if (!m_model->isNewRow(row))
+        return edits.renameContestant(entryKeyId(m_model->keyAt(row)), EntryEdits::Field(field), text);
     // The empty last row: a contestant picked from the season, or typed.
-    quint32 id = 0;
-    if (picked >= 0 && picked < m_pickIds.size()) {
-        id = m_pickIds[picked];
-    } else {
-        ContestantRec arriving = withField(ContestantRec());
-        if (!sameNameAllowed(arriving) || !db.AddContestant(arriving))
-            return false;
-        id = arriving.plrId;
-    }
-    return addEntry(id, false);
+    const quint32 id = picked >= 0 && picked < m_pickIds.size()
+                           ? m_pickIds[picked]
+                           : edits.addContestant(EntryEdits::Field(field), text);
+    return id != 0 && addEntry(id, false);
 }
 
 bool CViewRunPerf::addEntry(quint32 ptId, bool team)
@@ -534,50 +499,27 @@ bool CViewRunPerf::addEntry(quint32 ptId, bool team)
 
 bool CViewRunPerf::editStock(int row, int column, const QString& text, int picked)
 {
-    CDatabaseManager& db = m_frame.database();
     if (m_model->isNewRow(row))
         return false;
+    EntryEdits edits(m_frame.database(), m_frame.prompt());
     const EntryKey key = m_model->keyAt(row);
-    const quint16 drawn = m_model->stockAt(row);
-    quint32 assign = 0;
-    if (picked >= 0 && picked < m_pickIds.size()) {
-        assign = m_pickIds[picked];
-        if (assign == drawn)
-            return false;
-    } else if (drawn != 0) {
-        // A typed text renames the drawn animal, for every entry that drew it.
-        const StockRec* old = db.stock().find(drawn);
-        if (!old)
-            return false;
-        StockRec changed = *old;
-        (column == RunPerfModel::StockBib ? changed.bib : changed.name) = text;
-        if (db.StockTaken(changed) &&
-            !m_frame.prompt().askYesNo(QStringLiteral("There is at least one stock with the same name in the "
-                                                      "database.\nDo you want continue the update?")))
-            return false;
-        if (!db.UpdateStock(changed))
-            return false;
-        m_model->refreshAll();
+    RegEntry entry;
+    entry.eventId = m_model->eventId();
+    entry.goRound = static_cast<quint16>(m_model->goRound());
+    entry.ptId = entryKeyId(key);
+    entry.plrEnt = static_cast<quint16>(entryKeyNumber(key));
+    entry.perf = static_cast<quint16>(m_model->performance());
+    entry.ord = static_cast<quint16>(m_model->runningOrderAt(row));
+    entry.stock = m_model->stockAt(row);
+    if (picked >= 0 && picked < m_pickIds.size())
+        return edits.drawStock(entry, m_pickIds[picked]);
+    bool ok = false;
+    const quint32 added = edits.typedStock(entry.stock, column == RunPerfModel::StockBib, text, &ok);
+    if (ok && added == 0) {
+        m_model->refreshAll(); // the drawn animal was renamed, for every entry that drew it
         return true;
-    } else {
-        StockRec animal;
-        (column == RunPerfModel::StockBib ? animal.bib : animal.name) = text;
-        // An identical animal already there is drawn instead of a second copy.
-        if (!db.AddStock(animal) && animal.stId == 0)
-            return false;
-        assign = animal.stId;
     }
-    RegEntry old;
-    old.eventId = m_model->eventId();
-    old.goRound = static_cast<quint16>(m_model->goRound());
-    old.ptId = entryKeyId(key);
-    old.plrEnt = static_cast<quint16>(entryKeyNumber(key));
-    old.perf = static_cast<quint16>(m_model->performance());
-    old.ord = static_cast<quint16>(m_model->runningOrderAt(row));
-    old.stock = drawn;
-    RegEntry changed = old;
-    changed.stock = static_cast<quint16>(assign);
-    return db.UpdateCompEntry(old, changed);
+    return ok && edits.drawStock(entry, added);
 }
 
 bool CViewRunPerf::editTeam(int row, int column, const QString& text, int picked)
@@ -592,32 +534,18 @@ bool CViewRunPerf::editTeam(int row, int column, const QString& text, int picked
         team = *held;
     }
     if (column == RunPerfModel::TeamName) {
-        team.name = text.left(10);
+        team.name = text.left(EntryEdits::TeamNameLimit);
     } else if (column >= RunPerfModel::MemberBib1 && column < RunPerfModel::TeamFiller) {
+        EntryEdits edits(db, m_frame.prompt());
         const int member = (column - RunPerfModel::MemberBib1) / 3;
-        const int field = (column - RunPerfModel::MemberBib1) % 3;
-        quint32* slot = member == 0 ? &team.plrId1 : member == 1 ? &team.plrId2 : &team.plrId3;
-        if (picked >= 0 && picked < m_pickIds.size()) {
-            *slot = m_pickIds[picked];
-        } else {
-            const ContestantRec* old = *slot ? db.contestants().find(*slot) : nullptr;
-            ContestantRec c = old ? *old : ContestantRec();
-            QString& target = field == 0 ? c.bib : field == 1 ? c.firstName : c.lastName;
-            target = text.left(limitOf(field));
-            if (old) {
-                if (db.ContestantNameTaken(c) && !m_frame.prompt().askYesNo(QStringLiteral(
-                                                     "There is at least one contestant with the same name "
-                                                     "in the database.\nDo you want continue the update?")))
-                    return false;
-                if (!db.UpdateContestant(c))
-                    return false;
-            } else {
-                db.ResolveContestant(c, true, 0);
-                if (c.plrId == 0)
-                    return false;
-                *slot = c.plrId;
-            }
-        }
+        const auto field = EntryEdits::Field((column - RunPerfModel::MemberBib1) % 3);
+        const quint32 pickedId = picked >= 0 && picked < m_pickIds.size() ? m_pickIds[picked] : 0;
+        const quint32 before = member == 0 ? team.plrId1 : member == 1 ? team.plrId2 : team.plrId3;
+        if (!edits.setTeamMember(team, member, field, text, pickedId))
+            return false;
+        const quint32 after = member == 0 ? team.plrId1 : member == 1 ? team.plrId2 : team.plrId3;
+        if (before == after && !newRow)
+            return true; // the member's own record changed
     } else {
         return false;
     }
@@ -631,40 +559,21 @@ bool CViewRunPerf::editTeam(int row, int column, const QString& text, int picked
 
 QStringList CViewRunPerf::pickList(const QModelIndex& index)
 {
-    CDatabaseManager& db = m_frame.database();
-    m_pickIds.clear();
-    QStringList items;
+    EntryEdits edits(m_frame.database(), m_frame.prompt());
     const int column = index.column();
     const bool stock =
         !m_model->isTeam() && (column == RunPerfModel::StockBib || column == RunPerfModel::StockName);
+    EntryEdits::PickList list;
     if (stock) {
-        auto rs = db.SearchStock(StockRec(), 0, column == RunPerfModel::StockBib ? 2 : 3);
-        for (rs && rs->moveFirst(); rs && !rs->isEof(); rs->moveNext()) {
-            m_pickIds << rs->toUInt(QStringLiteral("StId"));
-            const QString bib = rs->toText(QStringLiteral("StBib"));
-            const QString name = rs->toText(QStringLiteral("StName"));
-            items << (column == RunPerfModel::StockBib
-                          ? bib + QStringLiteral(" - ") + name
-                          : name + QStringLiteral(" (") + bib + QLatin1Char(')'));
-        }
-        return items;
+        list = edits.stock(column == RunPerfModel::StockBib);
+    } else {
+        // Contestants, by the column being edited.
+        const int field =
+            m_model->isTeam() ? (column - RunPerfModel::MemberBib1) % 3 : column - RunPerfModel::Bib;
+        list = edits.contestants(EntryEdits::Field(field));
     }
-    // Contestants, by the column being edited.
-    const int field =
-        m_model->isTeam() ? (column - RunPerfModel::MemberBib1) % 3 : column - RunPerfModel::Bib;
-    const int sort = field == 0 ? 1 : field == 1 ? 2 : 4;
-    auto rs = db.SearchContestants(ContestantRec(), 0, sort);
-    for (rs && rs->moveFirst(); rs && !rs->isEof(); rs->moveNext()) {
-        m_pickIds << rs->toUInt(QStringLiteral("PlrId"));
-        const QString bib = rs->toText(QStringLiteral("PlrBib"));
-        const QString first = rs->toText(QStringLiteral("PlrFirstName"));
-        const QString last = rs->toText(QStringLiteral("PlrLastName"));
-        items << (field == 0 ? bib + QStringLiteral(" - ") + first + QLatin1Char(' ') + last
-                  : field == 1
-                      ? first + QLatin1Char(' ') + last + QStringLiteral(" (") + bib + QLatin1Char(')')
-                      : last + QStringLiteral(", ") + first + QStringLiteral(" (") + bib + QLatin1Char(')'));
-    }
-    return items;
+    m_pickIds = list.ids;
+    return list.items;
 }
 
 void CViewRunPerf::setUpEditors()
@@ -681,7 +590,8 @@ void CViewRunPerf::setUpEditors()
         [this](const QModelIndex& index) {
             const int c = index.column();
             if (m_model->isTeam())
-                return c == RunPerfModel::TeamName ? 10 : limitOf((c - RunPerfModel::MemberBib1) % 3);
+                return c == RunPerfModel::TeamName ? EntryEdits::TeamNameLimit
+                                                   : EntryEdits::limitOf(EntryEdits::Field((c - RunPerfModel::MemberBib1) % 3));
             if (c == RunPerfModel::StockBib || c == RunPerfModel::Bib)
                 return 5;
             return 15;
