@@ -3,6 +3,7 @@
 #include "app/log.h"
 #include "app/userprompt.h"
 #include "platform/errortext.h"
+#include "seasonschema.h"
 
 #include <QFileInfo>
 
@@ -53,10 +54,68 @@ bool CDatabaseManager::Connect(const QString& season, SqlConnection& connection)
     // never reaches the file system.
     if (season.isEmpty() || !IsValidSeasonName(season))
         return false;
-    if (!connection.open(DatabasePath(season))) {
+    const QString path = DatabasePath(season);
+    if (!QFileInfo::exists(path))
+        return false;
+    const auto refuse = [&](const char* logText, const QString& message, const QString& detail) {
+        connection.close();
+        logReport(logText, season, detail);
+        const QFileInfo file(path);
+        const QString refusal = QStringLiteral("%1|%2|%3|%4")
+                                    .arg(path)
+                                    .arg(file.size())
+                                    .arg(file.lastModified().toMSecsSinceEpoch())
+                                    .arg(message);
+        if (refusal != m_lastRefusal)
+            m_prompt.warn(message);
+        m_lastRefusal = refusal;
+        return false;
+    };
+    const QString damaged =
+        QStringLiteral("The database of the season \"%1\" is damaged and cannot be opened.\n%2\n"
+                       "Copies of the season are kept in its \"backups\" folder.");
+
+    // Read before anything can write to the file: a newer file stays as it is.
+    QString error;
+    const int version = SqlConnection::readUserVersion(path, &error);
+    if (version < 0)
+        return refuse("The season database cannot be read.  DBMgr::Connect  Season:%s, Error:%s",
+                      damaged.arg(season, error), error);
+    if (version > SeasonSchema::CurrentVersion)
+        return refuse("The season database is of a newer version.  DBMgr::Connect  Season:%s, Version:%s",
+                      QStringLiteral("The season \"%1\" was saved by a newer version of this program "
+                                     "(database version %2; this one knows up to %3).\n"
+                                     "It has not been opened or changed.")
+                          .arg(season)
+                          .arg(version)
+                          .arg(SeasonSchema::CurrentVersion),
+                      QString::number(version));
+    if (!connection.open(path)) {
         connection.close();
         return false;
     }
+    // A damaged file is refused now rather than failing at some later read
+    // or, worse, at the save of a result.
+    auto check = connection.query(QStringLiteral("PRAGMA quick_check"));
+    const QString verdict =
+        check && check->moveFirst() ? check->toText(check->columns().value(0)) : connection.lastError();
+    if (verdict != QLatin1String("ok"))
+        return refuse("The season database is damaged.  DBMgr::Connect  Season:%s, Error:%s",
+                      damaged.arg(season, verdict), verdict);
+    if (!SeasonSchema::upgrade(connection, &error))
+        return refuse(
+            "Failed to upgrade the season database.  DBMgr::Connect  Season:%s, Error:%s",
+            QStringLiteral("The season \"%1\" could not be brought up to date:\n%2").arg(season, error),
+            error);
+    const bool history = connection.defineFunction(QString::fromLatin1(SeasonSchema::SourceFunction), [this] {
+        return QVariant(changeSourceText(m_changeSource));
+    }) && SeasonSchema::installHistoryTriggers(connection, &error);
+    if (!history)
+        return refuse("Failed to set up the result history.  DBMgr::Connect  Season:%s, Error:%s",
+                      QStringLiteral("The season \"%1\" cannot record its result history:\n%2")
+                          .arg(season, error.isEmpty() ? connection.lastError() : error),
+                      error.isEmpty() ? connection.lastError() : error);
+    m_lastRefusal.clear();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "changesource.h"
 #include "keyedlist.h"
 #include "platform/sql/sqlconnection.h"
 #include "platform/sql/sqltransaction.h"
@@ -7,6 +8,7 @@
 #include "records.h"
 #include "regentrycollection.h"
 #include "resolver.h"
+#include "resulthistory.h"
 #include "results/resultrecord.h"
 #include "results/standings.h"
 
@@ -43,6 +45,10 @@ public:
 
     // --- Connection (databasemanager.cpp) ---------------------------------
     QString DatabasePath(const QString& season) const;
+    // Opens a season's database for work: a file that is damaged, or that a
+    // newer program wrote, is refused with a message and left untouched; an
+    // older one is upgraded (SeasonSchema), and the connection records the
+    // result history of every change it makes.
     bool Connect(const QString& season, SqlConnection& connection) const;
     // Runs a statement without a record set; a failure is logged.
     bool Query(const QString& sql, const QVariantList& params = {});
@@ -116,6 +122,10 @@ public:
     // failure error holds the reason.
     bool ReadSeasonContestants(const QString& season, QVector<ContestantRec>& out, QString& error) const;
     bool ReadSeasonStock(const QString& season, QVector<StockRec>& out, QString& error) const;
+    // Rewrites the season's database without its free pages (VACUUM). Take a
+    // copy first (SeasonBackups): a rewrite that fails half-way is rolled
+    // back by SQLite, but a copy is the operator's way back from anything.
+    bool CompactSeason(const QString& season);
 
     // --- Rodeos and rodeo events (databasemanager_rodeos.cpp) --------------
     bool GetRodeos(const QString& season, QStringList& rodeos);
@@ -221,13 +231,38 @@ public:
     bool finalHoldsEntries(const QString& eventId);
 
     // --- Results and statistics documents (databasemanager_stats.cpp) ------
-    bool SetStatsPerformance(const RegEntry& entry, const ResultRecord& result);
+    bool SetStatsPerformance(const RegEntry& entry, const ResultRecord& result,
+                             ChangeSource source = ChangeSource::Program);
     bool SaveRecordsetToDoc(const SqlRecordset& rs, XmlDocument& doc);
     bool StripNamespaces(const XmlNode& node, XmlDocument& out);
     bool AddTableXml(const QString& sql, const QVariantList& params, const QString& name, XmlDocument& doc);
     bool AddScoresXml(XmlDocument& doc);
     bool AddTimesXml(XmlDocument& doc);
     void BuildReportData(XmlDocument& doc);
+
+    // --- Result history (databasemanager_history.cpp) -----------------------
+    // The recorded changes of an entry's results (every go-round, the finals
+    // included), oldest first; a change that moved a result away from the
+    // entry is among them. False when the history could not be read.
+    bool GetResultHistory(const QString& eventId, quint32 ptId, int plrEnt, QVector<ResultChange>& out);
+
+    // The source the result history gives the changes made while it lives
+    // (the import, for one); the previous source is back at its end.
+    class SourceScope
+    {
+    public:
+        SourceScope(CDatabaseManager& db, ChangeSource source)
+            : m_db(db), m_previous(std::exchange(db.m_changeSource, source))
+        {
+        }
+        ~SourceScope() { m_db.m_changeSource = m_previous; }
+        SourceScope(const SourceScope&) = delete;
+        SourceScope& operator=(const SourceScope&) = delete;
+
+    private:
+        CDatabaseManager& m_db;
+        ChangeSource m_previous;
+    };
 
     // One multi-row change of the open season. Leaving the scope without
     // commit() rolls the rows back and reads the working copy again, so that
@@ -274,6 +309,11 @@ private:
 
     QString m_dataFolder;
     QString m_templateDatabase;
+    ChangeSource m_changeSource = ChangeSource::Program;
+    // The last refusal to open a season shown to the operator, with the state
+    // of its file: one operation connects more than once, and the same file
+    // is not complained about twice until it changes.
+    mutable QString m_lastRefusal;
     UserPrompt& m_prompt;
     ResolutionPrompts* m_resolver = nullptr;
 

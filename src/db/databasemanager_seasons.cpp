@@ -279,3 +279,18 @@ bool CDatabaseManager::DeleteSeason(const QString& name)
     }
     return QDir().rmdir(path);
 }
+
+bool CDatabaseManager::CompactSeason(const QString& season)
+{
+    SqlConnection own;
+    SqlConnection* c = seasonConnection(season, own);
+    if (!c)
+        return false;
+    // VACUUM cannot run inside a transaction; it rewrites the file as one.
+    if (c->transactionDepth() > 0 || !c->execute(QStringLiteral("VACUUM"))) {
+        logReport("Failed to compact the season database.  DBMgr::CompactSeason  Season:%s, Error:%s", season,
+                  errorDescription(c->lastError()));
+        return false;
+    }
+    return true;
+}

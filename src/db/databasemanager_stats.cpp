@@ -122,8 +122,10 @@ QString groupKey(const QString& eventId, const QString& goRound)
 
 } // namespace
 
-bool CDatabaseManager::SetStatsPerformance(const RegEntry& entry, const ResultRecord& result)
+bool CDatabaseManager::SetStatsPerformance(const RegEntry& entry, const ResultRecord& result,
+                                           ChangeSource source)
 {
+    const SourceScope tagged(*this, source);
     m_resultChanged = false;
     m_timeChanged = false;
 

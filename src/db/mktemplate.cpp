@@ -1,6 +1,7 @@
 // Build step: creates the template season database "Tallyra.mdb" from the
 // schema script. Usage: tallyra-mktemplate <schema.sql> <output.mdb>
 #include "platform/sql/sqlconnection.h"
+#include "seasonschema.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,8 +31,13 @@ int main(int argc, char** argv)
     QFile::remove(tmpPath);
     {
         SqlConnection db;
-        if (!db.create(tmpPath) || !db.execute(script) ||
+        // The script is the first version of the tables; the upgrade steps
+        // bring the template to the version this program writes.
+        QString error;
+        if (!db.create(tmpPath) || !db.execute(script) || !SeasonSchema::upgrade(db, &error) ||
             !db.execute(QStringLiteral("PRAGMA journal_mode=DELETE"))) {
+            if (!error.isEmpty())
+                std::fprintf(stderr, "%s\n", qPrintable(error));
             std::fprintf(stderr, "cannot build the template: %s\n", qPrintable(db.lastError()));
             db.close();
             QFile::remove(tmpPath);

@@ -59,8 +59,10 @@ public:
     // --- configuration --------------------------------------------------------
     // Reads data folder + "IO.xml" and opens every port. A failure is shown in
     // a message box; what was read so far stays and the ports stay closed.
-    // Returns 0 on success, negative on failure.
-    int LoadConfiguration();
+    // Returns 0 on success, negative on failure. With openPorts false the
+    // file is only read (the parser's fuzzer: a made-up file must never
+    // reach a device or the network).
+    int LoadConfiguration(bool openPorts = true);
     // A full copy for the Input/Output dialog.
     void CopyConfiguration(IoConfiguration& copy) const;
     // Takes over the edited copy (which receives the replaced lists), attaches

@@ -32,7 +32,7 @@ void applyParity(TxStream& stream, const QString& text)
 
 } // namespace
 
-int OutputManager::LoadConfiguration()
+int OutputManager::LoadConfiguration(bool openPorts)
 {
     if (m_commsStarted)
         StopCommunications();
@@ -53,7 +53,8 @@ int OutputManager::LoadConfiguration()
         m_prompt.inform(failure);
         return -1;
     }
-    OpenPorts();
+    if (openPorts)
+        OpenPorts();
     return 0;
 }
 

@@ -224,6 +224,7 @@ bool EntryImporter::takeLine(int lineNumber, const QString& text, const QStringL
 bool EntryImporter::apply(ImportProgress* progress, ImportSummary& summary)
 {
     CDatabaseManager::WriteScope scope(m_db);
+    const CDatabaseManager::SourceScope tagged(m_db, ChangeSource::Import);
     // Nothing of an import that does not commit stays in the season.
     const auto fail = [&] {
         if (summary.outcome != ImportSummary::Outcome::Cancelled)

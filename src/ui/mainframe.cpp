@@ -5,6 +5,7 @@
 #include "app/userprompt.h"
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "db/seasonbackups.h"
 #include "io/outputmanager.h"
 #include "io/timermailbox.h"
 #include "results/values.h"
@@ -54,6 +55,12 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
 
     // The services, in the order the rest of the program relies on.
     m_db = std::make_unique<CDatabaseManager>(setup.dataFolder, setup.templateDatabase, *m_prompt);
+    m_backups = std::make_unique<SeasonBackups>(setup.dataFolder);
+    connect(m_backups.get(), &SeasonBackups::finished, this,
+            [this](const QString&, bool ok, const QString& pathOrError) {
+                if (!ok)
+                    showStatus(QStringLiteral("The season could not be backed up: %1").arg(pathOrError));
+            });
     m_files = std::make_unique<FileMgr>(setup.dataFolder);
     m_files->Create();
     m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
@@ -90,6 +97,8 @@ CMainFrame::~CMainFrame()
         storeShowState();
     m_output->StopCommunications();
     m_output->timerInput().setSink(nullptr);
+    if (m_db->isRodeoOpen())
+        m_backups->rodeoClosing(m_db->GetSeasonName());
     // Views and bars go before the services they use (children would otherwise
     // outlive the members and still send their signals).
     for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock})
@@ -259,6 +268,9 @@ bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
     // Nothing is current for the timer until the view selects an entry of
     // the rodeo now open.
     retireTimerEntry();
+    // Opening another rodeo closes the one that is open: a copy of its season.
+    if (m_db->isRodeoOpen() && (season != m_db->GetSeasonName() || rodeo != m_db->GetRodeoName()))
+        m_backups->rodeoClosing(m_db->GetSeasonName());
     if (!m_db->OpenRodeo(season, rodeo))
         return false;
     // What the boards showed belongs to the rodeo that was open.
@@ -334,6 +346,8 @@ void CMainFrame::CloseRodeo()
 {
     settlePendingEdits();
     retireTimerEntry();
+    if (m_db->isRodeoOpen())
+        m_backups->rodeoClosing(m_db->GetSeasonName());
     m_db->CloseRodeo();
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
@@ -389,14 +403,15 @@ bool CMainFrame::PressDisplayButton(const QString& eventId, const QString& keyTe
     return m_output->DisplayButtonPressed(pressedFor, keyText, selected, key, pendingCode);
 }
 
-bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result)
+bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result, ChangeSource source)
 {
-    const bool saved = m_db->SetStatsPerformance(entry, result);
+    const bool saved = m_db->SetStatsPerformance(entry, result, source);
     // Also after a failure: the timer input's picture of the result is then
     // the stored one again.
     publishTimerSnapshot();
     if (!saved)
         return false;
+    m_backups->resultSaved(m_db->GetSeasonName());
     m_output->Refresh(8);
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
     if (m_runPerf)

@@ -22,6 +22,7 @@ class CWorkView;
 class FileMgr;
 class OutputManager;
 class QAction;
+class SeasonBackups;
 class QDockWidget;
 class QStackedWidget;
 class QTabBar;
@@ -84,7 +85,12 @@ public:
     // changed events in one transaction; the current standings are rebuilt
     // when the current event's go-round count changed.
     bool SaveRodeoSetup(const RodeoInfo* rodeo, const QVector<EventCfg>& events);
-    bool SaveResult(const RegEntry& entry, const ResultRecord& result) override;
+    // Writes the result (tagged with its source in the result history),
+    // updates standings, outputs and views, and starts the periodic copy of
+    // the season when one is due.
+    bool SaveResult(const RegEntry& entry, const ResultRecord& result,
+                    ChangeSource source = ChangeSource::Program) override;
+    SeasonBackups& backups() { return *m_backups; }
     // Imports an entry file into the chosen events (names as the rodeo's
     // event list shows them) and tells the operator what came of it; on
     // success the Contestant Entry and Performance Entry views reload.
@@ -191,6 +197,7 @@ private:
     void openManual();
 
     std::unique_ptr<CDatabaseManager> m_db;
+    std::unique_ptr<SeasonBackups> m_backups; // its copy ends before the database closes
     std::unique_ptr<FileMgr> m_files;
     std::unique_ptr<ArenaContext> m_arena;
     std::unique_ptr<OutputManager> m_output; // after the others: it is destroyed first

@@ -10,6 +10,7 @@
 #include "app/userprompt.h"
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "db/seasonbackups.h"
 #include "io/outputmanager.h"
 #include "ui/dialogs/about/aboutdialog.h"
 #include "ui/dialogs/io/dlgioconfig.h"
@@ -71,6 +72,7 @@ void CMainFrame::createMenus()
     QMenu* configure = menuBar()->addMenu(QStringLiteral("Configure"));
     addCommand(configure, CommandId::ConfigureSeason, QStringLiteral("Season..."), [this] {
         CDlgSeasonCfg dlg(*m_db, *m_files, *m_prompt, this);
+        dlg.setBackups(m_backups.get());
         dlg.exec();
     });
     addCommand(configure, CommandId::DisplayButtons, QStringLiteral("Display Buttons..."),

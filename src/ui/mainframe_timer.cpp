@@ -13,7 +13,7 @@ void CMainFrame::connectTimerInput()
         TimerMailbox::Receivers{[this](const QString& text) { onRunningTime(text); },
                                 [this](const QString& text) { onClockMessage(text); },
                                 [this](const RegEntry& entry, const ResultRecord& record) {
-                                    SaveResult(entry, record);
+                                    SaveResult(entry, record, ChangeSource::TimingConsole);
                                 }});
     m_output->timerInput().setSink(this);
     publishTimerSnapshot();

@@ -4,6 +4,7 @@
 #include "app/filemgr.h"
 #include "app/log.h"
 #include "app/startenvironment.h"
+#include "resultfeed.h"
 #include "ui/mainframe.h"
 #include "ui/messageboxprompt.h"
 
@@ -81,6 +82,7 @@ bool CTallyraApp::InitInstance()
         m_frame->OpenDemoSeason();
     else if (!m_frame->RestoreLastRodeo())
         m_frame->offerDemoSeason();
+    ResultFeed::fromEnvironment(*m_frame);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "db/databasemanager.h"
 #include "framework/syncgrid.h"
 #include "platform/sql/sqlconnection.h"
+#include "db/seasonbackups.h"
 #include "reports/entryimporter.h"
 #include "ui/bars/dlgbarfindplr.h"
 #include "ui/bars/entrybarharness.h"
@@ -19,6 +20,8 @@
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
+#include "ui/bars/entrybarharness.h"
+#include "ui/dialogs/results/dlgresulthistory.h"
 #include "ui/dialogs/results/dlgscoretimecfg.h"
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
@@ -328,6 +331,24 @@ void ScreenshotSuite::runPerformance(CMainFrame& frame)
         frame.resize(1280, 720);
         save(&frame, QString::fromLatin1(name));
     }
+    // A barrel racer's time from the timing console, corrected twice.
+    for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("BR"), 1)) {
+        RegEntry entry = e;
+        ResultRecord r;
+        r.key = e.key();
+        r.time = 16410;
+        r.success = 1;
+        frame.SaveResult(entry, r, ChangeSource::TimingConsole);
+        r.time = 16440;
+        frame.SaveResult(entry, r, ChangeSource::EditResults);
+        r.time = 21440;
+        r.penalty = 5000;
+        frame.SaveResult(entry, r, ChangeSource::EntryBar);
+        CDlgResultHistory history(db, frame.prompt(), &frame);
+        history.selectEntry(QStringLiteral("BR"), e.key());
+        save(&history, QStringLiteral("dialog-result-history"));
+        break;
+    }
     frame.SwitchView(ViewTable::Logo);
 }
 
@@ -585,6 +606,8 @@ void ScreenshotSuite::seasonDialogs()
 
     {
         CDlgSeasonCfg dlg(db, files, prompt);
+        SeasonBackups backups(root);
+        dlg.setBackups(&backups);
         if (auto* list = dlg.findChild<QListWidget*>(QStringLiteral("seasonList")))
             list->setCurrentRow(1);
         save(&dlg, QStringLiteral("dialog-season-configure"));

@@ -150,6 +150,14 @@ TEST_F(MainFrameTimerTest, AFinishedRunIsSavedRankedAndShown)
     EXPECT_EQ(row->toInt64(QStringLiteral("RideTime")), 12340);
     EXPECT_EQ(row->toInt64(QStringLiteral("PenTime")), 0);
     EXPECT_EQ(row->toText(QStringLiteral("Status")), QString());
+    // The result history traces the change to the timing console.
+    auto change = fresh.query(QStringLiteral("SELECT HiSource, json_extract(HiNew, '$.RideTime') AS ride "
+                                             "FROM ResultHistory WHERE ptId = ? AND HiTable = 'Times' "
+                                             "ORDER BY HiId DESC LIMIT 1"),
+                              {ids[0]});
+    ASSERT_TRUE(change && change->moveFirst());
+    EXPECT_EQ(change->toText(QStringLiteral("HiSource")), QStringLiteral("Timing Console"));
+    EXPECT_EQ(change->toInt64(QStringLiteral("ride")), 12340);
 
     // The scoreboard got the result block with the ride time.
     QString shown(RtdProtocol::ImageLength, QLatin1Char(' '));

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -68,6 +69,21 @@ public:
     // A statement text with its "?" parameters replaced by their values, quoted
     // as SQL literals; for log lines of statements that did not get to run.
     static QString expand(const QString& sql, const QVariantList& params);
+
+    // --- Maintenance (sqlconnection_maintenance.cpp) -------------------------
+    // The user_version number of a database file, read without changing the
+    // file in any way (no journal mode is set). -1 when the file cannot be
+    // read as a database; error then says why.
+    static int readUserVersion(const QString& path, QString* error = nullptr);
+    // Copies the whole database into a new file at path with SQLite's online
+    // backup API, in one step: the copy is the database as one read
+    // transaction saw it, while other connections go on writing (WAL). The
+    // copy is a single file (rollback journal), written beside path first
+    // and renamed into place, so a failed copy leaves nothing behind.
+    bool backupTo(const QString& path);
+    // Makes fn callable from SQL run on this connection as name() (no
+    // arguments); it returns null, an integer or a text. Lives until close.
+    bool defineFunction(const QString& name, std::function<QVariant()> fn);
 
     // Transactions are opened and ended through SqlTransaction; this says how
     // many guards are open (0: every statement commits on its own).

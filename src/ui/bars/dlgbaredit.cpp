@@ -164,7 +164,7 @@ CDlgBarEdit::FocusReturn::~FocusReturn()
 
 bool CDlgBarEdit::saveRecord(const ResultRecord& record, const char* failure)
 {
-    if (!m_host.SaveResult(m_entry, record)) {
+    if (!m_host.SaveResult(m_entry, record, m_inDialog ? ChangeSource::EditResults : m_source)) {
         // The typed result stays in the bar, still marked as changed, so that
         // nothing the operator typed is lost without his knowing.
         m_prompt.inform(QString::fromLatin1(failure));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/changesource.h"
 #include "db/records.h"
 #include "results/resultrecord.h"
 
@@ -35,6 +36,10 @@ public:
     bool SetComp(EntryKey key, int goRound);
     virtual void setDialogMode(bool inDialog);
     bool isInDialog() const { return m_inDialog; }
+    // What the result history calls the results this bar saves outside
+    // "Edit Results" (which is its own source): the entry bar, unless the
+    // view hosting it says otherwise (Box Entry).
+    void setChangeSource(ChangeSource source) { m_source = source; }
 
     const RegEntry& entry() const { return m_entry; }
     EntryKey entryKey() const { return m_key; }
@@ -107,5 +112,6 @@ protected:
     EntryKey m_key = 0;
     QString m_caption;
     bool m_inDialog = false;
+    ChangeSource m_source = ChangeSource::EntryBar;
     bool m_complaining = false;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/changesource.h"
 #include "db/records.h"
 #include "results/resultrecord.h"
 
@@ -13,7 +14,9 @@ class EntryBarHost
 {
 public:
     virtual ~EntryBarHost() = default;
-    virtual bool SaveResult(const RegEntry& entry, const ResultRecord& result) = 0;
+    // source: what the result history says the change came from.
+    virtual bool SaveResult(const RegEntry& entry, const ResultRecord& result,
+                            ChangeSource source = ChangeSource::Program) = 0;
     virtual qint32 latestTimerTime() const = 0;
     // The contestant whose messages the message bar shows (0: none).
     virtual void showContestantMessages(quint32 plrId) = 0;

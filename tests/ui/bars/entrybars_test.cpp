@@ -3,6 +3,7 @@
 #include "common/logcapture.h"
 #include "common/scriptedprompt.h"
 #include "db/databasemanager.h"
+#include "db/seasonbackups.h"
 #include "framework/maskededit.h"
 #include "platform/sql/sqlconnection.h"
 #include "ui/bars/dlgbareditscores.h"
@@ -73,6 +74,18 @@ protected:
     void exec(const char* statement, const QVariantList& params = {})
     {
         ASSERT_TRUE(sql.execute(QString::fromLatin1(statement), params)) << sql.lastError().toStdString();
+    }
+    // Where the recorded changes of a contestant's results came from, oldest first.
+    QStringList historySources(quint32 id)
+    {
+        QStringList out;
+        auto rs = sql.query(QStringLiteral("SELECT HiSource FROM ResultHistory WHERE ptId = ? AND HiAction = "
+                                           "'Update' ORDER BY HiId"),
+                            {id});
+        if (rs)
+            for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
+                out << rs->toText(QStringLiteral("HiSource"));
+        return out;
     }
     qint64 column(const char* table, const char* name, quint32 id)
     {
@@ -242,6 +255,8 @@ TEST_F(EntryBarTest, TimeBarKeys)
     EXPECT_EQ(column("Times", "PenTime", ids[1]), 10000);
     EXPECT_EQ(column("Times", "RideTime", ids[1]), 12340);
     EXPECT_EQ(bar->totalField()->text(), QStringLiteral("22.34"));
+    EXPECT_EQ(historySources(ids[1]),
+              (QStringList{QStringLiteral("Entry Bar"), QStringLiteral("Entry Bar")}));
     EXPECT_EQ(QApplication::focusWidget(), bar->penaltyButton()); // the save gave the focus back
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), bar->noTimeButton());
@@ -272,8 +287,25 @@ TEST_F(EntryBarTest, EditResultsHostsTheEventsBar)
     EXPECT_EQ(rs->toText(QStringLiteral("Status")), QString()); // not saved in the dialog
     QTest::mouseClick(bar->cancelButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(historySources(ids[0]).isEmpty());
 
+    // A correction made here is traced as one.
+    CDlgScoreTimeCfg again(frame->database(), *frame, prompt, makeEntryKey(ids[0], 1), 1);
+    auto* corrected = qobject_cast<CDlgBarEditScores*>(again.bar());
+    ASSERT_TRUE(corrected);
+    QTest::mouseClick(corrected->noScoreButton(), Qt::LeftButton);
+    QTest::mouseClick(corrected->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(again.result(), QDialog::Accepted);
+    EXPECT_EQ(historySources(ids[0]), QStringList{QStringLiteral("Edit Results")});
+
+    // The first result saved took a copy of the season; closing the rodeo takes another.
+    const auto copies = [&] {
+        return QDir(folder + QStringLiteral("S1/backups")).entryList({QStringLiteral("S1 *.mdb")}).size();
+    };
+    frame->backups().wait();
+    EXPECT_EQ(copies(), 1);
     frame->CloseRodeo();
+    EXPECT_EQ(copies(), 2);
     frame->database().SetCurEntry(RegEntry());
     prompt.clear();
     CDlgScoreTimeCfg none(frame->database(), *frame, prompt, makeEntryKey(ids[0], 1), 1);

@@ -194,7 +194,11 @@ TEST_F(RodeoNewTest, AFailedSaveIsReported)
     f.close();
     QTest::keyClicks(nameField(*dlg), QStringLiteral("Cody"));
     click(*dlg, "saveOpen");
-    EXPECT_EQ(prompt.texts(), QStringList{QStringLiteral("Save Rodeo To Database Failed!")});
+    // The damage is named before the save's own failure.
+    ASSERT_EQ(prompt.texts().size(), 2) << prompt.texts().join(QStringLiteral(" / ")).toStdString();
+    EXPECT_TRUE(prompt.texts().at(0).startsWith(
+        QStringLiteral("The database of the season \"Summer\" is damaged and cannot be opened.")));
+    EXPECT_EQ(prompt.texts().at(1), QStringLiteral("Save Rodeo To Database Failed!"));
     EXPECT_TRUE(activator->calls.isEmpty());
 }
 

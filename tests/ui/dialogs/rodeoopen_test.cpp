@@ -160,8 +160,11 @@ TEST_F(RodeoOpenTest, AFailedDeleteIsReported)
     f.write(QByteArray(4096, 'x'));
     f.close();
     click(*dlg, "first");
-    EXPECT_EQ(prompt.texts(), (QStringList{QStringLiteral("Are you sure to delete rodeo Opener?"),
-                                           QStringLiteral("Delete Rodeo Failed!")}));
+    ASSERT_EQ(prompt.texts().size(), 3);
+    EXPECT_EQ(prompt.texts().at(0), QStringLiteral("Are you sure to delete rodeo Opener?"));
+    EXPECT_TRUE(prompt.texts().at(1).startsWith(
+        QStringLiteral("The database of the season \"college\" is damaged and cannot be opened.")));
+    EXPECT_EQ(prompt.texts().at(2), QStringLiteral("Delete Rodeo Failed!"));
     EXPECT_EQ(items(rodeoBox(*dlg)), QStringList{QStringLiteral("Opener")});
 }
 

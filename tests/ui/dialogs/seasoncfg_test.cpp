@@ -1,10 +1,13 @@
 // "Configure Season": the list, the button rules, and adding, editing and
 // deleting seasons with the season form scripted.
+#include "db/seasonbackups.h"
 #include "dialogfixture.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
 #include "ui/dialogs/season/seasonactions.h"
 
+#include <QFile>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <optional>
 
@@ -302,3 +305,48 @@ TEST_F(SeasonCfgTest, DeleteAsksFirstAndReportsAFailure)
 }
 
 } // namespace
+
+// "Backup" and "Compact" work on the season selected, or on the open one when
+// none is; the copy is written in the background and its end is told.
+TEST_F(SeasonCfgTest, BackupAndCompactTheSelectedOrTheOpenSeason)
+{
+    makeSeason(QStringLiteral("Alpha"));
+    makeSeason(QStringLiteral("Bravo"));
+    ASSERT_TRUE(db->CreateRodeo(QStringLiteral("Bravo"), QStringLiteral("Spring"), QStringLiteral("1/1/2026"),
+                                QStringLiteral("ProfileDefault")));
+    ASSERT_TRUE(db->OpenRodeo(QStringLiteral("Bravo"), QStringLiteral("Spring")));
+    SeasonBackups backups(root);
+    QSignalSpy done(&backups, &SeasonBackups::finished);
+    auto dlg = makeDialog();
+    dlg->setBackups(&backups);
+    showTab(*dlg, CDlgSeasonCfg::UtilitiesTab);
+    EXPECT_EQ(dlg->utilitySeason(), QStringLiteral("Bravo"));
+    EXPECT_TRUE(button(*dlg, "first")->isEnabled());
+    EXPECT_TRUE(button(*dlg, "second")->isEnabled());
+
+    click(*dlg, "first");
+    EXPECT_FALSE(button(*dlg, "first")->isEnabled()); // until the copy is written
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_TRUE(prompt.lastText().startsWith(QStringLiteral("The season \"Bravo\" was backed up to:\n") +
+                                             root + QStringLiteral("Bravo/backups/Bravo ")))
+        << prompt.lastText().toStdString();
+    EXPECT_EQ(backups.copies(QStringLiteral("Bravo")).size(), 1);
+    EXPECT_TRUE(button(*dlg, "first")->isEnabled());
+
+    select(*dlg, QStringLiteral("Alpha"));
+    click(*dlg, "second");
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_TRUE(prompt.lastText().startsWith(QStringLiteral("The season \"Alpha\" was compacted.")))
+        << prompt.lastText().toStdString();
+    EXPECT_EQ(backups.copies(QStringLiteral("Alpha")).size(), 1);
+
+    // Without a copy there is no compaction.
+    ASSERT_TRUE(QDir(root + QStringLiteral("Alpha/backups")).removeRecursively());
+    QFile blocker(root + QStringLiteral("Alpha/backups"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    click(*dlg, "second");
+    ASSERT_TRUE(done.wait(10000));
+    EXPECT_TRUE(prompt.lastText().startsWith(QStringLiteral("The season \"Alpha\" could not be backed up:")));
+    EXPECT_TRUE(prompt.lastText().endsWith(QStringLiteral("It has not been compacted.")));
+}

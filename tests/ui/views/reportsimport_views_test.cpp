@@ -2,12 +2,18 @@
 #include "common/logcapture.h"
 #include "common/scriptedprompt.h"
 #include "db/databasemanager.h"
+#include "ui/dialogs/results/dlgresulthistory.h"
 #include "ui/mainframe.h"
 #include "ui/views/import/importeventsmodel.h"
 #include "ui/views/import/viewimport.h"
 #include "ui/views/reports/viewreports.h"
 
+#include <QApplication>
+#include <QComboBox>
 #include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -112,6 +118,30 @@ TEST_F(ViewsTest, ShowingReportsWritesTheRodeoPagesAndShowsTheIndex)
     tree->setCurrentIndex(go);
     EXPECT_EQ(view->lastPages().size(), 5);
     EXPECT_TRUE(view->browser()->toPlainText().contains(QStringLiteral("Go Round Standing")));
+}
+
+// "Result History..." beside the report pages opens the history of the open
+// rodeo's entries, its events to choose from.
+TEST_F(ViewsTest, TheReportsViewOpensTheResultHistory)
+{
+    frame->SwitchView(ViewTable::Reports);
+    auto* view = static_cast<CViewReports*>(frame->view(ViewTable::Reports));
+    auto* button = view->findChild<QPushButton*>(QStringLiteral("resultHistory"));
+    ASSERT_NE(button, nullptr);
+    int events = -1;
+    int columns = -1;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<CDlgResultHistory*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        events = dlg->events()->count();
+        columns = dlg->table()->columnCount();
+        dlg->accept();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(events, int(frame->database().events().size()));
+    EXPECT_GT(events, 0);
+    EXPECT_EQ(columns, 6);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "common/logcapture.h"
 #include "common/scriptedprompt.h"
 #include "db/databasemanager.h"
+#include "db/seasonbackups.h"
 #include "framework/syncgrid.h"
 #include "io/outputmanager.h"
 #include "platform/sql/sqlconnection.h"
@@ -13,6 +14,7 @@
 #include "ui/bars/barleader.h"
 #include "ui/bars/barmessage.h"
 #include "ui/dialogs/message/dlgmessage.h"
+#include "ui/dialogs/results/dlgresulthistory.h"
 #include "ui/mainframe.h"
 #include "ui/views/runperf/runperfmodel.h"
 #include "ui/views/runperf/viewrunperf.h"
@@ -24,8 +26,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -276,4 +280,48 @@ TEST_F(RunPerfTest, MessagesOfTheContestantUp)
     prompt.clear();
     bar->add();
     EXPECT_EQ(prompt.lastText(), QStringLiteral("Please select a player first!"));
+}
+
+// "Result History" from the lists: the entry's changes with where they came
+// from, and the periodic copy of the season that saving started.
+TEST_F(RunPerfTest, ResultHistoryListsAnEntrysChanges)
+{
+    RegEntry e;
+    e.eventId = QStringLiteral("SB");
+    e.goRound = 2;
+    e.ptId = ids[2];
+    ResultRecord r;
+    r.score = 8000;
+    ASSERT_TRUE(frame->SaveResult(e, r, ChangeSource::TimingConsole));
+    r.score = 8150;
+    ASSERT_TRUE(frame->SaveResult(e, r, ChangeSource::EditResults));
+
+    QList<QStringList> rows;
+    QString entry;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<CDlgResultHistory*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        entry = dlg->entries()->currentText();
+        for (int row = 0; row < dlg->table()->rowCount(); ++row) {
+            QStringList texts;
+            for (int column = 1; column < dlg->table()->columnCount(); ++column)
+                texts << dlg->table()->item(row, column)->text();
+            rows << texts;
+        }
+        dlg->accept();
+    });
+    view->showResultHistory(makeEntryKey(ids[2], 1));
+    EXPECT_EQ(entry, QStringLiteral("Thurston, Zeke"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0],
+              (QStringList{QStringLiteral("2"), QStringLiteral("Saved"), QStringLiteral("Timing Console"),
+                           QStringLiteral("(no result)"), QStringLiteral("80")}));
+    EXPECT_EQ(rows[1],
+              (QStringList{QStringLiteral("2"), QStringLiteral("Changed"), QStringLiteral("Edit Results"),
+                           QStringLiteral("80"), QStringLiteral("81.5")}));
+
+    // The first saved result of the run took a copy of the season.
+    frame->backups().wait();
+    EXPECT_EQ(frame->backups().copies(QStringLiteral("S1")).size(), 1);
 }

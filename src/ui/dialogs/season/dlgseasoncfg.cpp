@@ -3,6 +3,7 @@
 #include "app/log.h"
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
+#include "db/seasonbackups.h"
 #include "dlgseasonnew.h"
 #include "framework/headerpanel.h"
 
@@ -69,8 +70,18 @@ CDlgSeasonCfg::CDlgSeasonCfg(CDatabaseManager& db, FileMgr& files, UserPrompt& p
 
     connect(m_tabs, &QTabBar::currentChanged, this, &CDlgSeasonCfg::updateButtons);
     connect(m_list, &QListWidget::itemSelectionChanged, this, &CDlgSeasonCfg::updateButtons);
-    connect(m_first, &QPushButton::clicked, this, &CDlgSeasonCfg::onAdd);
-    connect(m_second, &QPushButton::clicked, this, &CDlgSeasonCfg::onEdit);
+    connect(m_first, &QPushButton::clicked, this, [this] {
+        if (m_tabs->currentIndex() == SeasonsTab)
+            onAdd();
+        else
+            onBackup(false);
+    });
+    connect(m_second, &QPushButton::clicked, this, [this] {
+        if (m_tabs->currentIndex() == SeasonsTab)
+            onEdit();
+        else
+            onBackup(true);
+    });
     connect(m_delete, &QPushButton::clicked, this, &CDlgSeasonCfg::onDelete);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -110,11 +121,12 @@ void CDlgSeasonCfg::updateButtons()
         m_second->setEnabled(selected);
         m_delete->setEnabled(selected);
     } else {
-        // Backup and compaction are not offered yet; the tab shows where they go.
         m_first->setText(QStringLiteral("&Backup"));
         m_second->setText(QStringLiteral("&Compact"));
-        m_first->setEnabled(false);
-        m_second->setEnabled(false);
+        const bool usable =
+            m_backups && !m_backups->isRunning() && m_pendingSeason.isEmpty() && !utilitySeason().isEmpty();
+        m_first->setEnabled(usable);
+        m_second->setEnabled(usable);
     }
     m_delete->setVisible(seasonsTab);
     m_update->setVisible(seasonsTab);
@@ -181,4 +193,59 @@ void CDlgSeasonCfg::onDelete()
             m_prompt.inform(QStringLiteral("Deleting Season Database Failed!"));
     }
     refill();
+}
+
+void CDlgSeasonCfg::setBackups(SeasonBackups* backups)
+{
+    if (m_backups)
+        disconnect(m_backups, nullptr, this, nullptr);
+    m_backups = backups;
+    if (m_backups)
+        connect(m_backups, &SeasonBackups::finished, this, &CDlgSeasonCfg::backupFinished);
+    updateButtons();
+}
+
+QString CDlgSeasonCfg::utilitySeason() const
+{
+    const QString selected = selectedSeason();
+    return selected.isEmpty() ? SeasonActions::openSeason(m_db) : selected;
+}
+
+void CDlgSeasonCfg::onBackup(bool compact)
+{
+    const QString season = utilitySeason();
+    if (!m_backups || season.isEmpty() || !m_pendingSeason.isEmpty())
+        return;
+    if (!m_backups->start(season)) {
+        m_prompt.inform(QStringLiteral("A copy of a season is being written; try again when it is done."));
+        return;
+    }
+    m_pendingSeason = season;
+    m_pendingCompact = compact;
+    updateButtons();
+}
+
+void CDlgSeasonCfg::backupFinished(const QString& season, bool ok, const QString& pathOrError)
+{
+    // The automatic copies end here too; only the one this dialog asked for is told.
+    if (m_pendingSeason.isEmpty() || season != m_pendingSeason)
+        return;
+    const bool compact = m_pendingCompact;
+    m_pendingSeason.clear();
+    m_pendingCompact = false;
+    if (!ok) {
+        m_prompt.inform(QStringLiteral("The season \"%1\" could not be backed up:\n%2%3")
+                            .arg(season, pathOrError,
+                                 compact ? QStringLiteral("\nIt has not been compacted.") : QString()));
+    } else if (!compact) {
+        m_prompt.inform(QStringLiteral("The season \"%1\" was backed up to:\n%2").arg(season, pathOrError));
+    } else if (m_db.CompactSeason(season)) {
+        m_prompt.inform(QStringLiteral("The season \"%1\" was compacted.\nA copy was made first:\n%2")
+                            .arg(season, pathOrError));
+    } else {
+        m_prompt.inform(QStringLiteral("The season \"%1\" could not be compacted; it is as it was.\n"
+                                       "A copy was made first:\n%2")
+                            .arg(season, pathOrError));
+    }
+    updateButtons();
 }

@@ -4,6 +4,7 @@
 #include "app/userprompt.h"
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
+#include "ui/dialogs/results/dlgresulthistory.h"
 #include "ui/mainframe.h"
 
 #include <QDesktopServices>
@@ -69,6 +70,15 @@ CViewReports::CViewReports(CMainFrame& frame, const QString& htmlFolder, QWidget
     m_open = new QPushButton(QStringLiteral("Open in Browser"), this);
     m_open->setToolTip(QStringLiteral("Open the page shown in the system's web browser, to print it"));
     buttons->addWidget(m_open);
+    auto* history = new QPushButton(QStringLiteral("Result History..."), this);
+    history->setObjectName(QStringLiteral("resultHistory"));
+    history->setToolTip(
+        QStringLiteral("Every change of an entry's results: when, where from, before and after"));
+    buttons->addWidget(history);
+    connect(history, &QPushButton::clicked, this, [this] {
+        CDlgResultHistory dialog(m_frame.database(), m_frame.prompt(), this);
+        dialog.exec();
+    });
     right->addLayout(buttons);
     layout->addLayout(right, 1);
 

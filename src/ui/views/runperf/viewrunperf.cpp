@@ -15,6 +15,8 @@
 #include "ui/arenacontext.h"
 #include "ui/bars/dlgbareditscores.h"
 #include "ui/bars/dlgbaredittimes.h"
+#include "ui/dialogs/resolve/dlgregresolver.h"
+#include "ui/dialogs/results/dlgresulthistory.h"
 #include "ui/dialogs/results/dlgscoretimecfg.h"
 #include "ui/mainframe.h"
 
@@ -25,6 +27,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
@@ -80,6 +83,17 @@ CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
         t->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
         t->installEventFilter(this);
         connect(t, &QTableView::doubleClicked, this, &CViewRunPerf::cellActivated);
+        t->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(t, &QTableView::customContextMenuRequested, this, [this, t](const QPoint& at) {
+            const QModelIndex index = t->indexAt(at);
+            const EntryKey key = index.isValid() ? m_model->keyAt(index.row()) : 0;
+            if (key == 0)
+                return;
+            QMenu menu(this);
+            QAction* history = menu.addAction(QStringLiteral("Result &History..."));
+            if (menu.exec(t->viewport()->mapToGlobal(at)) == history)
+                showResultHistory(key);
+        });
     }
     connect(m_grid, &CSyncGridPair::rowSelected, this, &CViewRunPerf::rowSelected);
     connect(m_model, &QAbstractItemModel::modelReset, this,
@@ -412,6 +426,13 @@ bool CViewRunPerf::eventFilter(QObject* watched, QEvent* event)
             return true;
     }
     return CWorkView::eventFilter(watched, event);
+}
+
+void CViewRunPerf::showResultHistory(EntryKey key)
+{
+    CDlgResultHistory dialog(m_frame.database(), m_frame.prompt(), this);
+    dialog.selectEntry(m_model->eventId(), key);
+    dialog.exec();
 }
 
 void CViewRunPerf::cellActivated(const QModelIndex& index)

@@ -53,6 +53,8 @@ public:
     void reloadDisplayButtons();
     // The entry field of the visible bar gets the focus.
     void focusEntry();
+    // "Result History" for an entry of the current event (the lists' context menu).
+    void showResultHistory(EntryKey key);
 
     int pendingCode() const { return m_pending; }
     EntryKey selectedKey() const { return m_selected; }

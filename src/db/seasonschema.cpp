@@ -1,0 +1,146 @@
+#include "seasonschema.h"
+
+#include "platform/sql/sqlconnection.h"
+#include "platform/sql/sqltransaction.h"
+
+#include <QStringList>
+
+namespace {
+
+// Step n brings a database from version n - 1 to n.
+const char* const kSteps[] = {
+    // 1: who changed which result, when, from what to what.
+    "CREATE TABLE ResultHistory ("
+    " HiId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " HiWhen TEXT NOT NULL," // UTC, ISO 8601
+    " HiSource TEXT,"
+    " HiAction TEXT," // Insert, Update, Delete
+    " HiTable TEXT,"  // Scores or Times
+    // The row after the change (before it, for a delete).
+    " RoId INTEGER, EvId TEXT, GoId INTEGER, ptId INTEGER, PlrEnt INTEGER,"
+    // Where the row was before the change (null for an insert).
+    " OldGoId INTEGER, OldptId INTEGER, OldPlrEnt INTEGER,"
+    // The result columns before and after, as JSON objects.
+    " HiOld TEXT, HiNew TEXT);"
+    "CREATE INDEX ResultHistoryByEntry ON ResultHistory (RoId, EvId, ptId, PlrEnt);",
+};
+static_assert(std::size(kSteps) == SeasonSchema::CurrentVersion);
+
+bool fail(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+    return false;
+}
+
+int userVersion(SqlConnection& c)
+{
+    auto rs = c.query(QStringLiteral("PRAGMA user_version"));
+    if (!rs || !rs->moveFirst())
+        return -1;
+    return int(rs->toInt64(rs->columns().value(0)));
+}
+
+struct ResultTable
+{
+    const char* name;
+    QStringList columns;
+};
+
+const ResultTable kTables[] = {
+    {"Scores", {"JTot", "JR1", "JR2", "JR3", "JR4", "JS1", "JS2", "JS3", "JS4", "RideTime", "Status", "Suc"}},
+    {"Times", {"RideTime", "PenTime", "Status", "Suc"}},
+};
+
+QString valueOf(const QString& row, const QString& column)
+{
+    // Null and 0 (or an empty status) are the same result.
+    const QString zero = column == QLatin1String("Status") ? QStringLiteral("''") : QStringLiteral("0");
+    return QStringLiteral("coalesce(%1.%2, %3)").arg(row, column, zero);
+}
+
+QString resultDiffers(const ResultTable& t)
+{
+    QStringList terms;
+    for (const QString& c : t.columns)
+        terms << valueOf(QStringLiteral("OLD"), c) + QStringLiteral(" <> ") +
+                     valueOf(QStringLiteral("NEW"), c);
+    return QLatin1Char('(') + terms.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+QString json(const ResultTable& t, const QString& row)
+{
+    QStringList parts;
+    for (const QString& c : t.columns)
+        parts << QStringLiteral("'%1', %2.%1").arg(c, row);
+    return QStringLiteral("json_object(") + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+QString historyInsert(const ResultTable& t, const QString& action, const QString& at, bool hasOld,
+                      bool hasNew)
+{
+    const QString old = QStringLiteral("OLD");
+    return QStringLiteral("INSERT INTO ResultHistory (HiWhen, HiSource, HiAction, HiTable, RoId, EvId, "
+                          "GoId, ptId, PlrEnt, OldGoId, OldptId, OldPlrEnt, HiOld, HiNew) VALUES "
+                          "(strftime('%Y-%m-%dT%H:%M:%fZ', 'now'), %1(), '%2', '%3', %4.RoId, %4.EvId, "
+                          "%4.GoId, %4.ptId, %4.PlrEnt, %5, %6, %7, %8, %9);")
+        .arg(QString::fromLatin1(SeasonSchema::SourceFunction), action, QString::fromLatin1(t.name), at,
+             hasOld ? QStringLiteral("OLD.GoId") : QStringLiteral("NULL"),
+             hasOld ? QStringLiteral("OLD.ptId") : QStringLiteral("NULL"),
+             hasOld ? QStringLiteral("OLD.PlrEnt") : QStringLiteral("NULL"),
+             hasOld ? json(t, old) : QStringLiteral("NULL"),
+             hasNew ? json(t, QStringLiteral("NEW")) : QStringLiteral("NULL"));
+}
+
+} // namespace
+
+bool SeasonSchema::upgrade(SqlConnection& connection, QString* error)
+{
+    const int found = userVersion(connection);
+    if (found < 0)
+        return fail(error,
+                    QStringLiteral("The schema version could not be read: %1").arg(connection.lastError()));
+    if (found > CurrentVersion)
+        return fail(error, QStringLiteral("The database is of version %1; this program knows up to %2.")
+                               .arg(found)
+                               .arg(CurrentVersion));
+    for (int version = found + 1; version <= CurrentVersion; ++version) {
+        SqlTransaction tx(connection);
+        // The version is set inside the step's transaction: the step and its
+        // number are kept together or not at all.
+        if (!tx.isActive() || !connection.execute(QString::fromLatin1(kSteps[version - 1])) ||
+            !connection.execute(QStringLiteral("PRAGMA user_version = %1").arg(version)) || !tx.commit())
+            return fail(
+                error, QStringLiteral("Upgrade step %1 failed: %2").arg(version).arg(connection.lastError()));
+    }
+    return true;
+}
+
+bool SeasonSchema::installHistoryTriggers(SqlConnection& connection, QString* error)
+{
+    QStringList script;
+    for (const ResultTable& t : kTables) {
+        const QString name = QString::fromLatin1(t.name);
+        const QString keyMoved =
+            QStringLiteral("(OLD.RoId IS NOT NEW.RoId OR OLD.EvId IS NOT NEW.EvId OR OLD.GoId "
+                           "IS NOT NEW.GoId OR OLD.ptId IS NOT NEW.ptId OR OLD.PlrEnt IS NOT "
+                           "NEW.PlrEnt)");
+        script << QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1HistoryInsert AFTER INSERT ON main.%1 "
+                                 "BEGIN %2 END;")
+                      .arg(name,
+                           historyInsert(t, QStringLiteral("Insert"), QStringLiteral("NEW"), false, true));
+        // Running order, performance and stock draw are not history.
+        script << QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1HistoryUpdate AFTER UPDATE ON main.%1 "
+                                 "WHEN %2 OR %3 BEGIN %4 END;")
+                      .arg(name, resultDiffers(t), keyMoved,
+                           historyInsert(t, QStringLiteral("Update"), QStringLiteral("NEW"), true, true));
+        script << QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1HistoryDelete AFTER DELETE ON main.%1 "
+                                 "BEGIN %2 END;")
+                      .arg(name,
+                           historyInsert(t, QStringLiteral("Delete"), QStringLiteral("OLD"), true, false));
+    }
+    if (!connection.execute(script.join(QLatin1Char('\n'))))
+        return fail(error,
+                    QStringLiteral("The history triggers could not be made: %1").arg(connection.lastError()));
+    return true;
+}
