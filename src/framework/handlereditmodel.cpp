@@ -12,7 +12,7 @@ bool HandlerEditModel::setData(const QModelIndex& index, const QVariant& value, 
         m_pendingChoice = value.toInt();
         return true;
     }
-    if (role != Qt::EditRole || !m_edit)
+    if (role != Qt::EditRole || !m_edit || !(flags(index) & Qt::ItemIsEditable))
         return false;
     const int picked = std::exchange(m_pendingChoice, -1);
     const QString text = value.toString();

@@ -19,8 +19,8 @@ public:
     void setEditHandler(EditHandler handler) { m_edit = std::move(handler); }
 
     // The choice role keeps the picked item for the edit that follows; the
-    // edit role hands the text over, unless it is the text the cell holds and
-    // nothing was picked (an unchanged text changes nothing).
+    // edit role hands the text of an editable cell over, unless it is the text
+    // the cell holds and nothing was picked (an unchanged text changes nothing).
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:

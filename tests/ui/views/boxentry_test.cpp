@@ -160,8 +160,13 @@ TEST_P(BoxEntryCellTest, TypedResultIsCheckedThenSaved)
         EXPECT_EQ(rs->toInt64(QStringLiteral("JS1")), 0);
         EXPECT_EQ(rs->toText(QStringLiteral("Status")), QString());
     }
-    // The list shows the saved result at once.
+    // The list shows the saved result at once, and the history says where it came from.
     EXPECT_FALSE(cell.data().toString().trimmed().isEmpty());
+    auto history = fresh.query(QStringLiteral("SELECT HiSource FROM ResultHistory WHERE EvId = ? AND ptId = ? "
+                                              "ORDER BY rowid DESC LIMIT 1"),
+                               {QString::fromLatin1(c.eventId), ids[0]});
+    ASSERT_TRUE(history && history->moveFirst());
+    EXPECT_EQ(history->toText(QStringLiteral("HiSource")), QStringLiteral("Box Entry"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

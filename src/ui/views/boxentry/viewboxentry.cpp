@@ -74,6 +74,9 @@ CViewBoxEntry::CViewBoxEntry(CMainFrame& frame, QWidget* parent)
 
     m_bars->addWidget(m_scoreBar);
     m_bars->addWidget(m_timeBar);
+    // What the bars save here is recorded in the result history as Box Entry.
+    m_scoreBar->setChangeSource(ChangeSource::BoxEntry);
+    m_timeBar->setChangeSource(ChangeSource::BoxEntry);
 
     auto* top = new QHBoxLayout;
     auto* prompt = new QVBoxLayout;
@@ -316,7 +319,7 @@ bool CViewBoxEntry::commitResultEdit(const QModelIndex& index, const QString& di
     entry.goRound = static_cast<quint16>(m_editGo);
     entry.ptId = entryKeyId(key);
     entry.plrEnt = static_cast<quint16>(entryKeyNumber(key));
-    if (!m_frame.SaveResult(entry, mask.record(typed, key))) {
+    if (!m_frame.SaveResult(entry, mask.record(typed, key), ChangeSource::BoxEntry)) {
         m_frame.prompt().inform(event.isScored() ? QStringLiteral("Failed to set the scores.\nSave Failed.")
                                                  : QStringLiteral("Failed to set the times.\nSave Failed."));
         return false;

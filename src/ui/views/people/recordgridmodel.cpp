@@ -1,7 +1,7 @@
 #include "recordgridmodel.h"
 
 RecordGridModel::RecordGridModel(QVector<Column> columns, Text text, QObject* parent)
-    : QAbstractTableModel(parent), m_columns(std::move(columns)), m_text(std::move(text))
+    : HandlerEditModel(parent), m_columns(std::move(columns)), m_text(std::move(text))
 {
 }
 
@@ -71,17 +71,3 @@ Qt::ItemFlags RecordGridModel::flags(const QModelIndex& index) const
     return f;
 }
 
-bool RecordGridModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (!index.isValid() || role != Qt::EditRole || index.column() == 0 || !m_edit)
-        return false;
-    const QString text = value.toString();
-    // An unchanged text changes nothing.
-    if (text == data(index, Qt::EditRole).toString())
-        return false;
-    if (!m_edit(index.row(), index.column(), text))
-        return false;
-    if (index.row() < rowCount())
-        emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
-    return true;
-}

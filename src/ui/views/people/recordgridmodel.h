@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QAbstractTableModel>
+#include "framework/handlereditmodel.h"
+
 #include <QVector>
 #include <functional>
 
@@ -9,7 +10,7 @@
 // new-entry row last, marked "*" and holding identity 0. Texts are asked of
 // the owner when a row is shown, so a list of thousands fills only what is
 // on screen. Column 0 is the marker and never edits. User-interface thread only.
-class RecordGridModel : public QAbstractTableModel
+class RecordGridModel : public HandlerEditModel
 {
     Q_OBJECT
 public:
@@ -20,12 +21,8 @@ public:
         int limit; // characters the editor takes
     };
     using Text = std::function<QString(quint32 id, int column)>;
-    // Applies a typed text to a row (identity 0: the new-entry row); true when
-    // something changed.
-    using Edit = std::function<bool(int row, int column, const QString& text)>;
 
     RecordGridModel(QVector<Column> columns, Text text, QObject* parent = nullptr);
-    void setEditHandler(Edit edit) { m_edit = std::move(edit); }
 
     const QVector<Column>& columns() const { return m_columns; }
     void setIds(QVector<quint32> ids);
@@ -43,11 +40,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     QVector<Column> m_columns;
     Text m_text;
-    Edit m_edit;
     QVector<quint32> m_ids;
 };

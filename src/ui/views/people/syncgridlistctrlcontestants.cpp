@@ -80,7 +80,7 @@ CSyncGridListCtrlContestants::CSyncGridListCtrlContestants(CMainFrame& frame, QW
     setObjectName(QStringLiteral("CSyncGridListCtrlContestants"));
     setModel(m_model);
     m_model->setEditHandler(
-        [this](int row, int column, const QString& text) { return editCell(row, column, text); });
+        [this](int row, int column, const QString& text, int) { return editCell(row, column, text); });
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -30,7 +30,7 @@ CSyncGridListCtrlStocks::CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* par
     setObjectName(QStringLiteral("CSyncGridListCtrlStocks"));
     setModel(m_model);
     m_model->setEditHandler(
-        [this](int row, int column, const QString& typed) { return editCell(row, column, typed); });
+        [this](int row, int column, const QString& typed, int) { return editCell(row, column, typed); });
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

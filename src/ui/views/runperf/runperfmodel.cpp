@@ -2,10 +2,10 @@
 
 #include "db/collation.h"
 #include "db/databasemanager.h"
-#include "framework/celldelegates.h"
 #include "results/resultcell.h"
 
 #include <QColor>
+#include <QFont>
 #include <QSet>
 #include <algorithm>
 #include <tuple>
@@ -21,7 +21,7 @@ const QColor kBlue(0, 0, 255);
 
 } // namespace
 
-RunPerfModel::RunPerfModel(CDatabaseManager& db, QObject* parent) : QAbstractTableModel(parent), m_db(db) {}
+RunPerfModel::RunPerfModel(CDatabaseManager& db, QObject* parent) : HandlerEditModel(parent), m_db(db) {}
 
 void RunPerfModel::load(const QString& eventId, int goRound, int perf)
 {
@@ -331,23 +331,3 @@ Qt::ItemFlags RunPerfModel::flags(const QModelIndex& index) const
     return f;
 }
 
-bool RunPerfModel::setData(const QModelIndex& index, const QVariant& value, int role)
-{
-    if (!index.isValid())
-        return false;
-    if (role == ComboDelegate::ChoiceRole) {
-        m_pendingChoice = value.toInt();
-        return true;
-    }
-    if (role != Qt::EditRole || !m_edit)
-        return false;
-    const int picked = std::exchange(m_pendingChoice, -1);
-    const QString text = value.toString();
-    // An unchanged text changes nothing.
-    if (picked < 0 && text == data(index, Qt::EditRole).toString())
-        return false;
-    if (!m_edit(index.row(), index.column(), text, picked))
-        return false;
-    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
-    return true;
-}

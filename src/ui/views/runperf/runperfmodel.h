@@ -1,11 +1,10 @@
 #pragma once
 
 #include "db/records.h"
+#include "framework/handlereditmodel.h"
 #include "results/resultrecord.h"
 
-#include <QAbstractTableModel>
 #include <QVector>
-#include <functional>
 
 class CDatabaseManager;
 
@@ -16,7 +15,7 @@ class CDatabaseManager;
 // last row for a new entry. Texts come from the database manager's working
 // copy and the current event's standings when a row is shown; nothing is
 // copied but the keys. User-interface thread only.
-class RunPerfModel : public QAbstractTableModel
+class RunPerfModel : public HandlerEditModel
 {
     Q_OBJECT
 public:
@@ -56,18 +55,13 @@ public:
     // current (white on black) and the one the displays show (green).
     void setHighlight(EntryKey current, EntryKey displayed);
 
-    // Editing a cell is the view's (it asks questions); the model hands the
-    // row, the column, the text and the picked item (-1: typed) over and
-    // shows the row again when the handler made a change.
-    using EditHandler = std::function<bool(int row, int column, const QString& text, int picked)>;
-    void setEditHandler(EditHandler handler) { m_edit = std::move(handler); }
+    // Editing a cell is the view's (it asks questions): see HandlerEditModel.
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
-    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     struct Row
