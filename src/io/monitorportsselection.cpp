@@ -1,6 +1,7 @@
 #include "monitorportsselection.h"
 
 #include "ioconfiguration.h"
+#include "streamport.h"
 
 MonitorPortsSelection::MonitorPortsSelection(const IoConfiguration& config)
 {
@@ -50,4 +51,16 @@ QList<StreamPort*> MonitorPortsSelection::markedPorts() const
             out.append(m_ports[row]);
     }
     return out;
+}
+
+QString MonitorPortsSelection::statusNote(const IoConfiguration& config, const TxStream& stream)
+{
+    const TimerInput& timer = *config.timer;
+    const StreamPort* port = config.port(timer.port());
+    if (!port || &port->stream() != &stream)
+        return QString();
+    return QStringLiteral("Timing console: %1 blocks received, %2 ignored (empty, outside the image or not "
+                          "printable)")
+        .arg(timer.receivedBlocks())
+        .arg(timer.ignoredBlocks());
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 class StreamPort;
+class TxStream;
 struct IoConfiguration;
 
 // The rows of the Monitor Ports dialog: every port with a choice that starts
@@ -27,6 +28,11 @@ public:
     void toggle(int row);
     bool isMarked(int row) const;
     QList<StreamPort*> markedPorts() const;
+
+    // The line a port's traffic viewer adds to its status: for the timing
+    // console's port, the blocks received and those ignored (empty, outside
+    // the image, not printable); empty for other ports.
+    static QString statusNote(const IoConfiguration& config, const TxStream& stream);
 
 private:
     QList<StreamPort*> m_ports;

@@ -221,7 +221,11 @@ public:
     int sendBytes(const QByteArray& bytes);
     // Several messages in one hand-over to the I/O thread, in order, waiting
     // pauseAfterEach after handing over each of them (pieces of a long text
-    // block). Stops at the first failure.
+    // block). Stops at the first failure. With pauses, the caller does not
+    // wait for them: the messages are accepted once the I/O thread has them
+    // (up to MaxQueuedBytes not yet taken; beyond that the caller waits as for
+    // any other send), and a failure while they go out is reported through
+    // lastError() and problem().
     int sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
 
     // --- receiving --------------------------------------------------------
@@ -270,6 +274,9 @@ private:
     // already on the I/O thread; StatusNotOpen when closed, StatusTimedOut when
     // it did not finish in time. what names the call in the error texts.
     CallResult callWorker(const IoCall& call, const QString& what);
+    // Gives messages to the open stream's I/O thread without waiting for them;
+    // false when the caller must send them itself (see sendMessages).
+    bool handOver(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
     int closeLocked();
     // Forgets the I/O thread after close; one still running is left to end by itself.
     void releaseThread(bool stillRunning);

@@ -323,8 +323,38 @@ int TxStream::sendBytes(const QByteArray& bytes)
     return sendMessages({bytes}, std::chrono::microseconds(0));
 }
 
+bool TxStream::handOver(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach)
+{
+    qint64 bytes = 0;
+    for (const QByteArray& message : messages)
+        bytes += message.size();
+    // An open or close under way, a failed device or an I/O thread that is
+    // behind: the caller waits as for any other send (and learns why it failed).
+    if (!m_lifecycle.tryLockForRead())
+        return false;
+    TxStreamWorker* worker = m_worker.load();
+    const std::shared_ptr<TxStreamLink> link = m_link;
+    const bool accepted = worker && link && !m_deviceFailed.load() &&
+                          link->handedOverBytes.load() + bytes <= MaxQueuedBytes;
+    if (accepted) {
+        link->handedOverBytes += bytes;
+        // Posted events reach the I/O thread in order, so whatever this thread
+        // sends next follows these pieces. A worker closed meanwhile never
+        // receives them, as closing discards what is queued.
+        QMetaObject::invokeMethod(
+            worker, [worker, messages, pauseAfterEach] { worker->sendHandedOver(messages, pauseAfterEach); },
+            Qt::QueuedConnection);
+    }
+    m_lifecycle.unlock();
+    return accepted;
+}
+
 int TxStream::sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach)
 {
+    // Pieces with pauses between them are handed over without waiting out the
+    // pauses: the sender (a refresh after a saved result) goes on at once.
+    if (pauseAfterEach.count() > 0 && !onIoThread() && handOver(messages, pauseAfterEach))
+        return StatusOk;
     // All messages go in one call on the I/O thread: one hand-over per text
     // block instead of one per piece.
     const CallResult result = callWorker(

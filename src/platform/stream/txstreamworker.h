@@ -7,6 +7,7 @@
 #include <QHostAddress>
 #include <QMutex>
 #include <QObject>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <memory>
@@ -24,6 +25,9 @@ struct TxStreamLink
 {
     QMutex mutex;
     TxStream* owner = nullptr;
+    // Bytes of long texts handed to the I/O thread without waiting for them
+    // (TxStream::sendMessages) that it has not taken yet.
+    std::atomic<qint64> handedOverBytes{0};
 };
 
 // Lives on a stream's I/O thread and owns its device and its send queue. Every
@@ -54,6 +58,9 @@ public:
     // Takes pieces for sending, in order, pausing after handing over each;
     // StatusOk once every piece was written or queued.
     int send(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach, QString* error);
+    // The same for pieces whose sender did not wait: a failure is reported as
+    // the stream's last error and as a problem for the operator's log.
+    void sendHandedOver(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach);
     int setReceiving(bool on, QString* error);
     void setReceiver(TxStream::DataReceiver receiver) { m_receiver = std::move(receiver); }
 

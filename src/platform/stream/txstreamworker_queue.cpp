@@ -31,6 +31,20 @@ int TxStreamWorker::send(const QList<QByteArray>& pieces, std::chrono::microseco
     return status;
 }
 
+void TxStreamWorker::sendHandedOver(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach)
+{
+    qint64 bytes = 0;
+    for (const QByteArray& piece : pieces)
+        bytes += piece.size();
+    QString error;
+    const int status = send(pieces, pauseAfterEach, &error);
+    m_link->handedOverBytes -= bytes;
+    if (status < 0) {
+        reportError(error);
+        reportProblem(error);
+    }
+}
+
 int TxStreamWorker::sendPiece(const QByteArray& bytes, bool* dropped, QString* error)
 {
     if (m_file)

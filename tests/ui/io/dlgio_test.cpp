@@ -12,6 +12,7 @@
 #include "ui/dialogs/io/dlgmonitorports.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -255,10 +256,33 @@ TEST_F(IoDialogTest, MonitorPortsTogglesByClickAndOpensViewersOnTheMainWindow)
                       table->visualItemRect(table->item(0, 1)).center());
     EXPECT_EQ(table->item(0, 0)->text(), QStringLiteral("false"));
 
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualItemRect(table->item(1, 1)).center());
+
     dlg.accept();
     const auto viewers = mainWindow.findChildren<StreamTrafficViewer*>();
-    ASSERT_EQ(viewers.size(), 1);
+    ASSERT_EQ(viewers.size(), 2);
     EXPECT_TRUE(viewers[0]->isVisible());
+
+    // The timing console's viewer counts the blocks its reader threw away.
+    TimerInput& timer = *manager->configuration().timer;
+    timer.OnData(QString(), 0);
+    timer.OnData(QStringLiteral("12.3\x01"), 0);
+    timer.OnData(QStringLiteral("12.34"), 100000);
+    auto statusOf = [&](const QString& portName) {
+        for (StreamTrafficViewer* viewer : viewers) {
+            if (viewer->windowTitle().endsWith(portName))
+                return viewer->findChild<QLabel*>(QStringLiteral("statusLabel"))->text();
+        }
+        return QStringLiteral("no viewer");
+    };
+    const QString counted = QStringLiteral("Timing console: 3 blocks received, 3 ignored");
+    QElapsedTimer waited;
+    waited.start();
+    while (!statusOf(QStringLiteral("TK2 Timer")).contains(counted) && waited.elapsed() < 3000)
+        QTest::qWait(50);
+    EXPECT_TRUE(statusOf(QStringLiteral("TK2 Timer")).contains(counted)) << statusOf(QStringLiteral("TK2 Timer")).toStdString();
+    EXPECT_FALSE(statusOf(QStringLiteral("MX 8000 Command")).contains(QStringLiteral("Timing console")));
     qDeleteAll(viewers);
 }
 

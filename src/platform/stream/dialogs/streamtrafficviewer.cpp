@@ -86,15 +86,24 @@ void StreamTrafficViewer::clear()
     m_count->setText(tr("%n line(s)", nullptr, 0));
 }
 
+void StreamTrafficViewer::setStatusNote(StatusNote note)
+{
+    m_note = std::move(note);
+    updateStatus();
+}
+
 void StreamTrafficViewer::updateStatus()
 {
     if (!m_stream) {
         m_status->setText(tr("The port no longer exists."));
         return;
     }
-    m_status->setText(tr("%1: %2 - %3")
-                          .arg(m_stream->name().isEmpty() ? tr("(unnamed port)") : m_stream->name(),
-                               m_stream->settingsText(), m_stream->statusText()));
+    QString status = tr("%1: %2 - %3")
+                         .arg(m_stream->name().isEmpty() ? tr("(unnamed port)") : m_stream->name(),
+                              m_stream->settingsText(), m_stream->statusText());
+    if (const QString note = m_note ? m_note() : QString(); !note.isEmpty())
+        status += QLatin1Char('\n') + note;
+    m_status->setText(status);
     if (m_model)
         m_count->setText(tr("%n line(s)", nullptr, m_model->rowCount()));
 }

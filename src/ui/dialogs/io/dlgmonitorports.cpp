@@ -12,7 +12,9 @@
 
 CDlgMonitorPorts::CDlgMonitorPorts(OutputManager& manager, UserPrompt& prompt, QWidget* parent)
     : QDialog(parent), m_manager(manager), m_prompt(prompt), m_selection(manager.configuration()),
-      m_opener([](TxStream& stream, QWidget* owner) { StreamTrafficViewer::showFor(stream, owner); })
+      m_opener([](TxStream& stream, QWidget* owner, std::function<QString()> note) {
+          StreamTrafficViewer::showFor(stream, owner)->setStatusNote(std::move(note));
+      })
 {
     setWindowTitle(QStringLiteral("Monitor Ports"));
     auto* layout = new QVBoxLayout(this);
@@ -65,7 +67,14 @@ void CDlgMonitorPorts::toggleRow(int row)
 
 void CDlgMonitorPorts::accept()
 {
-    for (StreamPort* port : m_selection.markedPorts())
-        m_opener(port->stream(), parentWidget());
+    // The note reads the configuration in use when it is asked (the viewer
+    // asks only while its stream, and so the manager, exists).
+    OutputManager* manager = &m_manager;
+    for (StreamPort* port : m_selection.markedPorts()) {
+        TxStream* stream = &port->stream();
+        m_opener(*stream, parentWidget(), [manager, stream] {
+            return MonitorPortsSelection::statusNote(manager->configuration(), *stream);
+        });
+    }
     QDialog::accept();
 }

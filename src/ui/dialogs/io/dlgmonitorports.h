@@ -17,8 +17,9 @@ class CDlgMonitorPorts : public QDialog
 {
     Q_OBJECT
 public:
-    // Opens a traffic viewer for a stream.
-    using ViewerOpener = std::function<void(TxStream& stream, QWidget* parent)>;
+    // Opens a traffic viewer for a stream, with a line from the stream's reader.
+    using ViewerOpener =
+        std::function<void(TxStream& stream, QWidget* parent, std::function<QString()> statusNote)>;
 
     CDlgMonitorPorts(OutputManager& manager, UserPrompt& prompt, QWidget* parent = nullptr);
 
