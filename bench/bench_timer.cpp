@@ -14,6 +14,9 @@
 //   as fast as it can and no faster; the last time sent must be the one in the
 //   database at the end.
 //
+// - No feed for 20 s: the same-run baseline of what the window and the 1 ms
+//   timer cost by themselves.
+//
 // Counters: cpu_pct (process CPU time over wall time, % of one core, the
 // console's thread included) and program_cpu_pct (without it), max_tick_gap_ms
 // and gaps_over_16ms of the 1 ms timer, peak_rss_mb (the high-water mark during
@@ -197,6 +200,11 @@ std::unique_ptr<QThread> startConsole(int port, int rate, int seconds, int finis
                                       std::atomic<bool>& done)
 {
     std::unique_ptr<QThread> thread(QThread::create([=, &result, &done] {
+        if (rate == 0) { // no console: the baseline
+            QThread::sleep(seconds);
+            done = true;
+            return;
+        }
         QUdpSocket socket;
         const double cpuStart = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
         QElapsedTimer clock;
@@ -291,7 +299,7 @@ void runFeed(benchmark::State& state, int rate, int seconds, int finishEvery, bo
         state.counters["max_tick_gap_ms"] = double(maxGapMs);
         state.counters["gaps_over_16ms"] = double(longGaps);
         state.counters["peak_rss_mb"] = peakRssMb();
-        state.counters["blocks_sent"] = double(feed.sent + 10);
+        state.counters["blocks_sent"] = double(rate == 0 ? 0 : feed.sent + 10);
         state.counters["blocks_received"] = double(timer.receivedBlocks() - receivedBefore);
         state.counters["ignored"] = double(timer.ignoredBlocks());
     }
@@ -307,12 +315,25 @@ void BM_TimerFlood10000PerSecondFor10s(benchmark::State& state)
     runFeed(state, 10000, 10, 1, true);
 }
 
+// The same-run baseline: no console at all, so that program_cpu_pct shows what
+// the 1 ms pulse and the idle window cost by themselves.
+void BM_NoFeedFor20s(benchmark::State& state)
+{
+    runFeed(state, 0, 20, 0, true);
+}
+
 } // namespace
 
 BENCHMARK(BM_TimerFeed100PerSecondFor60s)
     ->ArgName("breakup")
     ->Arg(1)
     ->Arg(0)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime()
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_NoFeedFor20s)
     ->Iterations(1)
     ->Repetitions(3)
     ->Unit(benchmark::kSecond)

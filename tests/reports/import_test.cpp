@@ -185,6 +185,11 @@ TEST_F(ImportTest, QuotedNameAndTownShortLayoutAndChosenEvents)
     EXPECT_EQ(s.contestants, 3);
     EXPECT_EQ(s.entries, 4);
     expectWorkingCopyMatchesRows();
+    // The result history names the import as the source of each new row.
+    EXPECT_EQ(rows(QStringLiteral("ResultHistory WHERE HiSource = 'Import' AND HiAction = 'Insert' AND "
+                                  "HiOld IS NULL AND HiNew IS NOT NULL")),
+              4);
+    EXPECT_EQ(rows(QStringLiteral("ResultHistory")), 4);
 }
 
 TEST_F(ImportTest, ThreeWordNamesAskTheNameResolverUnlessASplitWasKept)
