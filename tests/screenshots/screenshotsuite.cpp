@@ -30,6 +30,9 @@
 #include "framework/syncgrid.h"
 #include "io/loopbacksetup.h"
 #include "io/outputmanager.h"
+#include "io/streamport.h"
+#include "platform/stream/dialogs/streamtrafficviewer.h"
+#include "platform/stream/rtdprotocol.h"
 #include "sim/windows/scoreboardwindow.h"
 #include "sim/windows/timingconsolewindow.h"
 #include "ui/mainframe.h"
@@ -406,7 +409,7 @@ void ScreenshotSuite::entryViews(CMainFrame& frame)
         save(&copy, QStringLiteral("dialog-copy-contestants"));
     }
     frame.SwitchView(ViewTable::StockEntry);
-    if (auto* view = static_cast<CViewStockEntry*>(frame.view(ViewTable::StockEntry))) {
+    if (frame.view(ViewTable::StockEntry)) {
         save(&frame, QStringLiteral("view-stock-entry"));
         CDlgCopyStocks copy(frame, &frame);
         copy.toggle(1);
@@ -544,6 +547,22 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
         }
     };
     pump(300);
+    // The timing console's port watched in its traffic viewer.
+    StreamTrafficViewer* traffic = nullptr;
+    {
+        CDlgMonitorPorts monitor(frame.outputs(), frame.prompt(), &frame);
+        const IoConfiguration& io = frame.outputs().configuration();
+        const StreamPort* timerStreamPort = io.port(io.timer->port());
+        for (int row = 0; timerStreamPort && row < monitor.selection().rowCount(); ++row) {
+            if (monitor.selection().text(row, 1) == timerStreamPort->name())
+                monitor.toggleRow(row);
+        }
+        monitor.setViewerOpener([&traffic](TxStream& stream, QWidget* owner, std::function<QString()> note) {
+            traffic = new StreamTrafficViewer(stream, owner);
+            traffic->setStatusNote(std::move(note));
+        });
+        monitor.accept();
+    }
     console.driver().start();
     for (now = 0; now < 14870; now += 100)
         console.driver().tick();
@@ -557,6 +576,15 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
         std::fprintf(stderr, "the scoreboard simulator did not get the run\n");
     save(&board, QStringLiteral("sim-scoreboard"));
     save(&console, QStringLiteral("sim-timing-console"));
+    if (traffic) {
+        // A block the timer input cannot read (a control character in it).
+        QUdpSocket noise;
+        noise.writeDatagram(RtdProtocol::encodeTextBlock(0, QByteArray("12.3\x01"), false), QHostAddress::LocalHost,
+                            quint16(timerPort));
+        pump(StreamTrafficViewer::StatusRefreshMs + 200);
+        save(traffic, QStringLiteral("window-traffic-timer"));
+        delete traffic;
+    }
     frame.SwitchView(ViewTable::Logo);
     LoopbackSetup::switchOff(frame.outputs());
 }
