@@ -3,15 +3,7 @@
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
 #include "framework/celldelegates.h"
-#include "entryviewlayout.h"
-#include "recordgridmodel.h"
 #include "ui/mainframe.h"
-
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QHeaderView>
-#include <QMenu>
-#include <QTimer>
 
 namespace {
 
@@ -68,44 +60,16 @@ bool sameData(const ContestantRec& a, const ContestantRec& b)
 } // namespace
 
 CSyncGridListCtrlContestants::CSyncGridListCtrlContestants(CMainFrame& frame, QWidget* parent)
-    : QTableView(parent), m_frame(frame),
-      m_model(new RecordGridModel(
+    : RecordGridView(
           kColumns,
           [&frame](quint32 id, int column) {
               const ContestantRec* c = frame.database().contestants().find(id);
               return c ? fieldOf(*c, column) : QString();
           },
-          this))
+          QStringLiteral("context"), parent),
+      m_frame(frame)
 {
     setObjectName(QStringLiteral("CSyncGridListCtrlContestants"));
-    setModel(m_model);
-    m_model->setEditHandler(
-        [this](int row, int column, const QString& text, int) { return editCell(row, column, text); });
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
-    setWordWrap(false);
-    verticalHeader()->hide();
-    // Rows of one height: the list lays out thousands of rows without
-    // measuring them.
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setSectionsClickable(true);
-    // Widths are fitted once, to the first rows the grid shows: a sort or a
-    // refresh keeps them, and costs no measuring.
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this, fitted = false]() mutable {
-        if (fitted || m_model->recordCount() == 0)
-            return;
-        fitted = true;
-        QVector<int> widths;
-        for (const RecordGridModel::Column& c : kColumns)
-            widths << c.width;
-        fitGridColumns(*this, widths);
-    });
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
-            &CSyncGridListCtrlContestants::sortByColumn);
     setItemDelegate(new TextOrComboDelegate(
         [](const QModelIndex&) { return false; }, {},
         [](const QModelIndex& index) { return kColumns.value(index.column()).limit; }, this));
@@ -115,11 +79,6 @@ CSyncGridListCtrlContestants::CSyncGridListCtrlContestants(CMainFrame& frame, QW
     });
 }
 
-quint32 CSyncGridListCtrlContestants::idAt(int row) const
-{
-    return m_model->idAt(row);
-}
-
 int CSyncGridListCtrlContestants::sortKeyOf(int column)
 {
     // Marker and Miscellaneous: last name, then first name.
@@ -127,50 +86,19 @@ int CSyncGridListCtrlContestants::sortKeyOf(int column)
     return column >= 0 && column < 9 ? keys[column] : 4;
 }
 
-void CSyncGridListCtrlContestants::writeRows()
+QVector<quint32> CSyncGridListCtrlContestants::collectionIds() const
 {
     QVector<quint32> ids;
     const ContestantList& all = m_frame.database().contestants();
     ids.reserve(all.size());
     for (const ContestantRec& c : all)
         ids.append(c.plrId);
-    m_model->setIds(std::move(ids));
+    return ids;
 }
 
-void CSyncGridListCtrlContestants::refresh()
+void CSyncGridListCtrlContestants::sortCollection(int key)
 {
-    m_frame.database().SortContestants(4);
-    horizontalHeader()->setSortIndicatorShown(false);
-    writeRows();
-}
-
-void CSyncGridListCtrlContestants::sortByColumn(int column)
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_frame.database().SortContestants(sortKeyOf(column));
-    horizontalHeader()->setSortIndicatorShown(true);
-    horizontalHeader()->setSortIndicator(column, Qt::AscendingOrder);
-    writeRows();
-    QApplication::restoreOverrideCursor();
-}
-
-void CSyncGridListCtrlContestants::selectLater(int row)
-{
-    // After the cell's editor has closed: moving the current cell while it
-    // is open would hand the editor's text over a second time.
-    QTimer::singleShot(0, this, [this, row] { selectRow(row); });
-}
-
-void CSyncGridListCtrlContestants::selectRow(int row)
-{
-    if (row < 0) {
-        selectionModel()->clear();
-        return;
-    }
-    const QModelIndex first = m_model->index(row, 1);
-    setCurrentIndex(first);
-    scrollTo(first);
-    setFocus();
+    m_frame.database().SortContestants(key);
 }
 
 bool CSyncGridListCtrlContestants::editCell(int row, int column, const QString& text)
@@ -241,40 +169,6 @@ void CSyncGridListCtrlContestants::deleteRow(int row)
         return;
     }
     m_model->removeId(row);
-}
-
-void CSyncGridListCtrlContestants::contextMenuEvent(QContextMenuEvent* event)
-{
-    // A click arrives through the viewport, in its coordinates; the menu key
-    // acts on the current row.
-    const QModelIndex index =
-        event->reason() == QContextMenuEvent::Keyboard ? currentIndex() : indexAt(event->pos());
-    if (!index.isValid())
-        return;
-    const int row = index.row();
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("context"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(QStringLiteral("Delete"), this, [this, row] { deleteRow(row); });
-    menu->popup(event->globalPos());
-}
-
-int CSyncGridListCtrlContestants::findRowCount() const
-{
-    return m_model->recordCount();
-}
-
-QString CSyncGridListCtrlContestants::findText(int row, int field) const
-{
-    const ContestantRec* c = m_frame.database().contestants().find(m_model->idAt(row));
-    return c ? fieldOf(*c, field + 1) : QString();
-}
-
-void CSyncGridListCtrlContestants::showFound(int row)
-{
-    const QModelIndex first = m_model->index(row, 1);
-    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(first);
 }
 
 void CSyncGridListCtrlContestants::addFound(const QString& bib, const QString& first, const QString& last)

@@ -1,39 +1,23 @@
 #pragma once
 
-#include "ui/bars/dlgbarfindplr.h"
-
-#include <QTableView>
+#include "recordgridview.h"
 
 class CMainFrame;
-class RecordGridModel;
 
 // The grid of Contestant Entry: every contestant of the season in the
 // collection's order, each cell edited in place and saved at once, the
 // new-entry row last. A click on a column title sorts the collection itself
-// (every view reading it then sees that order). Owns its Find bar's search
-// and "Add". User-interface thread only.
-class CSyncGridListCtrlContestants : public QTableView, public FindBarOwner
+// (every view reading it then sees that order). Owns its Find bar's "Add".
+// User-interface thread only.
+class CSyncGridListCtrlContestants : public RecordGridView
 {
     Q_OBJECT
 public:
     explicit CSyncGridListCtrlContestants(CMainFrame& frame, QWidget* parent = nullptr);
 
-    // The view was shown or asked to reload: last name, then first name, and
-    // every row written again.
-    void refresh();
-    // A column title clicked: the collection sorted by that column.
-    void sortByColumn(int column);
-    // A typed text for a cell; false when nothing changed.
-    bool editCell(int row, int column, const QString& text);
-    // "Delete" of the context menu, with its refusals.
-    void deleteRow(int row);
+    bool editCell(int row, int column, const QString& text) override;
+    void deleteRow(int row) override;
 
-    RecordGridModel* gridModel() const { return m_model; }
-    quint32 idAt(int row) const;
-
-    int findRowCount() const override;
-    QString findText(int row, int field) const override;
-    void showFound(int row) override;
     void addFound(const QString& bib, const QString& first, const QString& last) override;
 
     // Sort keys of the collection, by column.
@@ -44,13 +28,11 @@ signals:
     void contestantEntered(quint32 plrId);
 
 protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    void sortCollection(int key) override;
+    int defaultSortKey() const override { return 4; } // last name, then first name
+    int sortKeyForColumn(int column) const override { return sortKeyOf(column); }
+    QVector<quint32> collectionIds() const override;
 
 private:
-    void writeRows();
-    void selectRow(int row);
-    void selectLater(int row);
-
     CMainFrame& m_frame;
-    RecordGridModel* m_model;
 };

@@ -4,15 +4,8 @@
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
 #include "framework/celldelegates.h"
-#include "entryviewlayout.h"
-#include "recordgridmodel.h"
 #include "ui/mainframe.h"
 
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QHeaderView>
-#include <QMenu>
-#include <QTimer>
 
 namespace {
 
@@ -20,39 +13,45 @@ const QVector<RecordGridModel::Column> kColumns = {
     {"", 15, 0},    {"Bib", 50, 5},   {"Name", 75, 20}, {"Home Town", 150, 25}, {"Stock Contractor", 75, 31},
     {"Age", 50, 2}, {"Weight", 50, 4}};
 
+// A cell's text; a record that is gone shows nothing.
+QString stockText(CMainFrame& frame, quint32 id, int column)
+{
+    CDatabaseManager& db = frame.database();
+    const StockRec* s = db.stock().find(id);
+    if (!s)
+        return QString();
+    switch (column) {
+    case CSyncGridListCtrlStocks::Bib:
+        return s->bib;
+    case CSyncGridListCtrlStocks::Name:
+        return s->name;
+    case CSyncGridListCtrlStocks::HomeTown:
+        return s->homeTown;
+    case CSyncGridListCtrlStocks::Contractor: {
+        if (s->coId == 0)
+            return QString();
+        ContractorRec c;
+        c.coId = s->coId;
+        return db.GetContractor(c) ? c.name : QString();
+    }
+    case CSyncGridListCtrlStocks::Age:
+        return QString::number(s->age);
+    case CSyncGridListCtrlStocks::Weight:
+        return QString::number(s->weight);
+    default:
+        return QString();
+    }
+}
+
 } // namespace
 
 CSyncGridListCtrlStocks::CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* parent)
-    : QTableView(parent), m_frame(frame),
-      m_model(new RecordGridModel(
-          kColumns, [this](quint32 id, int column) { return text(id, column); }, this))
+    : RecordGridView(
+          kColumns, [&frame](quint32 id, int column) { return stockText(frame, id, column); },
+          QStringLiteral("Stock Context"), parent),
+      m_frame(frame)
 {
     setObjectName(QStringLiteral("CSyncGridListCtrlStocks"));
-    setModel(m_model);
-    m_model->setEditHandler(
-        [this](int row, int column, const QString& typed, int) { return editCell(row, column, typed); });
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                    QAbstractItemView::AnyKeyPressed);
-    setWordWrap(false);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setHighlightSections(false);
-    horizontalHeader()->setSectionsClickable(true);
-    // Widths are fitted once, to the first rows the grid shows: a sort or a
-    // refresh keeps them, and costs no measuring.
-    connect(m_model, &QAbstractItemModel::modelReset, this, [this, fitted = false]() mutable {
-        if (fitted || m_model->recordCount() == 0)
-            return;
-        fitted = true;
-        QVector<int> widths;
-        for (const RecordGridModel::Column& c : kColumns)
-            widths << c.width;
-        fitGridColumns(*this, widths);
-    });
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CSyncGridListCtrlStocks::sortByColumn);
     setItemDelegate(new TextOrComboDelegate(
         [](const QModelIndex& index) { return index.column() == Contractor; },
         [this](const QModelIndex&) {
@@ -63,40 +62,6 @@ CSyncGridListCtrlStocks::CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* par
         [](const QModelIndex& index) { return kColumns.value(index.column()).limit; }, this));
 }
 
-QString CSyncGridListCtrlStocks::text(quint32 id, int column) const
-{
-    CDatabaseManager& db = m_frame.database();
-    const StockRec* s = db.stock().find(id);
-    if (!s)
-        return QString();
-    switch (column) {
-    case Bib:
-        return s->bib;
-    case Name:
-        return s->name;
-    case HomeTown:
-        return s->homeTown;
-    case Contractor: {
-        if (s->coId == 0)
-            return QString();
-        ContractorRec c;
-        c.coId = s->coId;
-        return db.GetContractor(c) ? c.name : QString();
-    }
-    case Age:
-        return QString::number(s->age);
-    case Weight:
-        return QString::number(s->weight);
-    default:
-        return QString();
-    }
-}
-
-quint32 CSyncGridListCtrlStocks::idAt(int row) const
-{
-    return m_model->idAt(row);
-}
-
 int CSyncGridListCtrlStocks::sortKeyOf(int column)
 {
     // Marker: name; bib, name, home town with case ignored; the contractor by
@@ -105,46 +70,19 @@ int CSyncGridListCtrlStocks::sortKeyOf(int column)
     return column >= 0 && column < 7 ? keys[column] : 3;
 }
 
-void CSyncGridListCtrlStocks::writeRows()
+QVector<quint32> CSyncGridListCtrlStocks::collectionIds() const
 {
     QVector<quint32> ids;
     const StockList& all = m_frame.database().stock();
     ids.reserve(all.size());
     for (const StockRec& s : all)
         ids.append(s.stId);
-    m_model->setIds(std::move(ids));
+    return ids;
 }
 
-void CSyncGridListCtrlStocks::refresh()
+void CSyncGridListCtrlStocks::sortCollection(int key)
 {
-    m_frame.database().SortStock(3);
-    horizontalHeader()->setSortIndicatorShown(false);
-    writeRows();
-}
-
-void CSyncGridListCtrlStocks::sortByColumn(int column)
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_frame.database().SortStock(sortKeyOf(column));
-    horizontalHeader()->setSortIndicatorShown(true);
-    horizontalHeader()->setSortIndicator(column, Qt::AscendingOrder);
-    writeRows();
-    QApplication::restoreOverrideCursor();
-}
-
-void CSyncGridListCtrlStocks::selectLater(int row)
-{
-    // After the cell's editor has closed: moving the current cell while it
-    // is open would hand the editor's text over a second time.
-    QTimer::singleShot(0, this, [this, row] { selectRow(row); });
-}
-
-void CSyncGridListCtrlStocks::selectRow(int row)
-{
-    const QModelIndex first = m_model->index(row, Bib);
-    setCurrentIndex(first);
-    scrollTo(first);
-    setFocus();
+    m_frame.database().SortStock(key);
 }
 
 quint32 CSyncGridListCtrlStocks::contractorNamed(const QString& name)
@@ -221,39 +159,6 @@ void CSyncGridListCtrlStocks::deleteRow(int row)
         return;
     }
     m_model->removeId(row);
-}
-
-void CSyncGridListCtrlStocks::contextMenuEvent(QContextMenuEvent* event)
-{
-    // A click arrives through the viewport, in its coordinates; the menu key
-    // acts on the current row.
-    const QModelIndex index =
-        event->reason() == QContextMenuEvent::Keyboard ? currentIndex() : indexAt(event->pos());
-    if (!index.isValid())
-        return;
-    const int row = index.row();
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("Stock Context"));
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(QStringLiteral("Delete"), this, [this, row] { deleteRow(row); });
-    menu->popup(event->globalPos());
-}
-
-int CSyncGridListCtrlStocks::findRowCount() const
-{
-    return m_model->recordCount();
-}
-
-QString CSyncGridListCtrlStocks::findText(int row, int field) const
-{
-    return text(m_model->idAt(row), field + 1);
-}
-
-void CSyncGridListCtrlStocks::showFound(int row)
-{
-    const QModelIndex first = m_model->index(row, Bib);
-    selectionModel()->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(first);
 }
 
 void CSyncGridListCtrlStocks::addFound(const QString& bib, const QString& name, const QString& homeTown)

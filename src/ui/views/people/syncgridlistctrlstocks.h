@@ -1,18 +1,15 @@
 #pragma once
 
-#include "ui/bars/dlgbarfindplr.h"
-
-#include <QTableView>
+#include "recordgridview.h"
 
 class CMainFrame;
-class RecordGridModel;
 
 // The grid of Stock Entry: every animal of the season in the collection's
 // order, edited in place and saved at once, the new-entry row last; the
 // contractor cell picks or names a stock contractor. A click on a column
-// title sorts the collection itself. Owns its Find bar's search and "Add".
+// title sorts the collection itself. Owns its Find bar's "Add".
 // User-interface thread only.
-class CSyncGridListCtrlStocks : public QTableView, public FindBarOwner
+class CSyncGridListCtrlStocks : public RecordGridView
 {
     Q_OBJECT
 public:
@@ -20,31 +17,21 @@ public:
 
     explicit CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* parent = nullptr);
 
-    void refresh();
-    void sortByColumn(int column);
-    bool editCell(int row, int column, const QString& text);
-    void deleteRow(int row);
-
-    RecordGridModel* gridModel() const { return m_model; }
-    quint32 idAt(int row) const;
+    bool editCell(int row, int column, const QString& text) override;
+    void deleteRow(int row) override;
     static int sortKeyOf(int column);
 
-    int findRowCount() const override;
-    QString findText(int row, int field) const override;
-    void showFound(int row) override;
     void addFound(const QString& bib, const QString& name, const QString& homeTown) override;
 
 protected:
-    void contextMenuEvent(QContextMenuEvent* event) override;
+    void sortCollection(int key) override;
+    int defaultSortKey() const override { return 3; }
+    int sortKeyForColumn(int column) const override { return sortKeyOf(column); }
+    QVector<quint32> collectionIds() const override;
 
 private:
-    QString text(quint32 id, int column) const;
-    void writeRows();
-    void selectRow(int row);
-    void selectLater(int row);
     // The contractor named by a typed text: found, or added; 0 for none.
     quint32 contractorNamed(const QString& name);
 
     CMainFrame& m_frame;
-    RecordGridModel* m_model;
 };
