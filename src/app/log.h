@@ -5,10 +5,11 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRecursiveMutex>
 #include <QString>
 
 #include <functional>
+#include <QMutexLocker>
+#include <mutex>
 
 // The process-wide diagnostic log. Every component reports failures into it;
 // flags given at Open decide where lines go (a file, the debugger output, or
@@ -89,7 +90,9 @@ private:
     QDateTime now() const;
     QDateTime creationTime() const;
 
-    mutable QRecursiveMutex m_lock;
+    // A standard mutex rather than Qt's recursive one: its locking is visible
+    // to ThreadSanitizer, which cannot see into the Qt library.
+    mutable std::recursive_mutex m_lock;
     QString m_givenPath;
     QString m_path;
     QFile m_file;

@@ -2,6 +2,7 @@
 
 #include "app/log.h"
 #include "app/userprompt.h"
+#include "platform/threadhandoff.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -38,6 +39,10 @@ public:
         setObjectName(name);
     }
 
+    // Deleted once the thread has ended (after a wait, or from its finished
+    // signal): Qt orders that end before, inside the Qt library.
+    ~Runner() override { ThreadHandOff::acquired(this); }
+
     // Runs fn on this thread with the catch-all around it.
     void guarded(const std::function<void()>& fn)
     {
@@ -62,6 +67,7 @@ protected:
             idle.start();
         }
         exec();
+        ThreadHandOff::released(this); // for the destructor
     }
 
 private:
@@ -75,13 +81,10 @@ private:
         // context going away drops the call.
         UserPrompt* prompt = m_prompt;
         const QString text = ExceptionText(m_name, description);
-        QMetaObject::invokeMethod(
-            m_uiContext.data(),
-            [prompt, text] {
-                prompt->ask(text, QString::fromLatin1(ExceptionCaption), UserPrompt::Buttons::Ok,
-                            UserPrompt::Icon::Error);
-            },
-            Qt::QueuedConnection);
+        ThreadHandOff::post(m_uiContext.data(), [prompt, text] {
+            prompt->ask(text, QString::fromLatin1(ExceptionCaption), UserPrompt::Buttons::Ok,
+                        UserPrompt::Icon::Error);
+        });
     }
 
     const QString m_name;
@@ -163,9 +166,7 @@ bool CTxThread::Post(std::function<void()> message)
     if (!isRunning() || !m_mailbox || !message)
         return false;
     Runner* runner = m_runner;
-    return QMetaObject::invokeMethod(
-        m_mailbox, [runner, message = std::move(message)] { runner->guarded(message); },
-        Qt::QueuedConnection);
+    return ThreadHandOff::post(m_mailbox, [runner, message = std::move(message)] { runner->guarded(message); });
 }
 
 QString CTxThread::DescribeException(std::exception_ptr error)

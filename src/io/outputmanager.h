@@ -11,12 +11,12 @@
 
 #include <QMutex>
 #include <QObject>
-#include <QRecursiveMutex>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 struct EventCfg;
@@ -219,8 +219,9 @@ private:
     // once the file as it was has been kept.
     QString m_unreadReason;
 
-    // Serialises refreshes and changes of the lists.
-    mutable QRecursiveMutex m_refreshMutex;
+    // Serialises refreshes and changes of the lists. A standard mutex rather
+    // than Qt's recursive one: its locking is visible to ThreadSanitizer.
+    mutable std::recursive_mutex m_refreshMutex;
     std::atomic<bool> m_commsStarted{false};
     std::atomic<int> m_lastRefreshCode{0};
 

@@ -1,5 +1,7 @@
 #include "timermailbox.h"
 
+#include "platform/threadhandoff.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -30,8 +32,7 @@ void TimerMailbox::scheduleLocked()
         return;
     m_scheduled = true;
     ++m_deliveries;
-    QMetaObject::invokeMethod(
-        m_context.get(), [this] { deliver(); }, Qt::QueuedConnection);
+    ThreadHandOff::post(m_context.get(), [this] { deliver(); });
 }
 
 void TimerMailbox::postRunningTime(const QString& text)

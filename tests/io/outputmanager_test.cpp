@@ -2,6 +2,7 @@
 // monitors, display commands, communications and their threads.
 #include "db/records.h"
 #include "io/ioconfigeditor.h"
+#include "platform/threadhandoff.h"
 #include "io/monitorpages.h"
 #include "iotesthelpers.h"
 
@@ -479,22 +480,16 @@ TEST_F(OutputTest, ARefreshQueuedOnAThreadLeftRunningFindsTheManagerGone)
     QSemaphore second;
     auto* holder = new QObject;
     holder->moveToThread(manager->refreshThread());
-    QMetaObject::invokeMethod(
-        holder,
-        [&] {
-            entered.release();
-            first.acquire();
-        },
-        Qt::QueuedConnection);
+    ThreadHandOff::post(holder, [&] {
+        entered.release();
+        first.acquire();
+    });
     entered.acquire();
-    QMetaObject::invokeMethod(
-        holder,
-        [&, holder] {
-            entered.release();
-            second.acquire();
-            holder->deleteLater();
-        },
-        Qt::QueuedConnection);
+    ThreadHandOff::post(holder, [&, holder] {
+        entered.release();
+        second.acquire();
+        holder->deleteLater();
+    });
     ASSERT_TRUE(manager->PostRefresh(10));
     first.release();
     entered.acquire();

@@ -1,5 +1,6 @@
 // Opening, closing, sending and receiving: everything that crosses into a
 // stream's I/O thread.
+#include "platform/threadhandoff.h"
 #include "serialportmap.h"
 #include "txstream.h"
 #include "txstreamworker.h"
@@ -43,7 +44,7 @@ std::optional<TxStream::CallResult> TxStream::callOnIoThread(TxStreamWorker* wor
         CallResult result;
     };
     auto pending = std::make_shared<Pending>();
-    QMetaObject::invokeMethod(
+    ThreadHandOff::post(
         worker,
         [pending, call, worker] {
             {
@@ -57,8 +58,7 @@ std::optional<TxStream::CallResult> TxStream::callOnIoThread(TxStreamWorker* wor
             pending->result = std::move(result);
             pending->state = Pending::State::Done;
             pending->done.notify_all();
-        },
-        Qt::QueuedConnection);
+        });
 
     std::unique_lock lock(pending->mutex);
     if (pending->done.wait_for(lock, deadline.remainingTimeAsDuration(),
@@ -341,9 +341,8 @@ bool TxStream::handOver(const QList<QByteArray>& messages, std::chrono::microsec
         // Posted events reach the I/O thread in order, so whatever this thread
         // sends next follows these pieces. A worker closed meanwhile never
         // receives them, as closing discards what is queued.
-        QMetaObject::invokeMethod(
-            worker, [worker, messages, pauseAfterEach] { worker->sendHandedOver(messages, pauseAfterEach); },
-            Qt::QueuedConnection);
+        ThreadHandOff::post(worker,
+                            [worker, messages, pauseAfterEach] { worker->sendHandedOver(messages, pauseAfterEach); });
     }
     m_lifecycle.unlock();
     return accepted;

@@ -2,6 +2,7 @@
 // what was sent meanwhile following once the address is known.
 #include "platform/stream/rtddecoder.h"
 #include "platform/stream/txstream.h"
+#include "platform/threadhandoff.h"
 #include "streamtesthelpers.h"
 
 #include <QMutex>
@@ -36,9 +37,7 @@ public:
     void answer(const QList<QHostAddress>& addresses, const QString& error = QString())
     {
         QMutexLocker lock(&m_mutex);
-        QMetaObject::invokeMethod(
-            m_context, [answer = m_answer, addresses, error] { answer(addresses, error); },
-            Qt::QueuedConnection);
+        ThreadHandOff::post(m_context, [answer = m_answer, addresses, error] { answer(addresses, error); });
     }
 
 private:
