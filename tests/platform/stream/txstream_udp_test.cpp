@@ -108,6 +108,35 @@ TEST(TxStreamUdp, WholeImageWithBreakupArrivesIn21PiecesAndRebuildsExactly)
     EXPECT_EQ(QString::fromLatin1(rebuilt), QString(image).replace(QChar(0x20AC), QLatin1Char('?')));
 }
 
+TEST(TxStreamUdp, PiecesThatFailAfterTheSenderWentOnAreReported)
+{
+    // Bound to an IPv4 address, the socket cannot reach an IPv6 destination:
+    // the send is accepted, and the failure comes from the stream's thread.
+    auto stream = udpStream(freeUdpPort());
+    stream->setDestinationHost(QStringLiteral("::1"));
+    stream->setReceiving(true);
+    ASSERT_EQ(stream->open(), TxStream::StatusOk) << stream->lastError().toStdString();
+    QMutex mutex;
+    QStringList problems;
+    QObject::connect(
+        stream.get(), &TxStream::problem, stream.get(),
+        [&](const QString& text) {
+            QMutexLocker lock(&mutex);
+            problems.append(text);
+        },
+        Qt::DirectConnection);
+
+    ASSERT_EQ(stream->protocol().sendTextBlock(QString(1000, QLatin1Char('A')), false, 0, true),
+              TxStream::StatusOk);
+    ASSERT_TRUE(waitUntil([&] {
+        QMutexLocker lock(&mutex);
+        return !problems.isEmpty();
+    }));
+    QMutexLocker lock(&mutex);
+    EXPECT_TRUE(problems.first().startsWith(QStringLiteral("Sending "))) << problems.first().toStdString();
+    EXPECT_EQ(stream->lastError(), problems.first());
+}
+
 TEST(TxStreamUdp, BreakupHonoursBaseOffsetAndUpdateFlagOnEveryPiece)
 {
     UdpCollector board;
