@@ -2,9 +2,9 @@
 // monitors, display commands, communications and their threads.
 #include "db/records.h"
 #include "io/ioconfigeditor.h"
-#include "platform/threadhandoff.h"
 #include "io/monitorpages.h"
 #include "iotesthelpers.h"
+#include "platform/threadhandoff.h"
 
 #include <QSemaphore>
 #include <QThread>
