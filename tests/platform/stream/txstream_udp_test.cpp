@@ -108,6 +108,32 @@ TEST(TxStreamUdp, WholeImageWithBreakupArrivesIn21PiecesAndRebuildsExactly)
     EXPECT_EQ(QString::fromLatin1(rebuilt), QString(image).replace(QChar(0x20AC), QLatin1Char('?')));
 }
 
+TEST(TxStreamUdp, TheSenderWaitsOnlyWhenTheStreamThreadIsAboutThreeImagesBehind)
+{
+    UdpCollector board;
+    auto stream = udpStream(board.port());
+    stream->protocol().setPieceDelay(std::chrono::milliseconds(20)); // 21 pieces: 420 ms an image
+    ASSERT_EQ(stream->open(), TxStream::StatusOk);
+    const QString image = testImage();
+
+    // Three whole images (about 30 KB) are taken at once.
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(stream->protocol().sendTextBlock(image, false, 0, true), TxStream::StatusOk);
+    EXPECT_LT(timer.elapsed(), 400);
+    // A fourth would pass TxStream::MaxQueuedBytes: its sender waits for the
+    // three before it, pauses included.
+    timer.restart();
+    ASSERT_EQ(stream->protocol().sendTextBlock(image, false, 0, true), TxStream::StatusOk);
+    EXPECT_GE(timer.elapsed(), 800);
+
+    const QList<RtdMessage> messages = decodeAll(board.receive(84));
+    ASSERT_EQ(messages.size(), 84);
+    for (int i = 0; i < messages.size(); ++i)
+        EXPECT_EQ(messages[i].offset, (i % 21) * 475) << "piece " << i;
+}
+
 TEST(TxStreamUdp, PiecesThatFailAfterTheSenderWentOnAreReported)
 {
     // Bound to an IPv4 address, the socket cannot reach an IPv6 destination:
