@@ -110,6 +110,16 @@ SqlConnection::~SqlConnection()
 
 bool SqlConnection::open(const QString& path)
 {
+    return openExisting(path, SQLITE_OPEN_READWRITE);
+}
+
+bool SqlConnection::openReadOnly(const QString& path)
+{
+    return openExisting(path, SQLITE_OPEN_READONLY);
+}
+
+bool SqlConnection::openExisting(const QString& path, int flags)
+{
     close();
     if (path.isEmpty())
         return setError(QStringLiteral("No database file was named."));
@@ -120,20 +130,7 @@ bool SqlConnection::open(const QString& path)
         return setError(QStringLiteral("The database file does not exist: %1").arg(path));
     if (!info.isFile())
         return setError(QStringLiteral("The database path is not a file: %1").arg(path));
-    return openFile(path, SQLITE_OPEN_READWRITE);
-}
-
-bool SqlConnection::openReadOnly(const QString& path)
-{
-    close();
-    if (path.isEmpty())
-        return setError(QStringLiteral("No database file was named."));
-    const QFileInfo info(path);
-    if (!info.exists())
-        return setError(QStringLiteral("The database file does not exist: %1").arg(path));
-    if (!info.isFile())
-        return setError(QStringLiteral("The database path is not a file: %1").arg(path));
-    return openFile(path, SQLITE_OPEN_READONLY);
+    return openFile(path, flags);
 }
 
 bool SqlConnection::create(const QString& path)

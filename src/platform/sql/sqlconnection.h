@@ -103,6 +103,8 @@ private:
     // Runs a transaction-control statement without touching what the last
     // statement and error say, so callers' log lines keep the real failure.
     bool control(const QString& sql);
+    // Opens a file that must already exist, after checking that it does.
+    bool openExisting(const QString& path, int flags);
     bool openFile(const QString& path, int flags);
     // Prepares exactly one statement and binds params; stmtOut receives a
     // sqlite3_stmt* the caller finalises. Sets lastStatement in every case.
