@@ -217,9 +217,14 @@ bool CDatabaseManager::GetEventPurse(const QString& eventId, EventPurse& out)
         return false;
     }
     if (!rs->moveFirst()) {
+        // The standard schedule to start from, when the season has one.
         QVector<PayoutSchedule> schedules;
-        if (GetPayoutSchedules(schedules) && !schedules.isEmpty())
+        if (GetPayoutSchedules(schedules) && !schedules.isEmpty()) {
             out.scheduleId = schedules.first().id;
+            for (const PayoutSchedule& s : schedules)
+                if (s.name.compare(QLatin1String("Standard"), Qt::CaseInsensitive) == 0)
+                    out.scheduleId = s.id;
+        }
         return true;
     }
     out.stored = true;
