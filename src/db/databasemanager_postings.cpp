@@ -32,6 +32,23 @@ struct EarningsChange
     QString after;
 };
 
+// The contestant's earnings changed, and a row of the result history that
+// says so (action "Post" or "Undo"; the amount and the posting with the new
+// earnings).
+bool writeEarnings(SqlConnection& conn, const EarningsChange& c, const QString& action, int rodeoId,
+                   qint64 posting)
+{
+    return conn.execute(QStringLiteral("UPDATE Rosters SET PlrEarnCur = ? WHERE PlrId = ?"),
+                        {c.after, c.plrId}) &&
+           conn.execute(QStringLiteral(
+                            "INSERT INTO ResultHistory (HiWhen, HiSource, HiAction, HiTable, RoId, ptId, "
+                            "HiOld, HiNew) VALUES (%1, ?, ?, 'Rosters', ?, ?, json_object('PlrEarnCur', ?), "
+                            "json_object('PlrEarnCur', ?, 'Amount', ?, 'PoId', ?))")
+                            .arg(QLatin1String(kNow)),
+                        {changeSourceText(ChangeSource::Payout), action, rodeoId, c.plrId, c.before, c.after,
+                         c.amount, posting});
+}
+
 } // namespace
 
 bool CDatabaseManager::GetPayoutPosting(PayoutPosting& out)
@@ -135,16 +152,7 @@ bool CDatabaseManager::PostEarnings(QString* why)
                 QStringLiteral("INSERT INTO PayoutPostingEarnings (PoId, PlrId, PgAmount, PgBefore, "
                                "PgAfter) VALUES (?, ?, ?, ?, ?)"),
                 {posting, c.plrId, c.amount, c.before, c.after}) &&
-            m_conn->execute(QStringLiteral("UPDATE Rosters SET PlrEarnCur = ? WHERE PlrId = ?"),
-                            {c.after, c.plrId}) &&
-            m_conn->execute(
-                QStringLiteral(
-                    "INSERT INTO ResultHistory (HiWhen, HiSource, HiAction, HiTable, RoId, ptId, HiOld, "
-                    "HiNew) VALUES (%1, ?, 'Post', 'Rosters', ?, ?, json_object('PlrEarnCur', ?), "
-                    "json_object('PlrEarnCur', ?, 'Amount', ?, 'PoId', ?))")
-                    .arg(QLatin1String(kNow)),
-                {changeSourceText(ChangeSource::Payout), m_rodeo.id, c.plrId, c.before, c.after, c.amount,
-                 posting});
+            writeEarnings(*m_conn, c, QStringLiteral("Post"), m_rodeo.id, posting);
         if (!ok)
             return failed();
     }
@@ -208,18 +216,7 @@ bool CDatabaseManager::UndoPayoutPosting(QString* why)
     if (!scope.isActive())
         return failed();
     for (const EarningsChange& c : changes) {
-        const bool ok =
-            m_conn->execute(QStringLiteral("UPDATE Rosters SET PlrEarnCur = ? WHERE PlrId = ?"),
-                            {c.after, c.plrId}) &&
-            m_conn->execute(
-                QStringLiteral(
-                    "INSERT INTO ResultHistory (HiWhen, HiSource, HiAction, HiTable, RoId, ptId, HiOld, "
-                    "HiNew) VALUES (%1, ?, 'Undo', 'Rosters', ?, ?, json_object('PlrEarnCur', ?), "
-                    "json_object('PlrEarnCur', ?, 'Amount', ?, 'PoId', ?))")
-                    .arg(QLatin1String(kNow)),
-                {changeSourceText(ChangeSource::Payout), m_rodeo.id, c.plrId, c.before, c.after, c.amount,
-                 standing.id});
-        if (!ok)
+        if (!writeEarnings(*m_conn, c, QStringLiteral("Undo"), m_rodeo.id, standing.id))
             return failed();
     }
     if (!m_conn->execute(

@@ -120,7 +120,8 @@ TEST(PayoutsProperty, PaidAndKeptAlwaysMakeThePurse)
                 ASSERT_EQ(l.amount, l.groupMoney / l.tiedWith + (l.oddCents ? l.groupMoney % l.tiedWith : 0));
             }
         }
-        if (e.canPay())
+        if (e.canPay()) {
             ASSERT_EQ(partMoney, e.purse.purse);
+        }
     }
 }

@@ -510,7 +510,7 @@ void ScreenshotSuite::payouts(CMainFrame& frame)
         CDlgPayouts dialog(db, frame.prompt(), html, &frame);
         dialog.resize(1280, 720);
         dialog.tabs()->setCurrentIndex(1);
-        dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("TR")));
+        dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("BR")));
         save(&dialog, QStringLiteral("dialog-payouts-standings"));
     }
 }

@@ -274,7 +274,11 @@ void CDlgPayouts::eventChosen()
                                : QStringLiteral("Purse of the event"));
     m_feeLabel->setText(known && event->isTeam() ? QStringLiteral("Entry fee per roper:")
                                                  : QStringLiteral("Entry fee:"));
-    const PurseFormTexts t = PayoutForms::purseTexts(purse.purse, purse.entriesCounted, purse.split);
+    PurseFormTexts t = PayoutForms::purseTexts(purse.purse, purse.entriesCounted, purse.split);
+    // Settings kept from before the event's go-round count changed: a row for
+    // each go-round it has now (new ones at 0), for the operator to set again.
+    if (known)
+        t.goRounds.resize(event->goRoundCount(), QStringLiteral("0"));
     for (auto [edit, text] :
          {std::pair{m_added, t.addedMoney}, std::pair{m_fee, t.entryFee}, std::pair{m_entries, t.paidEntries},
           std::pair{m_deductPercent, t.deductionPercent}, std::pair{m_deductFixed, t.deductionFixed}})
