@@ -437,7 +437,7 @@ TEST_F(OutputTest, ATimerPortInUseIsReportedAndTheScoreboardsKeepWorking)
         loadWith(rip(1, "One", 1), QString(), timer("Console", 4), udpPort(4, "Console", taken.localPort()));
     manager->StartCommunications(&ctx);
     EXPECT_TRUE(log.containsPrefix("Failed to receive on the port.  Mgr::StartCommunications  Port:Console"));
-    EXPECT_TRUE(manager->FindPort(4)->statusText().startsWith(QStringLiteral("Open, not receiving: ")));
+    EXPECT_TRUE(manager->FindPort(4)->statusText().startsWith(QStringLiteral("Failed to receive: ")));
     manager->Refresh(6);
     EXPECT_EQ(texts(board1.receive(1)).size(), 1);
 }
