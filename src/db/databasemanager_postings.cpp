@@ -30,6 +30,10 @@ struct EarningsChange
     Cents amount = 0; // added; negative when taken back
     QString before;
     QString after;
+    // The column held nothing at all before (or is to again): kept so, not
+    // turned into an empty text.
+    bool beforeNull = false;
+    bool afterNull = false;
 };
 
 // The contestant's earnings changed, and a row of the result history that
@@ -39,14 +43,15 @@ bool writeEarnings(SqlConnection& conn, const EarningsChange& c, const QString& 
                    qint64 posting)
 {
     return conn.execute(QStringLiteral("UPDATE Rosters SET PlrEarnCur = ? WHERE PlrId = ?"),
-                        {c.after, c.plrId}) &&
+                        {c.afterNull ? QVariant() : QVariant(c.after), c.plrId}) &&
            conn.execute(QStringLiteral(
                             "INSERT INTO ResultHistory (HiWhen, HiSource, HiAction, HiTable, RoId, ptId, "
                             "HiOld, HiNew) VALUES (%1, ?, ?, 'Rosters', ?, ?, json_object('PlrEarnCur', ?), "
                             "json_object('PlrEarnCur', ?, 'Amount', ?, 'PoId', ?))")
                             .arg(QLatin1String(kNow)),
-                        {changeSourceText(ChangeSource::Payout), action, rodeoId, c.plrId, c.before, c.after,
-                         c.amount, posting});
+                        {changeSourceText(ChangeSource::Payout), action, rodeoId, c.plrId,
+                         c.beforeNull ? QVariant() : QVariant(c.before),
+                         c.afterNull ? QVariant() : QVariant(c.after), c.amount, posting});
 }
 
 } // namespace
@@ -116,6 +121,7 @@ bool CDatabaseManager::PostEarnings(QString* why)
         change.plrId = cheque.plrId;
         change.amount = cheque.total;
         change.before = rs->toText(QStringLiteral("PlrEarnCur"));
+        change.beforeNull = rs->isNull(QStringLiteral("PlrEarnCur"));
         Cents current = 0;
         if (!Money::parseEarnings(change.before, current))
             return refuse(
@@ -151,7 +157,7 @@ bool CDatabaseManager::PostEarnings(QString* why)
             m_conn->execute(
                 QStringLiteral("INSERT INTO PayoutPostingEarnings (PoId, PlrId, PgAmount, PgBefore, "
                                "PgAfter) VALUES (?, ?, ?, ?, ?)"),
-                {posting, c.plrId, c.amount, c.before, c.after}) &&
+                {posting, c.plrId, c.amount, c.beforeNull ? QVariant() : QVariant(c.before), c.after}) &&
             writeEarnings(*m_conn, c, QStringLiteral("Post"), m_rodeo.id, posting);
         if (!ok)
             return failed();
@@ -194,9 +200,11 @@ bool CDatabaseManager::UndoPayoutPosting(QString* why)
         const Cents amount = rs->toInt64(QStringLiteral("PgAmount"));
         c.amount = -amount;
         c.before = rs->toText(QStringLiteral("PlrEarnCur"));
+        c.beforeNull = rs->isNull(QStringLiteral("PlrEarnCur"));
         if (c.before == rs->toText(QStringLiteral("PgAfter"))) {
             // Untouched since the posting: the earlier text comes back as it was written.
             c.after = rs->toText(QStringLiteral("PgBefore"));
+            c.afterNull = rs->isNull(QStringLiteral("PgBefore"));
         } else {
             // Changed since (another rodeo posted, or an operator typed):
             // the posted amount is taken off what is there now.

@@ -116,6 +116,7 @@ TEST_F(PayoutsDbTest, PostingAddsEachTotalOnceAndUndoRestoresTheEarlierTexts)
     ASSERT_TRUE(db->UndoPayoutPosting(&why)) << why.toStdString();
     EXPECT_EQ(allEarnings(),
               (QStringList{QStringLiteral("$1,000"), QString(), QString(), QString(), QString(), QString()}));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Rosters WHERE PlrEarnCur IS NULL")), 5);
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ResultHistory WHERE HiAction = 'Undo'")), 3);
     EXPECT_FALSE(db->GetPayoutPosting(posting));
     EXPECT_FALSE(db->UndoPayoutPosting(&why));
