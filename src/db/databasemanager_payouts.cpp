@@ -208,7 +208,6 @@ bool CDatabaseManager::GetEventPurse(const QString& eventId, EventPurse& out)
     out = EventPurse();
     out.eventId = eventId;
     out.split = PurseSplit::defaults(event->goRoundCount());
-    out.purse.paidEntries = CountPaidEntries(eventId);
     auto rs = m_conn->query(QStringLiteral("SELECT * FROM PayoutEvents WHERE RoId = ? AND EvId = ?"),
                             {m_rodeo.id, eventId});
     if (!rs) {
@@ -217,6 +216,7 @@ bool CDatabaseManager::GetEventPurse(const QString& eventId, EventPurse& out)
         return false;
     }
     if (!rs->moveFirst()) {
+        out.purse.paidEntries = CountPaidEntries(eventId);
         // The standard schedule to start from, when the season has one.
         QVector<PayoutSchedule> schedules;
         if (GetPayoutSchedules(schedules) && !schedules.isEmpty()) {
@@ -231,8 +231,8 @@ bool CDatabaseManager::GetEventPurse(const QString& eventId, EventPurse& out)
     out.purse.addedMoney = rs->toInt64(QStringLiteral("PeAdded"));
     out.purse.entryFee = rs->toInt64(QStringLiteral("PeFee"));
     out.entriesCounted = rs->isNull(QStringLiteral("PePaidEntries"));
-    if (!out.entriesCounted)
-        out.purse.paidEntries = int(rs->toInt64(QStringLiteral("PePaidEntries")));
+    out.purse.paidEntries =
+        out.entriesCounted ? CountPaidEntries(eventId) : int(rs->toInt64(QStringLiteral("PePaidEntries")));
     out.purse.deductionShare = int(rs->toInt64(QStringLiteral("PeDeductShare")));
     out.purse.deductionFixed = rs->toInt64(QStringLiteral("PeDeductFixed"));
     out.scheduleId = rs->toInt64(QStringLiteral("ScId"));
@@ -398,10 +398,15 @@ bool CDatabaseManager::ComputeRodeoPayout(RodeoPayout& out)
         EventRows rows;
         rows.order.resize(goRounds + 2);
         rows.standings.beginRebuild(goRounds, event.isScored(), event.ranking == RankingLongestFirst);
-        auto rs =
-            m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ?")
-                              .arg(event.isScored() ? QStringLiteral("Scores") : QStringLiteral("Times")),
-                          {m_rodeo.id, event.id});
+        // Only the columns a standing needs: a large event has thousands of rows.
+        auto rs = m_conn->query(event.isScored()
+                                    ? QStringLiteral("SELECT GoId, ptId, PlrEnt, PerfId, Ord, JTot, "
+                                                     "RideTime, Status, Suc FROM Scores WHERE RoId = ? "
+                                                     "AND EvId = ?")
+                                    : QStringLiteral("SELECT GoId, ptId, PlrEnt, PerfId, Ord, RideTime, "
+                                                     "PenTime, Status, Suc FROM Times WHERE RoId = ? AND "
+                                                     "EvId = ?"),
+                                {m_rodeo.id, event.id});
         if (!rs) {
             logReport("Failed to read the results.  DBMgr::ComputeRodeoPayout  SQL:%s, Error:%s",
                       m_conn->lastStatement(), errorDescription(m_conn->lastError()));
