@@ -273,5 +273,5 @@ TEST(OperatorJourney, ATimedPerformanceWithTheConsoleGivesEveryoneHisOwnRun)
     const QMap<QString, Result> saved = savedTimes(program, 2);
     for (auto it = saved.cbegin(); it != saved.cend(); ++it)
         EXPECT_EQ(it.value(), expected.value(it.key())) << it.key().toStdString();
-    EXPECT_EQ(expected.size(), 10);
+    EXPECT_EQ(expected.size(), 9); // nine contestants, ten runs of the console
 }
