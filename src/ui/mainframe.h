@@ -93,6 +93,9 @@ public:
     bool SaveResult(const RegEntry& entry, const ResultRecord& result,
                     ChangeSource source = ChangeSource::Program) override;
     SeasonBackups& backups() { return *m_backups; }
+    // "Payouts...": the open rodeo's payouts and the season standings (the
+    // dialog, modal); the views reload afterwards, as earnings may change.
+    void showPayouts();
     // Imports an entry file into the chosen events (names as the rodeo's
     // event list shows them) and tells the operator what came of it; on
     // success the Contestant Entry and Performance Entry views reload.
