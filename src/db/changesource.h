@@ -6,7 +6,7 @@
 // it. Program stands for every part of the program that does not say (entry
 // and go-round changes of the setup and entry views, and callers written
 // before the history existed).
-enum class ChangeSource { Program, EntryBar, EditResults, TimingConsole, BoxEntry, Import };
+enum class ChangeSource { Program, EntryBar, EditResults, TimingConsole, BoxEntry, Import, Draw };
 
 inline QString changeSourceText(ChangeSource source)
 {
@@ -21,6 +21,8 @@ inline QString changeSourceText(ChangeSource source)
         return QStringLiteral("Box Entry");
     case ChangeSource::Import:
         return QStringLiteral("Import");
+    case ChangeSource::Draw:
+        return QStringLiteral("Draw");
     case ChangeSource::Program:
         break;
     }

@@ -14,8 +14,9 @@ class SqlConnection;
 // and installHistoryTriggers() on the open connection.
 namespace SeasonSchema {
 
-// 1: the ResultHistory table.
-constexpr int CurrentVersion = 1;
+// 1: the ResultHistory table. 2: the payouts (held). 3: the draw: pens,
+// capacities, requests and the draws made.
+constexpr int CurrentVersion = 3;
 
 // Runs every step above the file's version, each step with the new version
 // number in one transaction: a crash between steps leaves a file of an
