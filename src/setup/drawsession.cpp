@@ -165,6 +165,27 @@ QString DrawSession::describe(const DrawRequestRec& r) const
     return QStringLiteral("Two events in one performance: %1%2").arg(who, go);
 }
 
+QString DrawSession::check(const DrawRequestRec& r)
+{
+    QVector<quint32> people;
+    for (const DrawRequestRec::Member& m : r.members) {
+        if (m.plrId == 0)
+            return QStringLiteral("Choose the contestant.");
+        for (const DrawRequestRec::Member& other : r.members)
+            if (&other != &m && other.plrId == m.plrId && other.eventId == m.eventId)
+                return QStringLiteral("A contestant is named twice.");
+    }
+    const bool buddies = r.kind == DrawRequestRec::Kind::Buddies;
+    if (buddies && (r.members.size() < 2 || r.members.size() > 4))
+        return QStringLiteral("Buddies are 2 to 4 contestants.");
+    if (!buddies && r.members.size() != 1)
+        return QStringLiteral("Choose the contestant.");
+    if ((r.kind == DrawRequestRec::Kind::Up || r.kind == DrawRequestRec::Kind::Out) &&
+        (r.perf < 1 || r.perf > 255))
+        return QStringLiteral("Choose the performance (1 to 255).");
+    return QString();
+}
+
 QVector<DrawRequestRec> DrawSession::requests()
 {
     QVector<DrawRequestRec> all;
@@ -387,4 +408,39 @@ QVector<DrawSession::Row> DrawSession::currentRows(const QString& eventId, int g
             {e.key(), e.perf, e.ord, e.stock, competitorName(*event, e.ptId, e.plrEnt), animalName(e.stock)});
     std::sort(rows.begin(), rows.end(), byPlace);
     return rows;
+}
+
+DrawSheetData DrawSession::sheet(const QString& eventId, int goRound)
+{
+    DrawSheetData d;
+    const EventCfg* event = m_db.GetEvent(eventId);
+    if (!event)
+        return d;
+    const RodeoInfo& rodeo = m_db.rodeoInfo();
+    d.titles = {rodeo.dispName1, rodeo.dispName2, rodeo.dispName3, rodeo.dispDates, rodeo.dispLoc};
+    if (d.titles.join(QString()).trimmed().isEmpty())
+        d.titles = {rodeo.name};
+    d.event = event->label;
+    d.goRound =
+        isFinal(eventId, goRound) ? QStringLiteral("Final") : QStringLiteral("Go Round %1").arg(goRound);
+    DrawRec last;
+    if (m_db.LastDraw(eventId, goRound, last)) {
+        d.drawn = true;
+        d.seed = last.seed;
+        d.when = last.when;
+        d.unmet = last.unmet;
+    }
+    d.withAnimals = drawsStock(eventId);
+    for (const Row& r : currentRows(eventId, goRound))
+        d.rows.append({r.perf, r.ord, r.competitor, r.animal});
+    return d;
+}
+
+QString DrawSession::writeSheet(const QString& eventId, int goRound, const QString& htmlFolder,
+                                QString* error)
+{
+    const QString base = htmlFolder + DrawSheet::baseName(eventId, goRound);
+    const QString page = base + QStringLiteral(".html");
+    return DrawSheet::write(sheet(eventId, goRound), page, base + QStringLiteral(".pdf"), error) ? page
+                                                                                                 : QString();
 }

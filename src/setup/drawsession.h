@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/databasemanager.h"
+#include "reports/drawsheet.h"
 
 #include <QHash>
 #include <QString>
@@ -69,6 +70,8 @@ public:
     bool isFinal(const QString& eventId, int goRound) const;
 
     QVector<DrawRequestRec> requests();
+    // What is wrong with a request as typed, in words; empty when it can be kept.
+    static QString check(const DrawRequestRec& request);
     bool addRequest(DrawRequestRec& request) { return m_db.AddDrawRequest(request); }
     bool removeRequest(qint64 id) { return m_db.DeleteDrawRequest(id); }
     // "Up: Wade Sundell in performance 2 (SB, go-round 1)", ...
@@ -85,6 +88,12 @@ public:
     // The go-round's rows as the draw sheet lists them (performance, running
     // order, competitor, animal), the unplaced last.
     QVector<Row> currentRows(const QString& eventId, int goRound) const;
+    // The draw sheet of the go-round: its rows with the last draw in force.
+    DrawSheetData sheet(const QString& eventId, int goRound);
+    // Writes it into htmlFolder (ending with "/") as "<name>.html" and
+    // "<name>.pdf"; the page's path, or empty (error says why).
+    QString writeSheet(const QString& eventId, int goRound, const QString& htmlFolder,
+                       QString* error = nullptr);
 
 private:
     QVector<RegEntry> entriesOf(const QString& eventId, int goRound) const;
