@@ -217,6 +217,10 @@ DrawSession::Plan DrawSession::draw(const Options& o) const
         plan.error = QStringLiteral("Choose what to draw.");
         return plan;
     }
+    if (!o.rerides && m_db.GoRoundHasResults(o.eventId, o.goRound)) {
+        plan.error = QStringLiteral("The go-round holds results: it cannot be drawn again.");
+        return plan;
+    }
     plan.what = QString(performances ? QStringLiteral("P")
                         : order      ? QStringLiteral("O")
                                      : QString()) +

@@ -124,6 +124,8 @@ CDlgDraw::CDlgDraw(CDatabaseManager& db, UserPrompt& prompt, const QString& html
     m_status->setWordWrap(true);
     m_rows = new DrawRowsModel(this);
     m_rowsView = table(m_rows, QStringLiteral("rows"), this);
+    m_rowsView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_rowsView->horizontalHeader()->setStretchLastSection(true);
     m_unmet = new QLabel(this);
     m_unmet->setObjectName(QStringLiteral("unmet"));
     m_unmet->setWordWrap(true);
@@ -139,6 +141,8 @@ CDlgDraw::CDlgDraw(CDatabaseManager& db, UserPrompt& prompt, const QString& html
     choose->addWidget(m_seed, 1);
     choose->addWidget(m_newSeed);
     auto* boxes = new QHBoxLayout;
+    what->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    perfBox->setMaximumWidth(240);
     boxes->addWidget(what);
     boxes->addWidget(perfBox);
     boxes->addWidget(requestBox, 1);
@@ -165,7 +169,7 @@ CDlgDraw::CDlgDraw(CDatabaseManager& db, UserPrompt& prompt, const QString& html
     buttons->addStretch(1);
     buttons->addWidget(m_close);
     header->arrangeWithButtonColumn(this, content, buttons);
-    resize(980, 640);
+    resize(1100, 700);
 
     m_showSheet = [this](const QString& page, const QString& pdf) {
         CDlgDrawSheet sheet(page, pdf, this);
