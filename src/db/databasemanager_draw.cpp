@@ -355,18 +355,21 @@ CDatabaseManager::DrawUndo CDatabaseManager::UndoDraw(const QString& eventId, in
     if (!scope.isActive())
         return DrawUndo::Failed;
     const QVariantList where{m_rodeo.id, eventId, goRound};
+    auto rs = m_conn->query(
+        QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table), where);
+    if (!rs)
+        return DrawUndo::Failed;
+    QHash<EntryKey, RegEntry> held;
+    for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
+        const RegEntry e = entryFromRow(*rs);
+        held.insert(e.key(), e);
+    }
     QVector<RegEntry> moved;
     for (const DrawRowRec& row : std::as_const(draw.rows)) {
-        auto rs =
-            m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ? AND "
-                                         "ptId = ? AND PlrEnt = ?")
-                              .arg(table),
-                          where + QVariantList{row.ptId, row.plrEnt});
-        if (!rs)
-            return DrawUndo::Failed;
-        if (!rs->moveFirst())
+        const auto it = held.constFind(makeEntryKey(row.ptId, row.plrEnt));
+        if (it == held.cend())
             return DrawUndo::ChangedSince;
-        const RegEntry now = entryFromRow(*rs);
+        const RegEntry now = *it;
         // The placeholder only marks the last performance: it may have moved on.
         if (row.ptId != 0 && (now.perf != row.perf || now.ord != row.ord || now.stock != row.stock))
             return DrawUndo::ChangedSince;
