@@ -97,7 +97,6 @@ int ScreenshotSuite::run()
 {
     mainWindow();
     demoSeason();
-    drawDialogs();
     setupAndEntryViews();
     dialogs();
     return m_written;
@@ -453,27 +452,18 @@ void ScreenshotSuite::demoSeason()
     CMainFrame frame(setup);
     frame.CreateViews();
     frame.resize(1280, 720);
-    if (frame.OpenDemoSeason())
+    if (frame.OpenDemoSeason()) {
         save(&frame, QStringLiteral("mainwindow-demo-season"));
+        drawDialogs(frame, data.path() + QStringLiteral("/Html/"));
+    }
     frame.closeWithoutAsking();
 }
 
-void ScreenshotSuite::drawDialogs()
+void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
 {
     // The demo season's saddle bronc, go-round 2: two requests, the draw of
     // performances, running order and animals before it is accepted, the
     // request dialog, and the sheet of the accepted draw.
-    QTemporaryDir data;
-    MessageBoxPrompt prompt;
-    CMainFrame::Setup setup;
-    setup.dataFolder = data.path() + QLatin1Char('/');
-    setup.templateDatabase = m_template;
-    setup.prompt = &prompt;
-    CMainFrame frame(setup);
-    frame.CreateViews();
-    frame.resize(1280, 720);
-    if (!frame.OpenDemoSeason())
-        return;
     CDatabaseManager& db = frame.database();
     const auto named = [&](const char* last) {
         for (const ContestantRec& c : db.contestants())
@@ -494,7 +484,7 @@ void ScreenshotSuite::drawDialogs()
     frame.SwitchView(ViewTable::StockEntry);
     save(&frame, QStringLiteral("view-stockentry-pens"));
 
-    CDlgDraw dialog(db, prompt, data.path() + QStringLiteral("/Html/"), &frame);
+    CDlgDraw dialog(db, frame.prompt(), htmlFolder, &frame);
     dialog.select(QStringLiteral("SB"), 2);
     dialog.stockBox()->setChecked(true);
     dialog.setSeed(20260704);
@@ -517,15 +507,13 @@ void ScreenshotSuite::drawDialogs()
     if (dialog.unmetLabel()->text().isEmpty()) {
         dialog.acceptDraw();
         DrawSession session(db);
-        const QString page =
-            session.writeSheet(QStringLiteral("SB"), 2, data.path() + QStringLiteral("/Html/"));
+        const QString page = session.writeSheet(QStringLiteral("SB"), 2, htmlFolder);
         if (!page.isEmpty()) {
             CDlgDrawSheet sheet(page, page.left(page.size() - 5) + QStringLiteral(".pdf"), &dialog);
             save(&sheet, QStringLiteral("dialog-draw-sheet"));
         }
     }
     frame.SwitchView(ViewTable::Logo);
-    frame.closeWithoutAsking();
 }
 
 void ScreenshotSuite::setupAndEntryViews()

@@ -27,7 +27,7 @@ private:
     void simulators(class CMainFrame& frame);
     void setupAndEntryViews();
     void demoSeason();
-    void drawDialogs();
+    void drawDialogs(class CMainFrame& frame, const QString& htmlFolder);
 
     QString m_out;
     QString m_template;
