@@ -60,7 +60,8 @@ QString MonitorPortsSelection::statusNote(const IoConfiguration& config, const T
     if (!port || &port->stream() != &stream)
         return QString();
     return QStringLiteral("Timing console: %1 blocks received, %2 ignored (empty, outside the image or not "
-                          "printable)")
+                          "printable), %3 read in part (characters outside the image left out)")
         .arg(timer.receivedBlocks())
-        .arg(timer.ignoredBlocks());
+        .arg(timer.ignoredBlocks())
+        .arg(timer.cutBlocks());
 }

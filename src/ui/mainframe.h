@@ -113,6 +113,9 @@ public:
     // The Run Performance view's clock message (empty: the clock shows the time).
     void showClockMessage(const QString& text) override;
     QString clockMessage() const { return m_clockMessage; }
+    // Run Performance selected another row: the timer input is told whether
+    // the selection still agrees with the current entry.
+    void runPerformanceSelectionChanged() { publishTimerSnapshot(); }
     qint32 latestTimerTime() const override { return m_latestTimerTime; }
     // The message bar is to show this contestant's messages (0: none).
     void showContestantMessages(quint32 plrId) override;
