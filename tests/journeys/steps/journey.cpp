@@ -571,6 +571,13 @@ void chooseMenu(const QStringList& path)
 {
     QWidget* window = QApplication::activeWindow();
     auto* bar = window ? window->findChild<QMenuBar*>() : nullptr;
+    if (!bar && !QApplication::activeModalWidget()) {
+        // No window is in front (a dialog just closed): the one with the menu
+        // bar, which the click on it brings to the front.
+        for (QWidget* w : visibleWindows())
+            if ((bar = w->findChild<QMenuBar*>()))
+                break;
+    }
     if (!bar) {
         failStep(QStringLiteral("The active window %1 has no menu bar").arg(describe(window)));
         return;
