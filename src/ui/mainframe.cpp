@@ -9,22 +9,22 @@
 #include "io/outputmanager.h"
 #include "io/timermailbox.h"
 #include "results/values.h"
+#include "setup/demoseason.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/barleader.h"
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
-#include "ui/views/boxentry/viewboxentry.h"
-#include "ui/views/people/viewcontentry.h"
-#include "ui/views/people/viewstockentry.h"
-#include "ui/views/runperf/viewrunperf.h"
-#include "ui/views/regentry/viewregentry.h"
-#include "ui/views/setup/viewrodeosetup.h"
 #include "ui/dialogs/resolve/resolutiondialogs.h"
+#include "ui/views/boxentry/viewboxentry.h"
 #include "ui/views/import/viewimport.h"
 #include "ui/views/logo/tallyraview.h"
-#include "setup/demoseason.h"
 #include "ui/views/pending/pendingview.h"
+#include "ui/views/people/viewcontentry.h"
+#include "ui/views/people/viewstockentry.h"
+#include "ui/views/regentry/viewregentry.h"
 #include "ui/views/reports/viewreports.h"
+#include "ui/views/runperf/viewrunperf.h"
+#include "ui/views/setup/viewrodeosetup.h"
 #include "ui/views/workview.h"
 
 #include <QApplication>
@@ -33,6 +33,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 
 namespace {
 
@@ -63,6 +64,13 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
             });
     m_files = std::make_unique<FileMgr>(setup.dataFolder);
     m_files->Create();
+    // The state goes to disk shortly after it changes, not only at the end:
+    // after a crash the program starts where the operator was.
+    m_stateSave = new QTimer(this);
+    m_stateSave->setSingleShot(true);
+    m_stateSave->setInterval(StateSaveDelayMs);
+    connect(m_stateSave, &QTimer::timeout, this, [this] { m_files->SaveCfg(); });
+    m_files->setOnChange([this] { m_stateSave->start(); });
     m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
     m_resolutionDialogs = std::make_unique<ResolutionDialogs>(this);
     m_db->setResolutionPrompts(m_resolutionDialogs.get());
@@ -94,6 +102,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
 
 CMainFrame::~CMainFrame()
 {
+    m_files->setOnChange(nullptr);
     if (!m_stateStored && isVisible())
         storeShowState();
     m_output->StopCommunications();

@@ -237,6 +237,8 @@ private:
 
     std::unique_ptr<TimerMailbox> m_timerMailbox;
     QLabel* m_portStatus = nullptr;
+    QTimer* m_stateSave = nullptr;
+    static constexpr int StateSaveDelayMs = 300;
     QTimer* m_portRetry = nullptr;
     QPointer<ScoreboardWindow> m_scoreboardSim;
     QPointer<TimingConsoleWindow> m_timerSim;

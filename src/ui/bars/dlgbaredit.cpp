@@ -4,6 +4,7 @@
 #include "db/databasemanager.h"
 #include "entrybarhost.h"
 #include "framework/editmask.h"
+#include "framework/literaltext.h"
 #include "framework/maskededit.h"
 
 #include <QAbstractButton>
@@ -127,7 +128,7 @@ void CDlgBarEdit::setCaption()
     QString caption = m_caption;
     if (m_inDialog && m_key != 0)
         caption += QStringLiteral("    %1    Go: %2").arg(m_event.name).arg(m_entry.goRound);
-    m_group->setTitle(caption);
+    m_group->setTitle(literalCaption(caption));
 }
 
 void CDlgBarEdit::cancel()

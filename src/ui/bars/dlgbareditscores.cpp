@@ -31,7 +31,8 @@ CDlgBarEditScores::CDlgBarEditScores(CDatabaseManager& db, EntryBarHost& host, U
         grid->addWidget(new QLabel(QStringLiteral("J%1").arg(j + 1)), 0, j + 1, Qt::AlignHCenter);
     grid->addWidget(new QLabel(QStringLiteral("Total")), 0, ScoreEntry::Judges + 1, Qt::AlignHCenter);
     for (int row = 0; row < 3; ++row) {
-        grid->addWidget(new QLabel(QString::fromLatin1(kRowTitles[row])), row + 1, 0);
+        m_rowTitles[row] = new QLabel(QString::fromLatin1(kRowTitles[row]));
+        grid->addWidget(m_rowTitles[row], row + 1, 0);
         for (int j = 0; j < ScoreEntry::Judges; ++j) {
             auto* field = new CMaskedEdit;
             field->setObjectName(QStringLiteral("mark%1%2").arg(row).arg(j + 1));
@@ -111,6 +112,10 @@ void CDlgBarEditScores::selectEvent(const EventCfg& event)
         for (CMaskedEdit* field : row)
             field->setEditMask(m_model.markMask());
     m_time->setEditMask(ScoreEntry::timeMask());
+    // In "Combined" mode the last row holds each judge's whole mark.
+    m_rowTitles[ScoreEntry::Subtotal]->setText(event.scoring().judgeMode == JudgeCombined
+                                                   ? QStringLiteral("Marks:")
+                                                   : QString::fromLatin1(kRowTitles[ScoreEntry::Subtotal]));
     refresh();
 }
 
