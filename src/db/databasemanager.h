@@ -2,6 +2,7 @@
 
 #include "changesource.h"
 #include "eventpurse.h"
+#include "drawrecords.h"
 #include "keyedlist.h"
 #include "payouts/seasonstandings.h"
 #include "platform/sql/sqlconnection.h"
@@ -14,6 +15,7 @@
 #include "results/resultrecord.h"
 #include "results/standings.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -242,11 +244,43 @@ public:
     bool AddTimesXml(XmlDocument& doc);
     void BuildReportData(XmlDocument& doc);
 
+    // --- The draw (databasemanager_draw.cpp) --------------------------------
+    // The open rodeo's requests for the draws, by identity.
+    bool GetDrawRequests(QVector<DrawRequestRec>& out);
+    // Adds the request with its members (one transaction); it receives its id.
+    bool AddDrawRequest(DrawRequestRec& request);
+    bool DeleteDrawRequest(qint64 id);
+    // The places set for the go-round's performances: performance -> places.
+    QHash<int, int> GetDrawCapacities(const QString& eventId, int goRound);
+    // Replaces them with places[0] for performance 1, places[1] for 2, ...
+    bool SetDrawCapacities(const QString& eventId, int goRound, const QVector<int>& places);
+    // Whether an entry of the go-round holds a result.
+    bool GoRoundHasResults(const QString& eventId, int goRound);
+    // The entries of the go-round whose result is a re-ride (status "R").
+    QVector<EntryKey> ReRideEntries(const QString& eventId, int goRound);
+    // Writes a draw: each row's performance, running order and animal (the
+    // values before are read here), the performance's placeholder row when
+    // the draw goes beyond the last performance, the draw's record and a
+    // result history row per entry (source "Draw"): one transaction. A draw
+    // of a go-round holding a result is refused, except a re-ride draw ("R").
+    // draw receives its id, time and the rows' values before.
+    enum class DrawWrite { Written, HasResults, Failed };
+    DrawWrite RecordDraw(DrawRec& draw);
+    // Puts the go-round's rows back as they were before its last draw in
+    // force, recorded in the history too; refused once a result was saved in
+    // the go-round after the draw, or when a drawn row changed since.
+    enum class DrawUndo { Undone, NothingToUndo, HasResults, ChangedSince, Failed };
+    DrawUndo UndoDraw(const QString& eventId, int goRound);
+    // The go-round's last draw in force, with its rows; false when none.
+    bool LastDraw(const QString& eventId, int goRound, DrawRec& out);
+
     // --- Result history (databasemanager_history.cpp) -----------------------
     // The recorded changes of an entry's results (every go-round, the finals
     // included), oldest first; a change that moved a result away from the
     // entry is among them. False when the history could not be read.
     bool GetResultHistory(const QString& eventId, quint32 ptId, int plrEnt, QVector<ResultChange>& out);
+    // A draw's place (its history row's JSON) in words.
+    QString placeText(const QString& json) const;
 
     // --- Payouts (databasemanager_payouts.cpp) -------------------------------
     // The season's payout schedules, by name.
@@ -341,6 +375,9 @@ private:
     // stored with it.
     bool putEntry(RegEntry moved);
     bool addResultsTableXml(XmlDocument& doc, bool scored);
+    // A result history row for a row a draw (or its undo) moved.
+    bool recordDrawHistory(const QString& table, const QString& action, const QString& eventId, int goRound,
+                           const DrawRowRec& row);
     void clearRodeo();
     bool readRegTable(const QString& table);
     // The connection for work on a season that may not be the open one.

@@ -76,6 +76,42 @@ const char* const kSteps[] = {
     " PgBefore TEXT,"
     " PgAfter TEXT,"
     " PRIMARY KEY (PoId, PlrId));",
+    // 3: the draw. Each animal's pen (the event it bucks in), whether it is
+    // kept for re-rides and whether it is out (injured); the places of each
+    // performance; the secretary's requests (up, out, buddies, two events in
+    // one performance), each with its members; and every draw made, with the
+    // rows it moved, so that it can be shown, reproduced and undone.
+    "ALTER TABLE Stocks ADD COLUMN StPen TEXT;"
+    "ALTER TABLE Stocks ADD COLUMN StReride INTEGER DEFAULT 0;"
+    "ALTER TABLE Stocks ADD COLUMN StOut INTEGER DEFAULT 0;"
+    "CREATE TABLE DrawCapacities ("
+    " RoId INTEGER, EvId TEXT, GoId INTEGER, PerfId INTEGER, DcPlaces INTEGER,"
+    " PRIMARY KEY (RoId, EvId, GoId, PerfId));"
+    "CREATE TABLE DrawRequests ("
+    " DqId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " RoId INTEGER,"
+    " DqKind TEXT,"  // U up, O out, B buddies, A two events in one performance allowed
+    " GoId INTEGER," // 0: every go-round
+    " PerfId INTEGER);"
+    "CREATE TABLE DrawRequestMembers ("
+    " DqId INTEGER, PlrId INTEGER, EvId TEXT);" // EvId empty: every event of the contestant
+    "CREATE INDEX DrawRequestMembersByRequest ON DrawRequestMembers (DqId);"
+    "CREATE TABLE Draws ("
+    " DrId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " RoId INTEGER, EvId TEXT, GoId INTEGER,"
+    " DrWhat TEXT,"        // P performances, O running order, S stock, R re-ride stock
+    " DrSeed TEXT,"        // the 64-bit seed in decimal
+    " DrWhen TEXT,"        // UTC, ISO 8601
+    " DrUnmet TEXT,"       // what the secretary accepted unhonoured, one per line
+    " DrLastHiId INTEGER," // the last result history row the draw wrote
+    " DrUndone TEXT);"     // UTC when undone, null while in force
+    "CREATE INDEX DrawsByGoRound ON Draws (RoId, EvId, GoId);"
+    "CREATE TABLE DrawRows ("
+    " DrId INTEGER, ptId INTEGER, PlrEnt INTEGER,"
+    // Before and after; OldPerfId -1: a row the draw made (a performance's placeholder).
+    " OldPerfId INTEGER, OldOrd INTEGER, OldStId INTEGER,"
+    " NewPerfId INTEGER, NewOrd INTEGER, NewStId INTEGER);"
+    "CREATE INDEX DrawRowsByDraw ON DrawRows (DrId);",
 };
 static_assert(std::size(kSteps) == SeasonSchema::CurrentVersion);
 

@@ -14,6 +14,9 @@
 #include "ui/dialogs/copy/copylist.h"
 #include "ui/dialogs/copy/dlgcopycontestants.h"
 #include "ui/dialogs/copy/dlgcopystocks.h"
+#include "ui/dialogs/draw/dlgdraw.h"
+#include "ui/dialogs/draw/dlgdrawrequest.h"
+#include "ui/dialogs/draw/dlgdrawsheet.h"
 #include "ui/dialogs/input/dlgsingleinput.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
@@ -53,7 +56,9 @@
 #include "ui/views/runperf/viewrunperf.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -453,6 +458,7 @@ void ScreenshotSuite::demoSeason()
     if (frame.OpenDemoSeason()) {
         save(&frame, QStringLiteral("mainwindow-demo-season"));
         payouts(frame);
+        drawDialogs(frame, data.path() + QStringLiteral("/Html/"));
     }
     frame.closeWithoutAsking();
 }
@@ -513,6 +519,61 @@ void ScreenshotSuite::payouts(CMainFrame& frame)
         dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("BR")));
         save(&dialog, QStringLiteral("dialog-payouts-standings"));
     }
+void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
+{
+    // The demo season's saddle bronc, go-round 2: two requests, the draw of
+    // performances, running order and animals before it is accepted, the
+    // request dialog, and the sheet of the accepted draw.
+    CDatabaseManager& db = frame.database();
+    const auto named = [&](const char* last) {
+        for (const ContestantRec& c : db.contestants())
+            if (c.lastName == QLatin1String(last))
+                return c.plrId;
+        return 0u;
+    };
+    DrawRequestRec buddies;
+    buddies.kind = DrawRequestRec::Kind::Buddies;
+    buddies.members = {{named("Sundell"), QString()}, {named("Wright"), QString()}};
+    db.AddDrawRequest(buddies);
+    DrawRequestRec up;
+    up.perf = 2;
+    up.goRound = 2;
+    up.members = {{named("Thurston"), QStringLiteral("SB")}};
+    db.AddDrawRequest(up);
+
+    frame.SwitchView(ViewTable::StockEntry);
+    save(&frame, QStringLiteral("view-stockentry-pens"));
+
+    CDlgDraw dialog(db, frame.prompt(), htmlFolder, &frame);
+    dialog.select(QStringLiteral("SB"), 2);
+    dialog.stockBox()->setChecked(true);
+    dialog.setSeed(20260704);
+    dialog.draw();
+    save(&dialog, QStringLiteral("dialog-draw"));
+    {
+        QVector<CDlgDrawRequest::Choice> people;
+        for (const ContestantRec& c : db.contestants())
+            people.append({QStringLiteral("%1, %2").arg(c.lastName, c.firstName), c.plrId});
+        QVector<CDlgDrawRequest::Choice> events;
+        for (const EventCfg& e : db.events())
+            events.append({e.label, e.id});
+        CDlgDrawRequest request(people, events, 2, &dialog);
+        request.kind()->setCurrentIndex(2);
+        request.contestant(0)->setCurrentIndex(1);
+        request.contestant(1)->setCurrentIndex(2);
+        request.event(1)->setCurrentIndex(2);
+        save(&request, QStringLiteral("dialog-draw-request"));
+    }
+    if (dialog.unmetLabel()->text().isEmpty()) {
+        dialog.acceptDraw();
+        DrawSession session(db);
+        const QString page = session.writeSheet(QStringLiteral("SB"), 2, htmlFolder);
+        if (!page.isEmpty()) {
+            CDlgDrawSheet sheet(page, page.left(page.size() - 5) + QStringLiteral(".pdf"), &dialog);
+            save(&sheet, QStringLiteral("dialog-draw-sheet"));
+        }
+    }
+    frame.SwitchView(ViewTable::Logo);
 }
 
 void ScreenshotSuite::setupAndEntryViews()

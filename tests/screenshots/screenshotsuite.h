@@ -28,6 +28,7 @@ private:
     void setupAndEntryViews();
     void demoSeason();
     void payouts(class CMainFrame& frame);
+    void drawDialogs(class CMainFrame& frame, const QString& htmlFolder);
 
     QString m_out;
     QString m_template;

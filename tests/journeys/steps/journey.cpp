@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
@@ -617,6 +618,51 @@ void chooseMenu(const QStringList& path)
         // The last step may open a modal dialog: the click returns when it closes.
         mouseAt(menu, menu->actionGeometry(item).center(), false);
         menu = sub;
+    }
+}
+
+void chooseContextMenu(QWidget* widget, QPoint at, const QString& item)
+{
+    if (!clickable(widget, "right-click"))
+        return;
+    // The menu runs its own event loop: it is worked from a timer inside it.
+    bool opened = false;
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, item, &opened] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        opened = true;
+        QAction* chosen = nullptr;
+        QStringList offers;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && a->isVisible()) {
+                offers << normalized(a->text());
+                if (normalized(a->text()) == normalized(item))
+                    chosen = a;
+            }
+        if (!chosen || !chosen->isEnabled()) {
+            failStep(QStringLiteral("The context menu offers no enabled \"%1\"; it offers: %2")
+                         .arg(item, offers.join(QStringLiteral(" | "))));
+            menu->close();
+            return;
+        }
+        mouseAt(menu, menu->actionGeometry(chosen).center(), false);
+    });
+    poll->start();
+    // The press, then the context-menu event the window system makes of it
+    // (QTest hands mouse events to the widget directly, past the window that
+    // would make it); the release goes to the menu.
+    QTest::mousePress(widget, Qt::RightButton, {}, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &menuEvent);
+    QCoreApplication::processEvents();
+    if (!opened) {
+        delete poll;
+        failStep(QStringLiteral("A right-click on %1 opened no menu").arg(describe(widget)));
     }
 }
 

@@ -97,6 +97,10 @@ void click(const QString& caption);
 void doubleClick(QWidget* widget);
 // Menu bar and menus: chooseMenu({"Configure", "Simulators", "Timing Console..."}).
 void chooseMenu(const QStringList& path);
+// A right-click at a point of the widget and, in the context menu it opens,
+// the item that reads item (which may open a modal dialog: answer it with
+// expectDialog before). Fails when no menu opens or it offers no such item.
+void chooseContextMenu(QWidget* widget, QPoint at, const QString& item);
 // Keys into the widget that has the focus (fails when nothing has it).
 void type(const QString& text);
 void key(int key, Qt::KeyboardModifiers modifiers = {});

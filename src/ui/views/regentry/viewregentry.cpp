@@ -10,6 +10,7 @@
 #include "reports/reporttree.h"
 #include "results/finalists.h"
 #include "setup/entryedits.h"
+#include "ui/dialogs/draw/dlgdraw.h"
 #include "ui/dialogs/resolve/dlgregresolver.h"
 #include "ui/mainframe.h"
 
@@ -55,6 +56,8 @@ CViewRegEntry::CViewRegEntry(CMainFrame& frame, QWidget* parent)
     m_tree->setHeaderHidden(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &CViewRegEntry::showTreeMenu);
 
     auto* modeBox = new QGroupBox(QStringLiteral("View"), this);
     auto* modeLayout = new QVBoxLayout(modeBox);
@@ -447,6 +450,45 @@ void CViewRegEntry::buildFinal()
     final.go = finalGo;
     buildTree(final);
     remember(final);
+    loadLists();
+}
+
+// --- The draw --------------------------------------------------------------------------
+
+void CViewRegEntry::showTreeMenu(const QPoint& at)
+{
+    const QModelIndex index = m_tree->indexAt(at);
+    const Node node = nodeOf(index);
+    if (!node.valid || node.eventId.isEmpty() || node.perf != 0)
+        return; // the draw is of an event's go-round
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    QMenu menu(this);
+    QAction* draw = menu.addAction(QStringLiteral("Draw..."));
+    if (menu.exec(m_tree->viewport()->mapToGlobal(at)) == draw)
+        openDraw(node.eventId, node.go > 0 ? node.go : 1);
+}
+
+void CViewRegEntry::openDraw(const QString& eventId, int go)
+{
+    CDatabaseManager& db = m_frame.database();
+    CDlgDraw dialog(db, m_frame.prompt(), m_frame.files().dataFolder() + QStringLiteral("Html/"), this);
+    // The final's running order by the standing, as Build Final orders it.
+    dialog.setRanks([this, &db](const QString& id) {
+        QHash<EntryKey, int> ranks;
+        const EventCfg* event = db.GetEvent(id);
+        RegEntry selection;
+        selection.eventId = id;
+        selection.goRound = static_cast<quint16>(event ? event->goRoundCount() + 1 : 1);
+        if (event && m_frame.SelectCompetition(selection))
+            for (const ResultRecord& r : db.standings().overall())
+                if (r.position > 0)
+                    ranks.insert(r.key, r.position);
+        return ranks;
+    });
+    dialog.select(eventId, go);
+    dialog.exec();
+    Node node = selectedNode();
+    buildTree(node);
     loadLists();
 }
 
