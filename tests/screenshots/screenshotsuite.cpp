@@ -519,6 +519,8 @@ void ScreenshotSuite::payouts(CMainFrame& frame)
         dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("BR")));
         save(&dialog, QStringLiteral("dialog-payouts-standings"));
     }
+}
+
 void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
 {
     // The demo season's saddle bronc, go-round 2: two requests, the draw of

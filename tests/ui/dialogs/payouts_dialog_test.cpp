@@ -131,7 +131,7 @@ void typeInCell(QTableView* table, int row, int column, const QString& text)
     QTest::keyClicks(editor, text);
     QTest::keyClick(editor, Qt::Key_Return);
     // The editor hands its text over through a queued call.
-    QTest::qWaitFor([&] { return !table->indexWidget(cell); });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !table->indexWidget(cell); }));
     ASSERT_EQ(cell.data().toString(), text);
 }
 
