@@ -89,6 +89,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
         m_prompt->inform(notice);
     m_output->LoadConfiguration();
     connectTimerInput();
+    createPortWatch();
 }
 
 CMainFrame::~CMainFrame()
@@ -233,6 +234,7 @@ void CMainFrame::SwitchView(int viewId)
             m_output->StartCommunications(m_arena.get());
         }
         next->activated();
+        showPortStatus();
         QApplication::restoreOverrideCursor();
     }
     m_currentView = viewId;

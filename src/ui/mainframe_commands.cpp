@@ -81,6 +81,7 @@ void CMainFrame::createMenus()
         CDlgIoConfig dlg(*m_output, *m_prompt, this);
         if (dlg.exec() == QDialog::Accepted)
             m_output->ApplyDialogChanges(dlg.configuration(), m_currentView == ViewTable::RunPerformance);
+        showPortStatus();
     });
     QMenu* simulators = configure->addMenu(QStringLiteral("Simulators"));
     addCommand(simulators, CommandId::ScoreboardSimulator, QStringLiteral("Scoreboard..."),
@@ -109,6 +110,7 @@ void CMainFrame::createMenus()
     viewMenu->addSeparator();
     addCommand(viewMenu, CommandId::MonitorPorts, QStringLiteral("Monitor Ports"), [this] {
         CDlgMonitorPorts dlg(*m_output, *m_prompt, this);
+        dlg.setRetry([this] { retryPorts(); });
         dlg.exec();
     });
 

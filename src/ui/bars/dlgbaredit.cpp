@@ -31,6 +31,19 @@ bool CDlgBarEdit::isLeaving(QEvent* event)
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
+bool CDlgBarEdit::goingToSave() const
+{
+    return QApplication::focusWidget() && QApplication::focusWidget() == m_save;
+}
+
+void CDlgBarEdit::complainOnLeaving(QLineEdit* field, const EntryCheck& check)
+{
+    // On the way to Save the field says nothing: Save checks every field
+    // again and says why it cannot save, once.
+    if (!goingToSave())
+        complain(field, check.message, check.start, check.length);
+}
+
 bool CDlgBarEdit::SetComp(EntryKey key, int goRound)
 {
     if (key != 0 && isChanged() && !m_caption.isEmpty()) {

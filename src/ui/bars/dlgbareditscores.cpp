@@ -158,12 +158,10 @@ void CDlgBarEditScores::refresh()
 void CDlgBarEditScores::typed(ScoreEntry::Row row, int judge)
 {
     CMaskedEdit* field = judge < 0 ? m_time : m_marks[row][judge];
-    const EntryCheck check =
-        judge < 0 ? m_model.typeTime(field->text()) : m_model.typeMark(row, judge, field->text());
-    if (!check.ok()) {
-        complain(field, check.message, check.start, check.length);
-        return;
-    }
+    if (judge < 0)
+        m_model.typeTime(field->text());
+    else
+        m_model.typeMark(row, judge, field->text());
     m_save->setEnabled(m_model.areSaveAndCancelEnabled());
     m_cancel->setEnabled(m_model.areSaveAndCancelEnabled() || isInDialog());
 }
@@ -173,20 +171,27 @@ void CDlgBarEditScores::left(QWidget* field)
     if (field == m_time) {
         const EntryCheck check = m_model.leaveTime();
         if (!check.ok()) {
-            complain(m_time, check.message, check.start, check.length);
+            complainOnLeaving(m_time, check);
             return;
         }
         refresh();
         return;
     }
     for (int j = 0; j < ScoreEntry::Judges; ++j) {
-        if (field == m_marks[ScoreEntry::Subtotal][j]) {
-            m_model.leaveSubtotal();
-            refresh();
-            return;
-        }
-        if (field == m_marks[ScoreEntry::Rider][j] || field == m_marks[ScoreEntry::Stock][j]) {
-            m_model.leaveMark();
+        for (ScoreEntry::Row row : {ScoreEntry::Rider, ScoreEntry::Stock, ScoreEntry::Subtotal}) {
+            if (field != m_marks[row][j])
+                continue;
+            // The mark is judged now that it is complete.
+            if (m_model.isChanged()) {
+                if (const EntryCheck check = m_model.checkMark(row, j); !check.ok()) {
+                    complainOnLeaving(m_marks[row][j], check);
+                    return;
+                }
+            }
+            if (row == ScoreEntry::Subtotal)
+                m_model.leaveSubtotal();
+            else
+                m_model.leaveMark();
             refresh();
             return;
         }

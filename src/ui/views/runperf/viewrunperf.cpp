@@ -285,12 +285,11 @@ void CViewRunPerf::updateHighlight()
 void CViewRunPerf::rowSelected(int row)
 {
     const EntryKey key = m_model->keyAt(row);
-    if (key == 0) {
+    if (key == 0)
         m_selected = 0;
-        return;
-    }
-    if (visibleBar()->SetComp(key, 0))
+    else if (visibleBar()->SetComp(key, 0))
         m_selected = key;
+    m_frame.runPerformanceSelectionChanged();
 }
 
 void CViewRunPerf::pressDisplayButton(int keyIndex)
