@@ -17,7 +17,9 @@ function(tallyra_add_module name)
             INSTALL_RPATH "$ORIGIN"
             # Qt already compiles everything that uses it position-independent
             # (-fPIC): compiled exactly as the static modules, so that either
-            # build reuses the other's compiler cache.
+            # build reuses the other's compiler cache. (Every module links Qt,
+            # at least through another module; one that did not would fail to
+            # link, asking for -fPIC.)
             POSITION_INDEPENDENT_CODE OFF
             # Every symbol is visible (no export macros): nothing to define.
             DEFINE_SYMBOL "")
