@@ -19,8 +19,8 @@ QString missingDisplayMessage(const Getenv& getenv, const QStringList& arguments
             argument == QLatin1String("--platform"))
             return {};
     return QStringLiteral("scorvane-rodeo: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY "
-                          "is set). Start it on a desktop, over \"ssh -X\", or with \"scripts/run --vnc\" to reach "
-                          "the window with a VNC viewer.");
+                          "is set). Start it on a desktop, over \"ssh -X\", or as \"scorvane-rodeo --vnc\" to reach "
+                          "the window with a VNC viewer on this machine.");
 }
 
 QString installedFile(const QString& applicationDir, const QString& name)

@@ -239,6 +239,11 @@ bool CDatabaseManager::UpdateRegEntry(const RegEntry& entry, bool add, int remov
 
 bool CDatabaseManager::Create(const QString& season, const QString& rodeo)
 {
+    // The main window's start asks for no rodeo (the last one is reopened once
+    // the views exist): nothing is opened, and nothing failed that a line in
+    // the log should report.
+    if (season.isEmpty() && rodeo.isEmpty())
+        return false;
     if (!OpenRodeo(season, rodeo)) {
         logReport("Failed to open the rodeo.  DBMgr::Create  Season:%s, Rodeo:%s", season, rodeo);
         return false;

@@ -3,6 +3,7 @@
 // entry.
 #include "app/manuallinks.h"
 #include "app/startenvironment.h"
+#include "app/vncdisplay.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,8 +34,51 @@ TEST(StartEnvironment, AMissingDisplayIsReportedUnlessAPlatformIsGiven)
         const auto getenv = [&](const char* name) { return c.env.value(QString::fromLatin1(name)); };
         const QString message = StartEnvironment::missingDisplayMessage(getenv, c.arguments);
         EXPECT_EQ(!message.isEmpty(), c.refused) << c.name;
-        if (c.refused)
-            EXPECT_TRUE(message.contains(QLatin1String("scripts/run --vnc"))) << c.name;
+        if (c.refused) {
+            EXPECT_TRUE(message.contains(QLatin1String("\"scorvane-rodeo --vnc\""))) << c.name;
+        }
+    }
+}
+
+TEST(VncDisplay, OptionsAskForLoopbackUnlessEveryAddressIsNamed)
+{
+    struct Case
+    {
+        QStringList arguments;
+        bool asked;
+        int port;
+        bool everyAddress;
+        bool refused;
+    };
+    const Case cases[] = {
+        {{}, false, 5900, false, false},
+        {{"--demo"}, false, 5900, false, false},
+        {{"--vnc"}, true, 5900, false, false},
+        {{"--demo", "--vnc=5901"}, true, 5901, false, false},
+        {{"--vnc-public"}, true, 5900, true, false},
+        {{"--vnc-public=6000"}, true, 6000, true, false},
+        {{"--vnc=0"}, true, 5900, false, true},
+        {{"--vnc=65536"}, true, 5900, false, true},
+        {{"--vnc=59o1"}, true, 5900, false, true},
+        {{"--vnc="}, true, 5900, false, true},
+        {{"--vncx"}, false, 5900, false, false},
+    };
+    for (const Case& c : cases) {
+        const VncDisplay::Request r = VncDisplay::request(c.arguments);
+        const std::string name = c.arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(r.asked, c.asked) << name;
+        EXPECT_EQ(r.error.isEmpty(), !c.refused) << name;
+        if (c.refused || !c.asked)
+            continue;
+        EXPECT_EQ(r.port, c.port) << name;
+        EXPECT_EQ(r.everyAddress, c.everyAddress) << name;
+        const QStringList server = VncDisplay::serverArguments(r, 7);
+        EXPECT_EQ(server.contains(QStringLiteral("-localhost")), !c.everyAddress) << name;
+        EXPECT_EQ(server.mid(server.indexOf(QStringLiteral("-rfbport")), 2),
+                  (QStringList{QStringLiteral("-rfbport"), QString::number(c.port)}))
+            << name;
+        EXPECT_EQ(VncDisplay::servingMessage(r).contains(QLatin1String("no password")), c.everyAddress)
+            << name;
     }
 }
 

@@ -136,8 +136,14 @@ TEST_F(OpenRodeoTest, OpeningARodeoOfAnotherSeasonSwitchesConnection)
 
 TEST_F(OpenRodeoTest, CreateReportsEachStep)
 {
+    // Nothing asked for (every start): nothing opens and nothing is reported.
     EXPECT_FALSE(db->Create(QString(), QString()));
-    EXPECT_TRUE(log.contains(QStringLiteral("Failed to open the rodeo.  DBMgr::Create  Season:, Rodeo:")));
+    EXPECT_FALSE(db->isRodeoOpen());
+    EXPECT_TRUE(log.lines().isEmpty());
+
+    // A rodeo that was asked for and is not there is reported.
+    EXPECT_FALSE(db->Create(QStringLiteral("S1"), QStringLiteral("Winter")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Failed to open the rodeo.  DBMgr::Create  Season:S1, Rodeo:Winter")));
 
     // Without teams the rodeo opens but Create reports the teams.
     log.clear();
