@@ -1,7 +1,9 @@
 #pragma once
 
 #include "changesource.h"
+#include "eventpurse.h"
 #include "keyedlist.h"
+#include "payouts/seasonstandings.h"
 #include "platform/sql/sqlconnection.h"
 #include "platform/sql/sqltransaction.h"
 #include "platform/xml/xmldocument.h"
@@ -263,6 +265,48 @@ public:
     // included), oldest first; a change that moved a result away from the
     // entry is among them. False when the history could not be read.
     bool GetResultHistory(const QString& eventId, quint32 ptId, int plrEnt, QVector<ResultChange>& out);
+
+    // --- Payouts (databasemanager_payouts.cpp) -------------------------------
+    // The season's payout schedules, by name.
+    bool GetPayoutSchedules(QVector<PayoutSchedule>& out);
+    // Stores a new schedule (id 0; it receives its id) or rewrites one. A
+    // schedule that check() refuses, or whose name another schedule has, is
+    // refused with the reason in why and nothing written.
+    bool SavePayoutSchedule(PayoutSchedule& schedule, QString* why = nullptr);
+    // Refused while an event of any rodeo of the season pays by it.
+    bool DeletePayoutSchedule(qint64 scheduleId, QString* why = nullptr);
+    // Adds the built-in schedules whose names the season does not have yet.
+    bool AddBuiltInPayoutSchedules();
+    // The entries of an event of the open rodeo that pay an entry fee: every
+    // entry (competitor and entry number) of its go-round 1.
+    int CountPaidEntries(const QString& eventId);
+    // An event's purse settings; defaults when none are stored (split by the
+    // event's go-rounds, the season's first schedule, entries counted).
+    bool GetEventPurse(const QString& eventId, EventPurse& out);
+    // Stores them after checking that they make a purse, that the split adds
+    // up to 100 % over the event's go-rounds and that the schedule exists;
+    // refused with the reason in why otherwise, nothing written.
+    bool SaveEventPurse(const EventPurse& purse, QString* why = nullptr);
+    // The event pays nothing (its settings are removed).
+    bool RemoveEventPurse(const QString& eventId);
+    // The payouts of the open rodeo's events with a purse, from the rows as
+    // they are now (standings built for every event, the current event's
+    // left alone).
+    bool ComputeRodeoPayout(RodeoPayout& out);
+    // The posting of the open rodeo that stands; false when there is none.
+    bool GetPayoutPosting(PayoutPosting& out);
+    // Adds each contestant's total to "earnings this season", with a row per
+    // contestant in the result history (source "Payout"), in one
+    // transaction. Refused with the reason in why, nothing written, when an
+    // event cannot be paid, when the rodeo's earnings stand posted, or when a
+    // contestant's earnings are not an amount or would not fit their column.
+    bool PostEarnings(QString* why = nullptr);
+    // Takes the standing posting back: each contestant's earnings return to
+    // what they were (less the posted amount when they changed since). One
+    // transaction; refused with the reason in why.
+    bool UndoPayoutPosting(QString* why = nullptr);
+    // Every standing posting of the season, per contestant and event.
+    bool GetSeasonEarnings(QVector<EarningsRow>& out);
 
     // The source the result history gives the changes made while it lives
     // (the import, for one); the previous source is back at its end.

@@ -140,6 +140,7 @@ bool CDatabaseManager::GetResultHistory(const QString& eventId, quint32 ptId, in
         return false;
     auto rs =
         m_conn->query(QStringLiteral("SELECT * FROM ResultHistory WHERE RoId = ?1 AND EvId = ?2 AND "
+                                     "HiTable IN ('Scores', 'Times') AND "
                                      "((ptId = ?3 AND PlrEnt = ?4) OR (OldptId = ?3 AND OldPlrEnt = ?4)) "
                                      "ORDER BY HiId"),
                       {m_rodeo.id, eventId, ptId, plrEnt});

@@ -15,7 +15,8 @@ class SqlConnection;
 namespace SeasonSchema {
 
 // 1: the ResultHistory table.
-constexpr int CurrentVersion = 1;
+// 2: payouts: schedules, event purses, postings of earnings.
+constexpr int CurrentVersion = 2;
 
 // Runs every step above the file's version, each step with the new version
 // number in one transaction: a crash between steps leaves a file of an

@@ -17,6 +17,8 @@
 #include "ui/dialogs/input/dlgsingleinput.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
+#include "ui/dialogs/payouts/dlgpayouts.h"
+#include "ui/dialogs/payouts/dlgpayoutschedules.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
@@ -60,6 +62,7 @@
 #include <QPixmap>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -447,9 +450,69 @@ void ScreenshotSuite::demoSeason()
     CMainFrame frame(setup);
     frame.CreateViews();
     frame.resize(1280, 720);
-    if (frame.OpenDemoSeason())
+    if (frame.OpenDemoSeason()) {
         save(&frame, QStringLiteral("mainwindow-demo-season"));
+        payouts(frame);
+    }
     frame.closeWithoutAsking();
+}
+
+void ScreenshotSuite::payouts(CMainFrame& frame)
+{
+    // The demo rodeo's three events paid: the first go-round and the
+    // average of the bronc riding and the barrels, the team roping per roper.
+    CDatabaseManager& db = frame.database();
+    db.AddBuiltInPayoutSchedules();
+    QVector<PayoutSchedule> schedules;
+    db.GetPayoutSchedules(schedules);
+    qint64 standard = 0;
+    for (const PayoutSchedule& s : schedules)
+        if (s.name == QLatin1String("Standard"))
+            standard = s.id;
+    const struct
+    {
+        const char* event;
+        Cents added;
+        Cents fee;
+        int deduction;
+    } purses[] = {{"SB", 250000, 15000, 500}, {"BR", 150000, 10000, 0}, {"TR", 100000, 12500, 300}};
+    for (const auto& p : purses) {
+        EventPurse purse;
+        if (!db.GetEventPurse(QString::fromLatin1(p.event), purse))
+            continue;
+        purse.purse.addedMoney = p.added;
+        purse.purse.entryFee = p.fee;
+        purse.purse.deductionShare = p.deduction;
+        purse.split.goRounds = {4000, 0};
+        purse.split.average = 6000;
+        purse.split.finalRound = 0;
+        purse.scheduleId = standard;
+        db.SaveEventPurse(purse);
+    }
+    const QString html = frame.files().dataFolder() + QStringLiteral("Html/");
+    {
+        CDlgPayouts dialog(db, frame.prompt(), html, &frame);
+        dialog.resize(1280, 720);
+        dialog.event()->setCurrentIndex(dialog.event()->findData(QStringLiteral("SB")));
+        save(&dialog, QStringLiteral("dialog-payouts-event"));
+        dialog.event()->setCurrentIndex(dialog.event()->findData(QStringLiteral("TR")));
+        save(&dialog, QStringLiteral("dialog-payouts-team"));
+        dialog.event()->setCurrentIndex(0);
+        save(&dialog, QStringLiteral("dialog-payouts-rodeo"));
+    }
+    {
+        CDlgPayoutSchedules dialog(db, frame.prompt(), &frame);
+        dialog.schedules()->setCurrentIndex(dialog.schedules()->findText(QStringLiteral("Standard")));
+        save(&dialog, QStringLiteral("dialog-payout-schedules"));
+    }
+    db.PostEarnings();
+    {
+        CDlgPayouts dialog(db, frame.prompt(), html, &frame);
+        dialog.resize(1280, 720);
+        dialog.tabs()->setCurrentIndex(1);
+        dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("BR")));
+        save(&dialog, QStringLiteral("dialog-payouts-standings"));
+    }
 }
 
 void ScreenshotSuite::setupAndEntryViews()

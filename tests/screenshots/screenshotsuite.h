@@ -27,6 +27,7 @@ private:
     void simulators(class CMainFrame& frame);
     void setupAndEntryViews();
     void demoSeason();
+    void payouts(class CMainFrame& frame);
 
     QString m_out;
     QString m_template;

@@ -23,6 +23,7 @@ class QAbstractItemView;
 class QComboBox;
 class QTableView;
 class QTemporaryDir;
+class QTreeView;
 class QWidget;
 class SqlConnection;
 
@@ -117,6 +118,19 @@ QString cellText(const QTableView* table, int row, const QString& columnTitle);
 // The mouse on a cell (scrolled into view first).
 void clickCell(QTableView* table, int row, const QString& columnTitle);
 void doubleClickCell(QTableView* table, int row, const QString& columnTitle);
+
+// The tree's item at path (each level by its text), expanded down to it with
+// the mouse on the branch arrows and clicked; false (and a failure) when a
+// level is not there.
+bool clickTree(QTreeView* tree, const QStringList& path);
+
+// A visible field that shows value (a drop-down's current item, a line
+// edit's text), inside within when given.
+QWidget* showing(const QString& value, QWidget* within = nullptr);
+template <class T> T* showing(const QString& value, QWidget* within = nullptr)
+{
+    return qobject_cast<T*>(showing(value, within));
+}
 
 // --- Dialogs ---------------------------------------------------------------------------------
 
