@@ -113,7 +113,7 @@ QString scalarText(const Program& program, const QString& sql, const QVariantLis
 
 // Rodeos are opened and deleted by name: Rodeo Setup refuses the name of
 // another rodeo of the season, as New Rodeo does, and saves the other edits.
-TEST(SecretaryJourney, RodeoSetupRefusesAnotherRodeosName)
+TEST(SecretaryRecordsJourney, RodeoSetupRefusesAnotherRodeosName)
 {
     Program program;
     ASSERT_TRUE(program.start({QStringLiteral("--demo")}));
@@ -172,7 +172,7 @@ TEST(SecretaryJourney, RodeoSetupRefusesAnotherRodeosName)
 // Trevor Craig, entered in barrel racing without a result yet, is edited into
 // Wade Sundell and replaced by him: his entries become Wade's, in the same
 // places, before he goes; nobody's entry is left pointing at nobody.
-TEST(SecretaryJourney, AReplacedContestantsEntriesGoToTheOneKept)
+TEST(SecretaryRecordsJourney, AReplacedContestantsEntriesGoToTheOneKept)
 {
     Program program;
     ASSERT_TRUE(program.start({QStringLiteral("--demo")}));
@@ -223,7 +223,7 @@ TEST(SecretaryJourney, AReplacedContestantsEntriesGoToTheOneKept)
 
 // Rusty Wilson heels for a team in team roping and enters tie-down roping on
 // his own; taking that entry out again is his own affair, not the team's.
-TEST(SecretaryJourney, ATeamRopersOwnEntryCanBeTakenOut)
+TEST(SecretaryRecordsJourney, ATeamRopersOwnEntryCanBeTakenOut)
 {
     Program program;
     ASSERT_TRUE(program.start({QStringLiteral("--demo")}));
@@ -256,7 +256,7 @@ TEST(SecretaryJourney, ATeamRopersOwnEntryCanBeTakenOut)
 
 // An animal drawn for a barrel racer's second run, which is still to come,
 // cannot be deleted in Stock Entry; the message says where it is drawn.
-TEST(SecretaryJourney, AnAnimalDrawnForARunToComeStays)
+TEST(SecretaryRecordsJourney, AnAnimalDrawnForARunToComeStays)
 {
     Program program;
     ASSERT_TRUE(program.start({QStringLiteral("--demo")}));
