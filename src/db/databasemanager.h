@@ -134,8 +134,12 @@ public:
     // --- Rodeos and rodeo events (databasemanager_rodeos.cpp) --------------
     bool GetRodeos(const QString& season, QStringList& rodeos);
     bool RodeoExists(const QString& season, const QString& rodeo);
+    // Whether another rodeo of the open season than the open one has the
+    // name (compared as stored, case ignored); true when it cannot be told.
+    bool RodeoNameTaken(const QString& rodeo);
     bool CreateRodeo(const QString& season, const QString& rodeo, const QString& date,
                      const QString& profile);
+    // Refused when another rodeo of the season has the new name.
     bool UpdateRodeo(const RodeoInfo& info);
     bool DeleteRodeo(const QString& season, const QString& rodeo);
     QString NextCustomEventId();
@@ -160,7 +164,15 @@ public:
     int ResolveContestants(QVector<ContestantRec>& arriving, bool addWhenNew = true);
     bool ContestantInTeam(quint32 plrId);
     bool ContestantHasEntries(quint32 plrId);
+    // Refused while an entry of his own (with or without a result) in any
+    // rodeo of the season, or a team, still names him.
     bool DeleteContestant(quint32 plrId);
+    // One contestant became another (the same-name "Replace" or "Merge" of
+    // an edit): the removed one's entries in every rodeo become the kept
+    // one's, after the kept one's own entry numbers, and the removed one is
+    // deleted. Refused, with nothing changed, while a result or a team needs
+    // the removed one. One transaction.
+    bool MergeContestants(quint32 removed, quint32 kept);
     bool DeleteCowboy(quint32 plrId);
 
     // --- Teams, stock, contractors, messages (databasemanager_teamsstock.cpp) --
@@ -172,7 +184,13 @@ public:
     quint32 FindStock(const StockRec& rec);
     bool AddStock(StockRec& rec);
     bool UpdateStock(const StockRec& rec);
+    // Whether an entry of any rodeo of the season draws the animal.
     bool StockUsed(quint32 stId);
+    // Where the animal is drawn, one line per rodeo, event and go-round
+    // ("Spring Rodeo: Tie Down Roping, Go Round 1"), at most limit lines and
+    // a last one saying how many more; false when it could not be read.
+    bool StockDraws(quint32 stId, QStringList& where, int limit = 5);
+    // Refused while the animal is drawn for any entry.
     bool DeleteStock(quint32 stId);
     bool GetContractors(QStringList& names);
     bool GetContractor(ContractorRec& rec);
@@ -364,6 +382,9 @@ public:
     };
 
 private:
+    // Whether an entry of his own in any rodeo (only one with a result, when
+    // resultsOnly) or a team names the contestant; true when it cannot be told.
+    bool contestantNeeded(quint32 plrId, bool resultsOnly);
     // Reads the open rodeo's events, contestants, teams, stock and entries
     // again, keeping the contestants' sort order.
     void reloadWorkingCopy();

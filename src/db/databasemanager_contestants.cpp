@@ -9,6 +9,11 @@ namespace {
 
 const QString kRosters = QStringLiteral("Rosters");
 
+// The events in which ptId names a contestant: all but the team events (an
+// event the catalogue lacks included, as loading the entries takes it).
+const QString kOwnEntryEvents =
+    QStringLiteral("EvId NOT IN (SELECT EvId FROM Events WHERE upper(substr(EvType, 2, 1)) = 'T')");
+
 // A prefix pattern for "LIKE ? ESCAPE '\'": what the operator typed matches
 // itself, "%" and "_" included.
 QString likePrefix(const QString& text)
@@ -301,27 +306,30 @@ bool CDatabaseManager::ContestantHasEntries(quint32 plrId)
     return holds(QStringLiteral("Scores"), scored) || holds(QStringLiteral("Times"), timed);
 }
 
+bool CDatabaseManager::contestantNeeded(quint32 plrId, bool resultsOnly)
+{
+    for (const QString& table : {QStringLiteral("Scores"), QStringLiteral("Times")}) {
+        QString sql = QStringLiteral("SELECT * FROM %1 WHERE ptId = ? AND %2").arg(table, kOwnEntryEvents);
+        if (resultsOnly)
+            sql += QStringLiteral(" AND ") + resultCondition(table);
+        auto rs = m_conn->query(sql + QStringLiteral(" LIMIT 1"), {plrId});
+        // A check that cannot be made answers "needed": nothing is deleted blind.
+        if (!rs) {
+            logReport("Failed to check the contestant's entries.  DBMgr::DeleteContestant  SQL:%s, Error:%s",
+                      m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+            return true;
+        }
+        if (!rs->isEof())
+            return true;
+    }
+    return ContestantInTeam(plrId);
+}
+
 bool CDatabaseManager::DeleteContestant(quint32 plrId)
 {
-    // A contestant who has run anywhere in the season, or who rides in a
-    // team, keeps his row: the results and the team would point at nobody.
-    if (!m_conn->isOpen())
-        return false;
-    const QString individual =
-        QStringLiteral("EvId IN (SELECT EvId FROM Events WHERE EvType = 'SI' OR EvType = 'TI')");
-    auto scores = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE ptId = ? AND %1 AND %2 LIMIT 1")
-                                    .arg(individual, resultCondition(QStringLiteral("Scores"))),
-                                {plrId});
-    auto times = m_conn->query(QStringLiteral("SELECT * FROM Times WHERE ptId = ? AND %1 AND %2 LIMIT 1")
-                                   .arg(individual, resultCondition(QStringLiteral("Times"))),
-                               {plrId});
-    // A check that cannot be made answers "has results": nothing is deleted blind.
-    if (!scores || !times) {
-        logReport("Failed to check the contestant's results.  DBMgr::DeleteContestant  SQL:%s, Error:%s",
-                  m_conn->lastStatement(), errorDescription(m_conn->lastError()));
-        return false;
-    }
-    if (!scores->isEof() || !times->isEof() || ContestantInTeam(plrId))
+    // A contestant entered anywhere in the season, or who rides in a team,
+    // keeps his row: the entry or the team would point at nobody.
+    if (!m_conn->isOpen() || contestantNeeded(plrId, false))
         return false;
     if (!m_conn->execute(QStringLiteral("DELETE FROM Rosters WHERE PlrId = ?"), {plrId})) {
         logReport("Failed to delete the constestant from the database.  DBMgr::DeleteContestant  SQL:%s",
@@ -330,6 +338,64 @@ bool CDatabaseManager::DeleteContestant(quint32 plrId)
     }
     m_contestants.remove(plrId);
     return true;
+}
+
+bool CDatabaseManager::MergeContestants(quint32 removed, quint32 kept)
+{
+    if (!m_isOpen || !m_conn->isOpen() || removed == 0 || kept == 0 || removed == kept ||
+        !m_contestants.contains(kept))
+        return false;
+    // His results stay his, and so do his teams: then nothing moves.
+    if (contestantNeeded(removed, true))
+        return false;
+    WriteScope scope(*this);
+    if (!scope.isActive())
+        return false;
+    for (const QString& table : {QStringLiteral("Scores"), QStringLiteral("Times")}) {
+        // Per rodeo and event, his entries come after the kept contestant's
+        // own: entry numbers 1..n of the one, then n+1.. of the other.
+        auto groups = m_conn->query(
+            QStringLiteral(
+                "SELECT RoId, EvId, MAX(PlrEnt) AS Top FROM %1 WHERE ptId = ? AND %2 GROUP BY RoId, EvId")
+                .arg(table, kOwnEntryEvents),
+            {removed});
+        if (!groups) {
+            logReport("Failed to read the contestant's entries.  DBMgr::MergeContestants  SQL:%s, Error:%s",
+                      m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+            return false;
+        }
+        for (groups->moveFirst(); !groups->isEof(); groups->moveNext()) {
+            const qint64 rodeo = groups->toInt64(QStringLiteral("RoId"));
+            const QString event = groups->toText(QStringLiteral("EvId"));
+            auto held = m_conn->query(
+                QStringLiteral("SELECT MAX(PlrEnt) AS Top FROM %1 WHERE RoId = ? AND EvId = ? AND ptId = ?")
+                    .arg(table),
+                {rodeo, event, kept});
+            if (!held || !held->moveFirst())
+                return false;
+            const qint64 offset = held->toInt64(QStringLiteral("Top"));
+            if (offset + groups->toInt64(QStringLiteral("Top")) > 255) {
+                logReport("Too many entries for one contestant.  DBMgr::MergeContestants  Event:%s, ID:%d",
+                          event, kept);
+                return false;
+            }
+            if (!m_conn->execute(QStringLiteral("UPDATE %1 SET ptId = ?, PlrEnt = PlrEnt + ? "
+                                                "WHERE RoId = ? AND EvId = ? AND ptId = ?")
+                                     .arg(table),
+                                 {kept, offset, rodeo, event, removed})) {
+                logReport(
+                    "Failed to move the contestant's entries.  DBMgr::MergeContestants  SQL:%s, Error:%s",
+                    m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+                return false;
+            }
+        }
+    }
+    if (!DeleteContestant(removed))
+        return false;
+    // The open rodeo's entries now belong to the kept contestant.
+    if (!LoadRegs())
+        return false;
+    return scope.commit();
 }
 
 bool CDatabaseManager::DeleteCowboy(quint32 plrId)

@@ -74,6 +74,17 @@ bool CDatabaseManager::RodeoExists(const QString& season, const QString& rodeo)
     return rs && rs->moveFirst();
 }
 
+bool CDatabaseManager::RodeoNameTaken(const QString& rodeo)
+{
+    if (!m_isOpen || !m_conn->isOpen() || rodeo.isEmpty())
+        return false;
+    auto rs = m_conn->query(QStringLiteral("SELECT * FROM Rodeos WHERE RoName = ? AND RoId != ?"),
+                            {fitText(rodeo, Capacity::RodeoName), m_rodeo.id});
+    // A name that cannot be checked is taken: a second rodeo of one name
+    // would be opened and deleted in the other's place.
+    return !rs || rs->moveFirst();
+}
+
 bool CDatabaseManager::CreateRodeo(const QString& season, const QString& rodeo, const QString& date,
                                    const QString& profile)
 {
@@ -151,6 +162,12 @@ bool CDatabaseManager::UpdateRodeo(const RodeoInfo& info)
     const QString newName = fitText(info.name, Capacity::RodeoName);
     if (newName.isEmpty())
         return false;
+    // Rodeos are opened and deleted by name: two of one name would be mistaken
+    // for each other. (A season that has two already keeps them so.)
+    if (newName != m_rodeo.name && RodeoNameTaken(newName)) {
+        logReport("The rodeo already exists.  DBMgr::UpdateRodeo  Rodeo:%s", newName);
+        return false;
+    }
 
     auto rs = m_conn->queryEditable(kRodeoByName, {m_rodeo.name});
     if (!rs) {

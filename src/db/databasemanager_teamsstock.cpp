@@ -232,22 +232,63 @@ bool CDatabaseManager::UpdateStock(const StockRec& rec)
 
 bool CDatabaseManager::StockUsed(quint32 stId)
 {
-    auto rs = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE StId = ?"), {stId});
-    return rs && rs->moveFirst();
+    // Drawn in a scored or a timed event alike: either row would name an
+    // animal that is gone.
+    auto scores = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE StId = ? LIMIT 1"), {stId});
+    if (scores && scores->moveFirst())
+        return true;
+    auto times = m_conn->query(QStringLiteral("SELECT * FROM Times WHERE StId = ? LIMIT 1"), {stId});
+    return times && times->moveFirst();
+}
+
+bool CDatabaseManager::StockDraws(quint32 stId, QStringList& where, int limit)
+{
+    where.clear();
+    // Entries of every rodeo of the season, by rodeo, event and go-round.
+    auto rs = m_conn->query(
+        QStringLiteral("SELECT r.RoName AS Rodeo, COALESCE(e.EvName, d.EvId) AS Event, d.GoId AS Go, "
+                       "re.ReGos AS Gos, COUNT(*) AS Entries "
+                       "FROM (SELECT RoId, EvId, GoId FROM Scores WHERE StId = ?1 "
+                       "      UNION ALL SELECT RoId, EvId, GoId FROM Times WHERE StId = ?1) d "
+                       "LEFT JOIN Rodeos r ON r.RoId = d.RoId LEFT JOIN Events e ON e.EvId = d.EvId "
+                       "LEFT JOIN RodeoEvents re ON re.RoId = d.RoId AND re.EvId = d.EvId "
+                       "GROUP BY d.RoId, d.EvId, d.GoId ORDER BY r.RoName, Event, d.GoId"),
+        {stId});
+    if (!rs) {
+        logReport("Failed to read where the animal is drawn.  DBMgr::StockDraws  SQL:%s, Error:%s",
+                  m_conn->lastStatement(), errorDescription(m_conn->lastError()));
+        return false;
+    }
+    int groups = 0;
+    for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
+        if (++groups > limit)
+            continue;
+        const int go = static_cast<int>(rs->toInt64(QStringLiteral("Go")));
+        const int gos = static_cast<int>(rs->toInt64(QStringLiteral("Gos")));
+        const int entries = static_cast<int>(rs->toInt64(QStringLiteral("Entries")));
+        QString text = QStringLiteral("%1: %2, %3")
+                           .arg(rs->toText(QStringLiteral("Rodeo")), rs->toText(QStringLiteral("Event")),
+                                gos > 0 && go == gos + 1 ? QStringLiteral("Final")
+                                                         : QStringLiteral("Go Round %1").arg(go));
+        if (entries > 1)
+            text += QStringLiteral(" (%1 entries)").arg(entries);
+        where << text;
+    }
+    if (groups > limit)
+        where << QStringLiteral("and %1 more").arg(groups - limit);
+    return true;
 }
 
 bool CDatabaseManager::DeleteStock(quint32 stId)
 {
-    // An animal that a result was marked on stays: the result row would
-    // name an animal that is gone.
-    auto scores = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE StId = ? AND %1 LIMIT 1")
-                                    .arg(resultCondition(QStringLiteral("Scores"))),
-                                {stId});
-    auto times = m_conn->query(QStringLiteral("SELECT * FROM Times WHERE StId = ? AND %1 LIMIT 1")
-                                   .arg(resultCondition(QStringLiteral("Times"))),
-                               {stId});
+    // An animal drawn for an entry stays, with or without a result: the row
+    // would name an animal that is gone. A check that cannot be made keeps it.
+    if (!m_conn->isOpen())
+        return false;
+    auto scores = m_conn->query(QStringLiteral("SELECT * FROM Scores WHERE StId = ? LIMIT 1"), {stId});
+    auto times = m_conn->query(QStringLiteral("SELECT * FROM Times WHERE StId = ? LIMIT 1"), {stId});
     if (!scores || !times) {
-        logReport("Failed to check the animal's results.  DBMgr::DeleteStock  SQL:%s, Error:%s",
+        logReport("Failed to check the animal's entries.  DBMgr::DeleteStock  SQL:%s, Error:%s",
                   m_conn->lastStatement(), errorDescription(m_conn->lastError()));
         return false;
     }

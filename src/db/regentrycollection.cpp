@@ -34,14 +34,13 @@ void RegEntryCollection::clear()
     m_keysOfCompetitor.clear();
 }
 
-RegEntryCollection::CompetitorEntry& RegEntryCollection::ensure(quint32 key, quint32 teamFlag)
+RegEntryCollection::CompetitorEntry& RegEntryCollection::ensure(quint32 key)
 {
     const auto it = m_index.constFind(key);
     if (it != m_index.cend())
         return m_items[*it];
     CompetitorEntry c;
     c.key = key;
-    c.teamFlag = teamFlag;
     m_index.insert(key, static_cast<int>(m_items.size()));
     m_keysOfCompetitor[key >> 8].append(key);
     m_items.append(c);
@@ -54,12 +53,12 @@ bool RegEntryCollection::add(const RegEntry& entry)
         return false;
     const quint32 key = entry.key();
     if (entry.plrEnt > 1 && entry.teamFlag != RegEntry::TeamEntry) {
-        CompetitorEntry& first = ensure((entry.ptId << 8) | 1u, entry.teamFlag);
+        CompetitorEntry& first = ensure((entry.ptId << 8) | 1u);
         if (!first.event(entry.eventId))
-            first.events.append({entry.eventId, {}});
+            first.events.append({entry.eventId, entry.teamFlag, {}});
     }
 
-    CompetitorEntry& c = ensure(key, entry.teamFlag);
+    CompetitorEntry& c = ensure(key);
     c.text = entry.text;
     c.value = entry.value;
     EventRegistration* ev = nullptr;
@@ -67,8 +66,10 @@ bool RegEntryCollection::add(const RegEntry& entry)
         if (e.eventId == entry.eventId)
             ev = &e;
     if (!ev) {
-        c.events.append({entry.eventId, {}});
+        c.events.append({entry.eventId, entry.teamFlag, {}});
         ev = &c.events.last();
+    } else if (entry.teamFlag == RegEntry::OwnEntry) {
+        ev->teamFlag = RegEntry::OwnEntry; // a row of his own there
     }
     for (Slot& s : ev->rounds) {
         if (s.goRound == entry.goRound) {
@@ -186,7 +187,7 @@ QVector<RegEntry> RegEntryCollection::entries(const QString& eventId, int goRoun
                 RegEntry r;
                 r.text = c.text;
                 r.value = c.value;
-                r.teamFlag = c.teamFlag;
+                r.teamFlag = e.teamFlag;
                 r.eventId = e.eventId;
                 r.goRound = s.goRound;
                 r.ptId = c.ptId();

@@ -23,6 +23,11 @@ public:
     struct EventRegistration
     {
         QString eventId;
+        // How the competitor is in this event: on his own, as a team, or as
+        // a member of a team entered there (RegEntry::TeamFlag). One
+        // contestant may be a team's member in one event and on his own in
+        // another under the same key.
+        quint32 teamFlag = RegEntry::OwnEntry;
         QVector<Slot> rounds; // in the order the go-rounds were added
 
         const Slot* slot(int goRound) const;
@@ -31,7 +36,6 @@ public:
     struct CompetitorEntry
     {
         quint32 key = 0;
-        quint32 teamFlag = RegEntry::OwnEntry;
         QString text;
         quint32 value = 0;
         QVector<EventRegistration> events;
@@ -82,7 +86,7 @@ public:
     QVector<RegEntry> entries(const QString& eventId = QString(), int goRound = 0) const;
 
 private:
-    CompetitorEntry& ensure(quint32 key, quint32 teamFlag);
+    CompetitorEntry& ensure(quint32 key);
     void removeAt(int index);
     void reindex();
 

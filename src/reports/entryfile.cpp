@@ -17,6 +17,78 @@ QString withoutQuotes(QStringView text)
     return out;
 }
 
+// Every field from the first'th on is empty.
+bool emptyFrom(const QStringList& fields, int first)
+{
+    for (qsizetype i = first; i < fields.size(); ++i)
+        if (!fields.at(i).trimmed().isEmpty())
+            return false;
+    return true;
+}
+
+bool onlyCommas(QStringView rest)
+{
+    for (const QChar c : rest)
+        if (c != QLatin1Char(',') && !c.isSpace())
+            return false;
+    return true;
+}
+
+// An amount of earnings: empty, or digits with a point, a sign, a dollar
+// sign or thousands commas (inside quotes).
+bool isAmount(const QString& field)
+{
+    bool digit = false;
+    for (const QChar c : field) {
+        if (c.unicode() >= '0' && c.unicode() <= '9')
+            digit = true;
+        else if (!QStringView(u".,$- ").contains(c))
+            return false;
+    }
+    return digit || field.trimmed().isEmpty();
+}
+
+// A yes/no column: empty, or a short word starting with Y or N.
+bool isYesNo(const QString& field)
+{
+    const QString t = field.trimmed();
+    return t.isEmpty() || (t.size() <= 3 && (t.startsWith(QLatin1Char('Y'), Qt::CaseInsensitive) ||
+                                             t.startsWith(QLatin1Char('N'), Qt::CaseInsensitive)));
+}
+
+// Whether the fields of a layout (full or short, by their number) hold
+// amounts in the earnings columns and yes or no in the event columns.
+bool columnsFit(const QStringList& fields)
+{
+    const int events = fields.size() == FullLayoutFields ? 11 : 8;
+    if (fields.size() < 5 + events || !isAmount(fields.at(2)) || !isAmount(fields.at(3)))
+        return false;
+    for (int i = 5; i < 5 + events; ++i)
+        if (!isYesNo(fields.at(i)))
+            return false;
+    return true;
+}
+
+QString decodeWindows1252(const QByteArray& bytes)
+{
+    // 0x80 to 0x9F are typographic marks in Windows-1252 (where Latin-1 has
+    // control characters); the five bytes it leaves undefined keep their
+    // control characters, as Windows itself reads them. Every other byte is
+    // the Latin-1 character of that number. Done here rather than by the
+    // converters, which offer this code page only in builds with ICU.
+    static constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                           0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char b : bytes) {
+        const auto byte = static_cast<unsigned char>(b);
+        *out++ = QChar(byte >= 0x80 && byte <= 0x9F ? kHigh[byte - 0x80] : char16_t(byte));
+    }
+    return text;
+}
+
 } // namespace
 
 QString problemText(Problem problem)
@@ -29,7 +101,9 @@ QString problemText(Problem problem)
     case Problem::TooManyFields:
         return QStringLiteral("more fields than the layout has");
     case Problem::TrailingComma:
-        return QStringLiteral("the line ends with a comma");
+        return QStringLiteral("the line ends with more empty fields than the layout has");
+    case Problem::UnquotedComma:
+        return QStringLiteral("the name or the home town holds a comma that is not in quotes");
     case Problem::TooFewFields:
         return QStringLiteral("fewer fields than the layout has");
     case Problem::LineTooLong:
@@ -67,26 +141,48 @@ Line parseLine(QStringView text)
         pos = comma + 1;
         if (found.size() > FullLayoutFields + 1) {
             // No layout has that many; counting the rest would only cost time.
-            line.problem = Problem::TooManyFields;
             line.fieldCount = int(found.size()) + 1;
+            line.problem = emptyFrom(found, FullLayoutFields) && onlyCommas(text.mid(pos))
+                               ? Problem::TrailingComma
+                               : Problem::TooManyFields;
             return line;
         }
     }
 
     line.fieldCount = int(found.size());
-    const bool endsWithComma = text.endsWith(QLatin1Char(','));
-    if (line.fieldCount == FullLayoutFields) {
+    int layout = line.fieldCount;
+    if (layout == FullLayoutFields + 1 || layout == ShortLayoutFields + 1) {
+        // One field more than a layout: an empty field at the end (as some
+        // programs export), or a comma outside quotes in the name or the
+        // home town, which moves every later field one place on. The fixed
+        // columns tell which.
+        const QStringList asRead = found.mid(0, layout - 1);
+        QStringList joined = found;
+        joined.removeAt(1);
+        const bool lastEmpty = found.last().trimmed().isEmpty();
+        const bool readFits = columnsFit(asRead);
+        if (!readFits && columnsFit(joined)) {
+            line.problem = Problem::UnquotedComma;
+            return line;
+        }
+        if (!lastEmpty) {
+            line.problem = layout > FullLayoutFields ? Problem::TooManyFields : Problem::TooFewFields;
+            return line;
+        }
+        found = asRead;
+        --layout;
+        line.trailingEmptyField = true;
+    }
+
+    if (layout == FullLayoutFields) {
         line.fields = found;
-    } else if (line.fieldCount == ShortLayoutFields) {
+    } else if (layout == ShortLayoutFields) {
         line.shortLayout = true;
         line.fields = found.mid(0, 13);
         line.fields << QString() << QString() << QString();
         line.fields << found.mid(13, 3);
-    } else if (endsWithComma &&
-               (line.fieldCount == FullLayoutFields + 1 || line.fieldCount == ShortLayoutFields + 1)) {
-        line.problem = Problem::TrailingComma;
-    } else if (line.fieldCount > FullLayoutFields) {
-        line.problem = Problem::TooManyFields;
+    } else if (layout > FullLayoutFields) {
+        line.problem = emptyFrom(found, FullLayoutFields) ? Problem::TrailingComma : Problem::TooManyFields;
     } else {
         line.problem = Problem::TooFewFields;
     }
@@ -99,7 +195,7 @@ QString decodeLine(const QByteArray& bytes)
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
-    return QString::fromLatin1(bytes);
+    return decodeWindows1252(bytes);
 }
 
 LineReader::LineReader(QIODevice& device) : m_device(device) {}

@@ -19,7 +19,15 @@ constexpr int ShortLayoutFields = 16;
 // A line longer than this cannot be a record; it is skipped unread.
 constexpr qsizetype MaxLineBytes = 4 * 1024 * 1024;
 
-enum class Problem { None, UnclosedQuote, TooManyFields, TrailingComma, TooFewFields, LineTooLong };
+enum class Problem {
+    None,
+    UnclosedQuote,
+    TooManyFields,
+    TrailingComma, // more than one empty field at the end
+    TooFewFields,
+    LineTooLong,
+    UnquotedComma // in the name or the home town: the later fields moved one on
+};
 QString problemText(Problem problem);
 
 struct Line
@@ -29,15 +37,20 @@ struct Line
     QStringList fields;
     int fieldCount = 0; // as found in the line
     bool shortLayout = false;
+    // One empty field past the layout's last, tolerated (fieldCount counts it).
+    bool trailingEmptyField = false;
     Problem problem = Problem::None;
 };
 
 // Splits a line: a field that starts with a double quote runs to the next
 // double quote, so it may hold commas; double quotes are removed from every
-// field. The layout follows from the number of fields so found.
+// field. The layout follows from the number of fields so found; one empty
+// field past a layout's last is left out, unless the fixed columns show that
+// a comma outside quotes in the name or the home town made the field too many.
 Line parseLine(QStringView text);
 
-// The text of one line's bytes: UTF-8, or Latin-1 when they are not valid UTF-8.
+// The text of one line's bytes: UTF-8 when they are valid UTF-8, otherwise
+// Windows-1252 (what most programs on Windows export).
 QString decodeLine(const QByteArray& bytes);
 
 // The lines of a device, ended by CR LF, LF or CR; a UTF-8 byte-order mark at

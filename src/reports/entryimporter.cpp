@@ -264,27 +264,41 @@ bool EntryImporter::resolveContestants(ImportProgress* progress, ImportSummary& 
 
 bool EntryImporter::pairTeams(ImportSummary& summary)
 {
+    m_byNumber.clear();
     if (!m_pairTeams)
         return true;
-    QHash<int, int> byNumber; // own number -> the first record with it
     for (int i = 0; i < m_records.size(); ++i)
-        if (m_records[i].ownNumber != 0 && !byNumber.contains(m_records[i].ownNumber))
-            byNumber.insert(m_records[i].ownNumber, i);
+        if (m_records[i].ownNumber != 0 && !m_byNumber.contains(m_records[i].ownNumber))
+            m_byNumber.insert(m_records[i].ownNumber, i);
+
+    const auto teamHolding = [&](quint32 plrId) {
+        for (int t = 0; plrId != 0 && t < m_teams.size(); ++t)
+            for (quint32 member : m_teams[t].members)
+                if (member == plrId)
+                    return t;
+        return -1;
+    };
 
     int decision = 0;
-    for (Record& r : m_records) {
+    for (int i = 0; i < m_records.size(); ++i) {
+        Record& r = m_records[i];
         const quint32 id = r.contestant.plrId;
         if (r.partnerNumber == 0 || id == 0)
             continue;
-        const int partner = byNumber.value(r.partnerNumber, -1);
+        const int partner = m_byNumber.value(r.partnerNumber, -1);
         const quint32 partnerId = partner >= 0 ? m_records[partner].contestant.plrId : 0;
-        if (partnerId == id)
-            continue; // a roper naming himself forms no team
-        int found = -1;
-        for (int t = 0; partnerId != 0 && t < m_teams.size() && found < 0; ++t)
-            for (quint32 member : m_teams[t].members)
-                if (member == partnerId)
-                    found = t;
+        int found = partnerId != id ? teamHolding(partnerId) : -1;
+        if (partnerId == id) {
+            // A roper naming himself waits for a partner: the team of a roper
+            // who named him, when one came first, or a team of his own that
+            // the next roper naming him joins.
+            for (int t = 0; t < m_teams.size() && found < 0; ++t)
+                if (!m_teams[t].complete)
+                    for (int j = 0; j < i && found < 0; ++j)
+                        if (m_records[j].team == t && m_records[j].partnerNumber == r.ownNumber &&
+                            m_records[j].contestant.plrId != id)
+                            found = t;
+        }
         if (found < 0) {
             FormingTeam t;
             t.members[r.role == 1 ? 0 : r.role == 2 ? 1 : 2] = id;
@@ -293,11 +307,8 @@ bool EntryImporter::pairTeams(ImportSummary& summary)
             continue;
         }
         FormingTeam& t = m_teams[found];
-        if (t.complete) {
-            summary.notes << describe(r) + QStringLiteral(": partner %1 is in a complete team already")
-                                               .arg(r.partnerNumber);
-            continue;
-        }
+        if (t.complete)
+            continue; // the summary says so, once, when he is not entered
         // Two ropers giving the same role still make a team: the second takes
         // the place left free.
         int slot = r.role == 1 ? 0 : 1;
@@ -322,6 +333,33 @@ bool EntryImporter::pairTeams(ImportSummary& summary)
     return true;
 }
 
+QString EntryImporter::whyNoTeam(const Record& r) const
+{
+    if (r.partnerNumber == 0)
+        return QStringLiteral("Team Roping without a partner");
+    const int partner = m_byNumber.value(r.partnerNumber, -1);
+    if (partner < 0)
+        return QStringLiteral("partner %1 was not found").arg(r.partnerNumber);
+    const Record& p = m_records[partner];
+    if (p.contestant.plrId == 0)
+        return QStringLiteral("partner %1 was not added").arg(r.partnerNumber);
+    if (r.team >= 0) {
+        int members = 0;
+        for (quint32 member : m_teams[r.team].members)
+            members += member != 0 ? 1 : 0;
+        if (members > 1)
+            return QStringLiteral("his team has no header (P) or no trailer (S)");
+    }
+    if (p.contestant.plrId == r.contestant.plrId)
+        return QStringLiteral("partner %1 is his own number and no other roper names him")
+            .arg(r.partnerNumber);
+    if (p.team >= 0 && m_teams[p.team].complete)
+        return QStringLiteral("partner %1 is in a complete team already").arg(r.partnerNumber);
+    if (p.partnerNumber == 0)
+        return QStringLiteral("partner %1 names no partner").arg(r.partnerNumber);
+    return QStringLiteral("partner %1 names partner %2").arg(r.partnerNumber).arg(p.partnerNumber);
+}
+
 bool EntryImporter::enter(ImportProgress* progress, ImportSummary& summary)
 {
     if (progress)
@@ -341,10 +379,7 @@ bool EntryImporter::enter(ImportProgress* progress, ImportSummary& summary)
             quint32 ptId = r.contestant.plrId;
             if (e == kTeamRopingColumn) {
                 if (r.team < 0 || !m_teams[r.team].complete) {
-                    summary.notes << describe(r) + (r.partnerNumber == 0
-                                                        ? QStringLiteral(": Team Roping without a partner")
-                                                        : QStringLiteral(": partner %1 was not found")
-                                                              .arg(r.partnerNumber));
+                    summary.notes << describe(r) + QStringLiteral(": ") + whyNoTeam(r);
                     continue;
                 }
                 FormingTeam& t = m_teams[r.team];

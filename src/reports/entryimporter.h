@@ -128,6 +128,8 @@ private:
     bool pairTeams(ImportSummary& summary);
     bool enter(ImportProgress* progress, ImportSummary& summary);
     bool enterInEvent(const QString& eventId, quint32 ptId, ImportSummary& summary);
+    // Why a roper's team was not formed, in the words of the summary.
+    QString whyNoTeam(const Record& r) const;
     QString describe(const Record& r) const;
     QString cut(const QString& text, int capacity, ImportSummary& summary) const;
 
@@ -137,6 +139,7 @@ private:
 
     QVector<Record> m_records;
     QVector<FormingTeam> m_teams;
+    QHash<int, int> m_byNumber; // own number -> the first record with it
     bool m_pairTeams = false;
     // A split the operator chose for every later name of that many words.
     QHash<int, int> m_splitForWords;

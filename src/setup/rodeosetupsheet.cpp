@@ -87,6 +87,15 @@ RodeoSetupSheet::Outcome RodeoSetupSheet::setRodeoName(const QString& text)
     return o;
 }
 
+bool RodeoSetupSheet::refuseTakenRodeoName()
+{
+    if (!rodeoChanged() || m_rodeo.name == m_db.GetRodeoName() || !m_db.RodeoNameTaken(m_rodeo.name))
+        return false;
+    m_prompt.inform(QStringLiteral("The rodeo already exists!"));
+    m_rodeo.name = m_db.GetRodeoName();
+    return true;
+}
+
 QString RodeoSetupSheet::displayText(DisplayText which) const
 {
     switch (which) {

@@ -53,6 +53,10 @@ public:
 
     // --- The rodeo ---------------------------------------------------------
     Outcome setRodeoName(const QString& text);
+    // Before a save: a new name that another rodeo of the season has is
+    // refused ("The rodeo already exists!", as for a new rodeo) and the
+    // stored name comes back; true when it was.
+    bool refuseTakenRodeoName();
     Outcome setDisplayText(DisplayText which, const QString& text);
     QString displayText(DisplayText which) const;
     bool setDate(const QDate& date);

@@ -34,7 +34,7 @@ void ResultFeed::feedOne()
         const RegEntryCollection& held = candidate.isTeam() ? db.teamEntries() : db.playerEntries();
         for (const RegEntryCollection::CompetitorEntry& c : held.competitors()) {
             const RegEntryCollection::EventRegistration* r = c.event(candidate.id);
-            if (c.teamFlag != RegEntry::MemberEntry && r && r->slot(1))
+            if (r && r->teamFlag != RegEntry::MemberEntry && r->slot(1))
                 keys << c.key;
         }
         if (!keys.isEmpty()) {

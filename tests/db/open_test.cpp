@@ -192,10 +192,12 @@ TEST_F(OpenRodeoTest, EntriesLoadIntoPlayerAndTeamEntries)
 
     // The team entry, and a member entry for each team member.
     EXPECT_TRUE(db->teamEntries().contains(makeEntryKey(1, 1)));
-    EXPECT_EQ(db->teamEntries().find(makeEntryKey(1, 1))->teamFlag, RegEntry::TeamEntry);
+    EXPECT_EQ(db->teamEntries().find(makeEntryKey(1, 1))->event(QStringLiteral("TR"))->teamFlag,
+              RegEntry::TeamEntry);
     const auto* member = players.find(makeEntryKey(cy, 1));
     ASSERT_NE(member, nullptr);
-    EXPECT_EQ(member->teamFlag, RegEntry::MemberEntry);
+    ASSERT_NE(member->event(QStringLiteral("TR")), nullptr);
+    EXPECT_EQ(member->event(QStringLiteral("TR"))->teamFlag, RegEntry::MemberEntry);
     EXPECT_EQ(db->teams().find(1)->registered, 1u);
     EXPECT_EQ(db->contestants().find(cy)->registered, 1);
     EXPECT_EQ(db->contestants().find(ann)->registered, 1);

@@ -549,8 +549,8 @@ class DeleteContestantTest : public PeopleTest, public ::testing::WithParamInter
 {
 };
 
-// A contestant goes only while no result and no team anywhere in the season
-// needs him; registrations without a result and messages stay behind.
+// A contestant goes only while no entry and no team anywhere in the season
+// needs him; his messages stay behind.
 TEST_P(DeleteContestantTest, RefusesWhileAResultOrATeamOfTheSeasonNeedsHim)
 {
     const quint32 id = insertContestant(QStringLiteral("Jo"), QStringLiteral("Doe"));
@@ -570,8 +570,11 @@ TEST_P(DeleteContestantTest, RefusesWhileAResultOrATeamOfTheSeasonNeedsHim)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DeleteContestantTest,
     ::testing::Values(
+        // An entry without a result would be left with nobody.
         Holding{"RegisteredOnly",
-                "INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt) VALUES (%2, 'BB', 1, %1, 1)", false},
+                "INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt) VALUES (%2, 'BB', 1, %1, 1)", true},
+        Holding{"EnteredInAnotherRodeo",
+                "INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt) VALUES (%3, 'TD', 1, %1, 1)", true},
         Holding{"ResultInGoRoundOne",
                 "INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt, JTot) VALUES (%2, 'BB', 1, %1, 1, 7500)",
                 true},
@@ -590,6 +593,87 @@ INSTANTIATE_TEST_SUITE_P(
             "TeamEventResultUnderTheSameNumber",
             "INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt, RideTime) VALUES (%2, 'TR', 1, %1, 1, 6500)",
             false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Merging
+{
+    const char* name;
+    const char* arrange; // one statement; %1 the removed contestant, %3 another rodeo
+    bool merged;
+};
+
+class MergeContestantsTest : public PeopleTest, public ::testing::WithParamInterface<Merging>
+{
+};
+
+// "Rider" edited into "Ryder" and replaced: Rider's entries in every rodeo
+// become Ryder's, numbered after Ryder's own, in the same places, and Rider
+// goes. A result or a team of Rider's keeps him, with nothing moved; a step
+// that fails undoes the others. Memory says what the rows say.
+TEST_P(MergeContestantsTest, TheRemovedContestantsEntriesBecomeTheKeptOnes)
+{
+    const quint32 ryder = insertContestant(QStringLiteral("Ryder"), QStringLiteral("Wright"));
+    const quint32 rider = insertContestant(QStringLiteral("Rider"), QStringLiteral("Wright"));
+    const int other = insertRodeo(QStringLiteral("R2"));
+    insertRodeoEvent(other, QStringLiteral("TD"));
+    insertEntry(QStringLiteral("Times"), m_roId, QStringLiteral("TD"), 1, ryder, 1, 1, 1);
+    insertEntry(QStringLiteral("Times"), m_roId, QStringLiteral("TD"), 1, rider, 1, 2, 3);
+    insertEntry(QStringLiteral("Scores"), m_roId, QStringLiteral("BB"), 1, rider, 1);
+    insertEntry(QStringLiteral("Scores"), m_roId, QStringLiteral("BB"), 1, rider, 2);
+    insertEntry(QStringLiteral("Times"), other, QStringLiteral("TD"), 1, rider, 1);
+    // The team roping entry of team number "rider" is a team's, not his.
+    insertEntry(QStringLiteral("Times"), m_roId, QStringLiteral("TR"), 1, rider, 1);
+    QString arrange = QString::fromLatin1(GetParam().arrange);
+    arrange.replace(QStringLiteral("%1"), QString::number(rider))
+        .replace(QStringLiteral("%3"), QString::number(other));
+    if (!arrange.isEmpty())
+        exec(arrange);
+    open();
+
+    EXPECT_EQ(db->MergeContestants(rider, ryder), GetParam().merged);
+    const bool merged = GetParam().merged;
+    EXPECT_EQ(rosterCount(), merged ? 1 : 2);
+    EXPECT_EQ(db->contestants().contains(rider), !merged);
+    const auto entries = [&](const char* table, quint32 id, int roId) {
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE ptId = ? AND RoId = ? AND EvId != 'TR'")
+                          .arg(QString::fromLatin1(table)),
+                      {id, roId});
+    };
+    EXPECT_EQ(entries("Times", rider, m_roId) + entries("Scores", rider, m_roId) +
+                  entries("Times", rider, other),
+              merged ? 0 : 4);
+    EXPECT_EQ(entries("Times", ryder, m_roId) + entries("Scores", ryder, m_roId) +
+                  entries("Times", ryder, other),
+              merged ? 5 : 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Times WHERE EvId = 'TR' AND ptId = ?"), {rider}),
+              1);
+    if (merged) {
+        // After Ryder's own entry, in Rider's place.
+        EXPECT_EQ(scalar(QStringLiteral("SELECT PerfId * 10 + Ord FROM Times WHERE RoId = ? AND EvId = 'TD' "
+                                        "AND ptId = ? AND PlrEnt = 2"),
+                         {m_roId, ryder}),
+                  23);
+        EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(PlrEnt) FROM Scores WHERE ptId = ?"), {ryder}), 2);
+        EXPECT_EQ(db->LookupEntry(makeEntryKey(ryder, 2), QStringLiteral("TD"), 1).ord, 3);
+        EXPECT_EQ(db->contestants().find(ryder)->registered, 1);
+    }
+    // Memory holds what the rows hold.
+    EXPECT_EQ(db->playerEntries().holdsCompetitor(rider), !merged);
+    EXPECT_EQ(db->playerEntries().entryCount(ryder, QStringLiteral("TD")), merged ? 2 : 1);
+    EXPECT_EQ(db->playerEntries().entryCount(ryder, QStringLiteral("BB")), merged ? 2 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MergeContestantsTest,
+    ::testing::Values(
+        Merging{"EntriesWithoutResults", "", true},
+        Merging{"AResultKeepsHim", "UPDATE Scores SET JTot = 7100 WHERE ptId = %1 AND PlrEnt = 2", false},
+        Merging{"ATeamOfAnotherRodeoKeepsHim",
+                "INSERT INTO Teams (RoId, TmId, PlrId1, PlrId2) VALUES (%3, 1, 999, %1)", false},
+        // The scored entries have moved when the timed ones cannot: none move.
+        Merging{"AFailedStepUndoesTheOthers",
+                "CREATE TRIGGER refuse BEFORE UPDATE ON Times BEGIN SELECT RAISE(ABORT, 'refused'); END",
+                false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PeopleTest, DeleteCowboyKeepsTheCollectionInStep)

@@ -56,6 +56,27 @@ TEST(RegEntryCollection, HigherEntryNumberMakesEntryOneExist)
     EXPECT_FALSE(c.contains(makeEntryKey(4, 1)));
 }
 
+// A team roper who also enters an event on his own holds both under one key:
+// he is a member in the team event and on his own in the other, whichever
+// came first.
+TEST(RegEntryCollection, TheTeamMemberMarkIsPerEvent)
+{
+    for (const bool teamFirst : {true, false}) {
+        RegEntryCollection c;
+        RegEntry member = entry(26, 1, "TR", 1);
+        member.teamFlag = RegEntry::MemberEntry;
+        const RegEntry own = entry(26, 1, "TD", 1);
+        c.add(teamFirst ? member : own);
+        c.add(teamFirst ? own : member);
+        const auto* comp = c.find(makeEntryKey(26, 1));
+        ASSERT_NE(comp, nullptr);
+        EXPECT_EQ(comp->event(QStringLiteral("TR"))->teamFlag, RegEntry::MemberEntry) << teamFirst;
+        EXPECT_EQ(comp->event(QStringLiteral("TD"))->teamFlag, RegEntry::OwnEntry) << teamFirst;
+        EXPECT_EQ(c.entries(QStringLiteral("TD")).first().teamFlag, RegEntry::OwnEntry) << teamFirst;
+        EXPECT_EQ(c.entries(QStringLiteral("TR")).first().teamFlag, RegEntry::MemberEntry) << teamFirst;
+    }
+}
+
 TEST(RegEntryCollection, RemovalModes)
 {
     RegEntryCollection c;

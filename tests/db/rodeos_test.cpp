@@ -231,6 +231,37 @@ TEST_F(RodeosTest, UpdateRodeoTouchesOnlyTheOpenRodeoWhenAnotherSharesItsName)
     EXPECT_EQ(db->events().size(), 11);
 }
 
+// Rodeos are opened and deleted by name: a rename onto another rodeo's name,
+// in any letters, is refused and writes nothing; the open rodeo's own name in
+// other letters is still its own.
+TEST_F(RodeosTest, UpdateRodeoRefusesTheNameOfAnotherRodeo)
+{
+    openSpring();
+    ASSERT_TRUE(db->CreateRodeo(kSeason, QStringLiteral("Fall"), kDate, kProfile));
+    const struct
+    {
+        const char* name;
+        bool taken;
+    } cases[] = {{"Fall", true}, {"fALL", true}, {"SPRING", false}};
+    for (const auto& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString before = db->GetRodeoName();
+        EXPECT_EQ(db->RodeoNameTaken(name), c.taken) << c.name;
+        RodeoInfo info = db->rodeoInfo();
+        info.name = name;
+        info.dispName1 = QStringLiteral("EDITED");
+        log.clear();
+        EXPECT_EQ(db->UpdateRodeo(info), !c.taken) << c.name;
+        EXPECT_EQ(db->GetRodeoName(), c.taken ? before : name) << c.name;
+        EXPECT_EQ(count(QStringLiteral("Rodeos WHERE RoName = 'Fall'")), 1) << c.name;
+        EXPECT_EQ(log.containsPrefix(QStringLiteral("The rodeo already exists.  DBMgr::UpdateRodeo  Rodeo:")),
+                  c.taken)
+            << c.name;
+    }
+    EXPECT_EQ(text(QStringLiteral("SELECT RoName FROM Rodeos WHERE RoId = ?"), {db->rodeoInfo().id}),
+              QStringLiteral("SPRING"));
+}
+
 TEST_F(RodeosTest, UpdateRodeoRefusesAnEmptyNameOrNoOpenRodeo)
 {
     RodeoInfo info;

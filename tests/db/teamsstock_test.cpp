@@ -333,47 +333,60 @@ TEST_F(TeamsStockTest, UpdateStockRewritesRowAndCollection)
     EXPECT_FALSE(db->stock().contains(555));
 }
 
-TEST_F(TeamsStockTest, StockUsedLooksAtScoresOnly)
+// An animal drawn for an entry of any rodeo, scored or timed, with or without
+// a result, stays; where it is drawn is told by rodeo, event and go-round.
+TEST_F(TeamsStockTest, ADrawnAnimalStaysAndSaysWhereItIsDrawn)
 {
-    open();
-    exec(QStringLiteral(
-             "INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt, StId) VALUES (?, 'BB', 1, 1, 1, 40)"),
-         {m_roId});
-    exec(QStringLiteral(
-             "INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt, StId) VALUES (?, 'TR', 1, 1, 1, 41)"),
-         {m_roId});
-    EXPECT_TRUE(db->StockUsed(40));
-    EXPECT_FALSE(db->StockUsed(41));
-    EXPECT_FALSE(db->StockUsed(42));
-}
-
-TEST_F(TeamsStockTest, DeleteStockKeepsTheCollectionInStep)
-{
+    const int other = insertRodeo(QStringLiteral("Fall"));
+    insertRodeoEvent(other, QStringLiteral("TD"), 2);
     open();
     StockRec a = animal(QStringLiteral("1"), QStringLiteral("A"));
     StockRec b = animal(QStringLiteral("2"), QStringLiteral("B"));
+    StockRec c = animal(QStringLiteral("3"), QStringLiteral("C"));
     ASSERT_TRUE(db->AddStock(a));
     ASSERT_TRUE(db->AddStock(b));
-    // An animal a result was marked on stays, whichever table the result is in.
-    exec(QStringLiteral("INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt, StId, RideTime) "
-                        "VALUES (?, 'TR', 2, 1, 1, ?, 7200)"),
-         {m_roId, b.stId});
-    EXPECT_FALSE(db->DeleteStock(b.stId));
-    EXPECT_TRUE(db->stock().contains(b.stId));
-    exec(QStringLiteral("UPDATE Times SET RideTime = 0"));
-
-    // A drawn animal whose run has no result yet may go.
-    exec(QStringLiteral(
-             "INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt, StId) VALUES (?, 'BB', 1, 1, 1, ?)"),
+    ASSERT_TRUE(db->AddStock(c));
+    exec(QStringLiteral("INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt, StId, JTot) VALUES (?, 'BB', 1, "
+                        "1, 1, ?, 7500)"),
          {m_roId, a.stId});
-    EXPECT_TRUE(db->DeleteStock(a.stId));
-    EXPECT_FALSE(db->stock().contains(a.stId));
-    EXPECT_TRUE(db->stock().contains(b.stId));
-    EXPECT_EQ(count(QStringLiteral("Stocks")), 1);
+    // Drawn in a timed event without a result, twice in one go-round, and in
+    // another rodeo's final.
+    for (const auto& [roId, go, pt] :
+         {std::tuple{other, 1, 5}, std::tuple{other, 1, 6}, std::tuple{other, 3, 5}})
+        exec(QStringLiteral(
+                 "INSERT INTO Times (RoId, EvId, GoId, ptId, PlrEnt, StId) VALUES (?, 'TD', ?, ?, 1, ?)"),
+             {roId, go, pt, b.stId});
+
+    const struct
+    {
+        quint32 stId;
+        bool used;
+        QStringList where;
+    } cases[] = {
+        {a.stId, true, {QStringLiteral("R1: Bareback, Go Round 1")}},
+        {b.stId,
+         true,
+         {QStringLiteral("Fall: Tie Down Roping, Go Round 1 (2 entries)"),
+          QStringLiteral("Fall: Tie Down Roping, Final")}},
+        {c.stId, false, {}},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(db->StockUsed(k.stId), k.used) << k.stId;
+        QStringList where{QStringLiteral("stale")};
+        EXPECT_TRUE(db->StockDraws(k.stId, where));
+        EXPECT_EQ(where, k.where) << k.stId;
+        EXPECT_EQ(db->DeleteStock(k.stId), !k.used) << k.stId;
+        EXPECT_EQ(db->stock().contains(k.stId), k.used) << k.stId;
+    }
+    EXPECT_EQ(count(QStringLiteral("Stocks")), 2);
+    QStringList few;
+    EXPECT_TRUE(db->StockDraws(b.stId, few, 1));
+    EXPECT_EQ(few, (QStringList{QStringLiteral("Fall: Tie Down Roping, Go Round 1 (2 entries)"),
+                                QStringLiteral("and 1 more")}));
 
     db->CloseRodeo();
-    EXPECT_FALSE(db->DeleteStock(b.stId));
-    EXPECT_TRUE(db->stock().contains(b.stId));
+    EXPECT_FALSE(db->DeleteStock(a.stId));
+    EXPECT_TRUE(db->stock().contains(a.stId));
 }
 
 // --- Contractors ----------------------------------------------------------------------

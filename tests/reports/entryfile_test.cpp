@@ -35,9 +35,40 @@ TEST(EntryLine, FieldsLayoutAndProblems)
         {QStringLiteral("\"Doe, John") + fields(18, QString()), Problem::UnclosedQuote, false, {}, {}},
         {fields(20), Problem::TooManyFields, false, {}, {}},
         {fields(40), Problem::TooManyFields, false, {}, {}},
-        {fields(19) + QLatin1Char(','), Problem::TrailingComma, false, {}, {}},
-        {fields(16) + QLatin1Char(','), Problem::TrailingComma, false, {}, {}},
+        // One empty field past the layout, as some programs export: left out.
+        {fields(19) + QLatin1Char(','), Problem::None, false, QStringLiteral("Doe, John"),
+         QStringLiteral("17")},
+        {fields(16) + QLatin1Char(','), Problem::None, true, QStringLiteral("Doe, John"),
+         QStringLiteral("14")},
+        {fields(19) + QStringLiteral(",,"), Problem::TrailingComma, false, {}, {}},
+        {fields(19) + QStringLiteral(",,, ,,,"), Problem::TrailingComma, false, {}, {}},
+        // A comma outside quotes in the home town (or the name) moves the
+        // earnings and the events on by one, whether or not the line ends
+        // with a comma; so does one in the name.
+        {QStringLiteral("John Doe,Austin,TX,1200,300,misc,N,N,N,Y,N,N,N,N,N,N,N,101,,"),
+         Problem::UnquotedComma,
+         false,
+         {},
+         {}},
+        {QStringLiteral("John Doe,Austin,TX,,,,N,N,N,Y,N,N,N,N,N,N,N,101,7,P"),
+         Problem::UnquotedComma,
+         false,
+         {},
+         {}},
+        {QStringLiteral("John Doe,Austin,TX,1200,300,misc,N,N,N,Y,N,N,N,N,101,7,P"),
+         Problem::UnquotedComma,
+         false,
+         {},
+         {}},
+        {QStringLiteral("Doe, John,Austin TX,1200,300,misc,N,N,N,Y,N,N,N,N,N,N,N,101,,"),
+         Problem::UnquotedComma,
+         false,
+         {},
+         {}},
+        {QStringLiteral("John Doe,Austin TX,1200,300,misc,N,N,N,Y,N,N,N,N,N,N,N,101,,"), Problem::None, false,
+         QStringLiteral("John Doe"), QStringLiteral("101")},
         {fields(18), Problem::TooFewFields, false, {}, {}},
+        {fields(17), Problem::TooFewFields, false, {}, {}},
         {QStringLiteral("just a name"), Problem::TooFewFields, false, {}, {}},
         // Quotes in the middle of a field are only removed.
         {QStringLiteral("Bo\"b\"by") + fields(19).mid(11), Problem::None, false, QStringLiteral("Bobby"),
@@ -135,11 +166,18 @@ TEST(EntryLineReader, LineEndsByteOrderMarkAndEncodings)
         {"\xEF\xBB\xBF"
          "Doe\n",
          {QStringLiteral("Doe")}},
-        // UTF-8 where it is valid, Latin-1 line by line where it is not.
+        // UTF-8 where it is valid, Windows-1252 line by line where it is not:
+        // its typographic marks, Latin-1 above them, and the five bytes it
+        // leaves undefined as their control characters.
         {"Ren\xC3\xA9"
-         "e\nRen\xE9"
-         "e\n",
-         {QStringLiteral("Renée"), QStringLiteral("Renée")}},
+         "e O\xE2\x80\x99"
+         "Brien\nRen\xE9"
+         "e O\x92"
+         "Brien\n",
+         {QString::fromUtf8("Renée O’Brien"), QString::fromUtf8("Renée O’Brien")}},
+        {"\x93"
+         "Doc\x94 \x96 \x97 \x80\x85\x8A\x9F \x81\x8D\x8F\x90\x9D \xFF\n",
+         {QString::fromUtf8("“Doc” – — €…ŠŸ \u0081\u008D\u008F\u0090\u009D ÿ")}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readAll(c.bytes), c.lines) << c.bytes.toStdString();

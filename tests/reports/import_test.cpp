@@ -139,7 +139,7 @@ protected:
         int held = 0;
         for (const auto& c : db->playerEntries().competitors())
             for (const auto& e : c.events)
-                if (c.teamFlag == RegEntry::OwnEntry)
+                if (e.teamFlag == RegEntry::OwnEntry)
                     held += int(e.rounds.size());
         for (const auto& c : db->teamEntries().competitors())
             for (const auto& e : c.events)
@@ -237,22 +237,47 @@ TEST_F(ImportTest, TeamRopersArePairedIntoOneEnteredTeam)
                   QStringLiteral("P")),
         entryLine(QStringLiteral("Both, Fy"), QString(), tr, QStringLiteral("15"), QStringLiteral("14"),
                   QStringLiteral("P")),
+        // A roper naming himself starts a team that the next roper naming
+        // him joins, whichever of them comes first.
+        entryLine(QStringLiteral("Self, Gus"), QString(), tr, QStringLiteral("16"), QStringLiteral("16"),
+                  QStringLiteral("P")),
+        entryLine(QStringLiteral("Join, Hal"), QString(), tr, QStringLiteral("17"), QStringLiteral("16"),
+                  QStringLiteral("S")),
+        entryLine(QStringLiteral("Back, Jo"), QString(), tr, QStringLiteral("19"), QStringLiteral("20"),
+                  QStringLiteral("S")),
+        entryLine(QStringLiteral("Own, Kai"), QString(), tr, QStringLiteral("20"), QStringLiteral("20"),
+                  QStringLiteral("P")),
+        // Alone with his own number; a partner who names no partner.
+        entryLine(QStringLiteral("Alone, Ike"), QString(), tr, QStringLiteral("18"), QStringLiteral("18"),
+                  QStringLiteral("P")),
+        entryLine(QStringLiteral("Odd, Lu"), QString(), tr, QStringLiteral("21"), QStringLiteral("22"),
+                  QStringLiteral("P")),
+        entryLine(QStringLiteral("None, Mo"), QString(), tr, QStringLiteral("22")),
     };
     const ImportSummary s = import(lines, all);
     ASSERT_EQ(s.outcome, ImportSummary::Outcome::Imported);
-    EXPECT_EQ(s.teams, 2);
-    ASSERT_EQ(db->teams().size(), 2);
+    EXPECT_EQ(s.teams, 4);
+    ASSERT_EQ(db->teams().size(), 4);
     const TeamRec first = db->teams().at(0);
     EXPECT_EQ(first.plrId1, contestant(QStringLiteral("Head")).plrId);
     EXPECT_EQ(first.plrId2, contestant(QStringLiteral("Heel")).plrId);
     EXPECT_EQ(db->teams().at(1).plrId2, contestant(QStringLiteral("Both")).plrId + 1);
+    EXPECT_EQ(db->teams().at(2).plrId1, contestant(QStringLiteral("Self")).plrId);
+    EXPECT_EQ(db->teams().at(2).plrId2, contestant(QStringLiteral("Join")).plrId);
+    EXPECT_EQ(db->teams().at(3).plrId1, contestant(QStringLiteral("Own")).plrId);
+    EXPECT_EQ(db->teams().at(3).plrId2, contestant(QStringLiteral("Back")).plrId);
     // Each team entered once, nobody on his own.
-    EXPECT_EQ(rows(QStringLiteral("Times WHERE EvId = 'TR'")), 2);
+    EXPECT_EQ(rows(QStringLiteral("Times WHERE EvId = 'TR'")), 4);
     EXPECT_EQ(rows(QStringLiteral("Times WHERE EvId = 'TR' AND ptId = ?"), {first.tmId}), 1);
-    EXPECT_EQ(s.notes.size(), 3) << s.text().toStdString(); // Cy (team full, then not entered), Di
-    EXPECT_TRUE(
-        s.text().contains(QStringLiteral("Line 3: Cy Late: partner 10 is in a complete team already")));
-    EXPECT_TRUE(s.text().contains(QStringLiteral("Line 4: Di Lone: partner 99 was not found")));
+    // One line for each roper not entered, with the reason that holds.
+    EXPECT_EQ(s.notes,
+              (QStringList{QStringLiteral("Line 3: Cy Late: partner 10 is in a complete team already"),
+                           QStringLiteral("Line 4: Di Lone: partner 99 was not found"),
+                           QStringLiteral("Line 11: Ike Alone: partner 18 is his own number and no "
+                                          "other roper names him"),
+                           QStringLiteral("Line 12: Lu Odd: partner 22 names no partner"),
+                           QStringLiteral("Line 13: Mo None: Team Roping without a partner")}))
+        << s.text().toStdString();
 
     // Without "Team Roping" chosen nobody is paired.
     exec(QStringLiteral("DELETE FROM Teams"));
@@ -271,23 +296,31 @@ TEST_F(ImportTest, MalformedLinesAreSkippedAndListed)
         good,
         QStringLiteral("\"Open, Quote,town,1,2"),
         QString(good).replace(QStringLiteral("One"), QStringLiteral("Two")) + QStringLiteral(",extra"),
-        entryLine(QStringLiteral("Good, Three"), QString(), {}, QStringLiteral("3")) + QLatin1Char(','),
+        // An exported file's empty field at the end of every line is read past.
+        entryLine(QStringLiteral("Good, Three"), QString(), {QStringLiteral("TD")}, QStringLiteral("3"), {},
+                  QStringLiteral("P")) +
+            QLatin1Char(','),
         QStringLiteral("too,few"),
         QString(),
         entryLine(QStringLiteral("Good, Four"), QString(), {QStringLiteral("TD")}, QStringLiteral("4")),
+        QStringLiteral("\"Town, Comma\",Austin,TX,1200,300,misc,Y,N,N,N,N,N,N,N,N,N,N,8,,"),
+        entryLine(QStringLiteral("Good, Five"), QString(), {QStringLiteral("TD")}, QStringLiteral("5")) +
+            QStringLiteral(",,"),
     };
     const ImportSummary s = import(lines, all);
     ASSERT_EQ(s.outcome, ImportSummary::Outcome::Imported);
     QStringList skipped;
     for (const auto& k : s.skipped)
         skipped << QStringLiteral("%1 %2").arg(k.line).arg(k.reason);
-    EXPECT_EQ(skipped, (QStringList{QStringLiteral("2 a quote is not closed"),
-                                    QStringLiteral("3 more fields than the layout has"),
-                                    QStringLiteral("4 the line ends with a comma"),
-                                    QStringLiteral("5 fewer fields than the layout has")}));
-    EXPECT_EQ(s.contestants, 2);
-    EXPECT_EQ(s.entries, 2);
-    EXPECT_TRUE(s.text().startsWith(QStringLiteral("Imported 2 contestants and 2 entries (0 teams).")));
+    EXPECT_EQ(skipped,
+              (QStringList{QStringLiteral("2 a quote is not closed"),
+                           QStringLiteral("3 more fields than the layout has"),
+                           QStringLiteral("5 fewer fields than the layout has"),
+                           QStringLiteral("8 the name or the home town holds a comma that is not in quotes"),
+                           QStringLiteral("9 the line ends with more empty fields than the layout has")}));
+    EXPECT_EQ(s.contestants, 3);
+    EXPECT_EQ(s.entries, 3);
+    EXPECT_TRUE(s.text().startsWith(QStringLiteral("Imported 3 contestants and 3 entries (0 teams).")));
     EXPECT_TRUE(s.text().contains(QStringLiteral("Line 3: more fields than the layout has")));
 }
 
@@ -369,8 +402,8 @@ TEST_F(ImportTest, HostileFilesNeverCrashNorWriteHalfAFile)
     } cases[] = {
         {"empty", QByteArray(), 0, 0},
         {"CR LF and BOM", "\xEF\xBB\xBF" + valid.toUtf8() + "\r\n" + other.toUtf8() + "\r\n", 2, 0},
-        {"Latin-1",
-         QByteArray("\"Ren\xE9"
+        {"Windows-1252",
+         QByteArray("\"O\x92Ren\xE9"
                     "e, C\xF4t\xE9\",,,,,N,N,N,N,N,N,N,N,N,N,N,1,,\n"),
          1, 0},
         {"unclosed quote", "\"" + valid.toUtf8() + "\n" + valid.toUtf8(), 1, 1},
@@ -389,8 +422,8 @@ TEST_F(ImportTest, HostileFilesNeverCrashNorWriteHalfAFile)
         EXPECT_EQ(s.skipped.size(), c.skipped) << c.name;
         EXPECT_EQ(rows(QStringLiteral("Rosters")), c.contestants) << c.name;
         expectWorkingCopyMatchesRows();
-        if (QByteArray(c.name) == "Latin-1") {
-            EXPECT_EQ(contestant(QStringLiteral("Renée")).firstName, QStringLiteral("Côté"));
+        if (QByteArray(c.name) == "Windows-1252") {
+            EXPECT_EQ(contestant(QString::fromUtf8("O’Renée")).firstName, QStringLiteral("Côté"));
         }
     }
 }

@@ -285,7 +285,8 @@ TEST_F(PeopleEntryTest, StockCellsDeletingAndAdding)
     exec("INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt, StId) VALUES (1, 'SB', 1, 1, 1, ?)", {lady});
     deleteFromMenu(grid, model->rowOf(quint32(lady)), "Stock Context");
     EXPECT_EQ(prompt.texts(),
-              QStringList{QStringLiteral("The stock is in use in rodeo, deletion ia aborted!")});
+              QStringList{QStringLiteral("The stock is in use in rodeo, deletion ia aborted!\n"
+                                         "It is drawn in:\nSpring: Saddle Bronc, Go Round 1")});
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM Stocks WHERE StId = ?", {lady}), 1);
     prompt.clear();
     deleteFromMenu(grid, model->rowOf(model->idAt(ace)), "Stock Context");

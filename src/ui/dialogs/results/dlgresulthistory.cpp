@@ -98,7 +98,8 @@ void CDlgResultHistory::fillEntries()
         const RegEntryCollection& held = event->isTeam() ? m_db.teamEntries() : m_db.playerEntries();
         for (const RegEntryCollection::CompetitorEntry& c : held.competitors()) {
             // A member's entry derived from a team entry has no rows of its own.
-            if (c.teamFlag == RegEntry::MemberEntry || !c.event(event->id))
+            const RegEntryCollection::EventRegistration* r = c.event(event->id);
+            if (!r || r->teamFlag == RegEntry::MemberEntry)
                 continue;
             rows.append({entryLabel(m_db, *event, c.key), c.key});
         }

@@ -130,8 +130,10 @@ bool CSyncGridListCtrlContestants::editCell(int row, int column, const QString& 
         // The other contestant must hold the edit before the edited one goes.
         const ContestantRec* kept = db.contestants().find(record.plrId);
         if (record.plrId == editedId || !kept || !sameData(*kept, record))
-            return false;              // the scope puts everything back
-        db.DeleteContestant(editedId); // refused, silently, for one who has results
+            return false; // the scope puts everything back
+        // His entries become the kept one's and he goes; refused, silently,
+        // for one who has results or rides in a team (he then stays as he was).
+        db.MergeContestants(editedId, record.plrId);
         if (!change.commit())
             return false;
         if (!db.contestants().contains(editedId))

@@ -178,10 +178,16 @@ void CSyncGridListCtrlStocks::deleteRow(int row)
         return;
     CDatabaseManager& db = m_frame.database();
     if (db.StockUsed(id)) {
-        m_frame.prompt().inform(QStringLiteral("The stock is in use in rodeo, deletion ia aborted!"));
+        // Where it is drawn, so that the operator can draw another first.
+        QStringList where;
+        db.StockDraws(id, where);
+        QString text = QStringLiteral("The stock is in use in rodeo, deletion ia aborted!");
+        if (!where.isEmpty())
+            text += QStringLiteral("\nIt is drawn in:\n") + where.join(QLatin1Char('\n'));
+        m_frame.prompt().inform(text);
         return;
     }
-    // Refused also for an animal a timed result was marked on.
+    // Refused also when the checks could not be made.
     if (!db.DeleteStock(id)) {
         m_frame.prompt().inform(QStringLiteral("Deleting the stock failed!"));
         return;

@@ -542,9 +542,11 @@ bool CViewRegEntry::deleteEntryAt(int row)
         return false;
     const RegEntryCollection& entries = sel.team ? db.teamEntries() : db.playerEntries();
     const RegEntryCollection::CompetitorEntry* c = entries.find(key);
-    if (!c || !c->event(sel.eventId))
+    const RegEntryCollection::EventRegistration* registration = c ? c->event(sel.eventId) : nullptr;
+    if (!registration)
         return false;
-    if (!sel.team && c->teamFlag == RegEntry::MemberEntry) {
+    // Only his place in this event counts: a team's member here, or on his own.
+    if (!sel.team && registration->teamFlag == RegEntry::MemberEntry) {
         m_frame.prompt().inform(QStringLiteral("Please delete the team containing this player first!"));
         return false;
     }

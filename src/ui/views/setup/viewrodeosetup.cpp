@@ -458,6 +458,8 @@ void CViewRodeoSetup::deleteEvent()
 
 void CViewRodeoSetup::save()
 {
+    // A name another rodeo has is refused; the other edits are saved.
+    m_sheet.refuseTakenRodeoName();
     const WaitCursor wait;
     const RodeoInfo rodeo = m_sheet.rodeo();
     const bool saved = m_frame.SaveRodeoSetup(m_sheet.rodeoChanged() ? &rodeo : nullptr, m_sheet.events());
