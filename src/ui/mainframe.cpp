@@ -217,6 +217,13 @@ void CMainFrame::UpdateAllViews(int hint)
         v->OnUpdate(hint);
 }
 
+void CMainFrame::eventsChanged(int exceptView)
+{
+    for (CWorkView* v : std::as_const(m_views))
+        if (v->viewId() != exceptView)
+            v->OnUpdate(v->viewId());
+}
+
 bool CMainFrame::RefreshView(int viewId)
 {
     CWorkView* v = view(viewId);

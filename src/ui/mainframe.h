@@ -67,6 +67,10 @@ public:
     bool RefreshView(int viewId);
     // The framework's "update all views": hint 0 reloads every view.
     void UpdateAllViews(int hint);
+    // The rodeo's events were added, deleted or changed (Rodeo Setup): every
+    // other view reloads from the one event list there is now, so that none
+    // holds a place in the list as it was.
+    void eventsChanged(int exceptView);
     int currentView() const { return m_currentView; }
     CWorkView* view(int viewId) const { return m_views.value(viewId, nullptr); }
 
