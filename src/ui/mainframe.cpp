@@ -8,6 +8,8 @@
 #include "db/seasonbackups.h"
 #include "io/outputmanager.h"
 #include "io/timermailbox.h"
+#include "live/livepublisher.h"
+#include "live/liveservice.h"
 #include "results/values.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/barleader.h"
@@ -89,10 +91,14 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
         m_prompt->inform(notice);
     m_output->LoadConfiguration();
     connectTimerInput();
+    startLiveResults();
 }
 
 CMainFrame::~CMainFrame()
 {
+    // The live results stop reading the rodeo before anything of it goes.
+    m_livePublisher.reset();
+    m_live.reset();
     if (!m_stateStored && isVisible())
         storeShowState();
     m_output->StopCommunications();
@@ -277,6 +283,7 @@ bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
     UpdateAllViews(0);
+    emit rodeoChanged();
 
     const QString storedSeason = stateAttr(*m_files, 0, "season");
     const QString storedRodeo = stateAttr(*m_files, 0, "rodeo");
@@ -357,6 +364,7 @@ void CMainFrame::CloseRodeo()
     m_files->SetCfgAtt(QString(), 0, QStringLiteral("rodeo"));
     offerDemoSeason();
     updateCommandStates();
+    emit rodeoChanged();
 }
 
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
@@ -365,6 +373,7 @@ bool CMainFrame::SelectCompetition(const RegEntry& selection)
     m_entrySelected = true;
     publishTimerSnapshot();
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
+    emit currentEntryChanged();
     return selected;
 }
 
@@ -418,6 +427,7 @@ bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result, C
         m_runPerf->resultSaved(entry, result);
     if (m_boxEntry)
         m_boxEntry->resultSaved(entry, result);
+    emit resultSaved(entry, result);
     return true;
 }
 

@@ -82,6 +82,8 @@ void CMainFrame::createMenus()
         if (dlg.exec() == QDialog::Accepted)
             m_output->ApplyDialogChanges(dlg.configuration(), m_currentView == ViewTable::RunPerformance);
     });
+    addCommand(configure, CommandId::LiveResults, QStringLiteral("Live Results..."),
+               [this] { configureLiveResults(); });
     QMenu* simulators = configure->addMenu(QStringLiteral("Simulators"));
     addCommand(simulators, CommandId::ScoreboardSimulator, QStringLiteral("Scoreboard..."),
                [this] { showScoreboardSimulator(); });
