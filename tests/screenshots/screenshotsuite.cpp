@@ -17,6 +17,10 @@
 #include "ui/dialogs/input/dlgsingleinput.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
+#include "ui/dialogs/live/dlgliveqr.h"
+#include "ui/dialogs/live/dlgliveresults.h"
+#include "live/livepages.h"
+#include "live/liveservice.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
@@ -58,6 +62,8 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTableView>
@@ -92,6 +98,7 @@ int ScreenshotSuite::run()
 {
     mainWindow();
     demoSeason();
+    liveResults();
     setupAndEntryViews();
     dialogs();
     return m_written;
@@ -450,6 +457,97 @@ void ScreenshotSuite::demoSeason()
     if (frame.OpenDemoSeason())
         save(&frame, QStringLiteral("mainwindow-demo-season"));
     frame.closeWithoutAsking();
+}
+
+void ScreenshotSuite::liveResults()
+{
+    QTemporaryDir data;
+    MessageBoxPrompt prompt;
+    CMainFrame::Setup setup;
+    setup.dataFolder = data.path() + QLatin1Char('/');
+    setup.templateDatabase = m_template;
+    setup.prompt = &prompt;
+    CMainFrame frame(setup);
+    frame.CreateViews();
+    frame.resize(1280, 720);
+    if (!frame.OpenDemoSeason())
+        return;
+    LiveSettings settings;
+    settings.serve = true;
+    settings.port = 0; // any free port: pictures never take the operator's
+    settings.address = QStringLiteral("127.0.0.1");
+    if (!frame.applyLiveSettings(settings)) {
+        std::fprintf(stderr, "the live results cannot be served: %s\n", qPrintable(frame.liveProblem()));
+        return;
+    }
+    // Saddle bronc, go-round 1, performance 2 under way: its first rider has
+    // ridden, the second is up.
+    CDatabaseManager& db = frame.database();
+    QVector<RegEntry> second;
+    for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("SB"), 1))
+        if (e.perf == 2 && e.ptId != 0)
+            second << e;
+    std::sort(second.begin(), second.end(), [](const RegEntry& a, const RegEntry& b) { return a.ord < b.ord; });
+    if (second.size() >= 2) {
+        frame.SelectCompetition(second[0]);
+        ResultRecord ride;
+        ride.score = 8450;
+        ride.time = 8000;
+        ride.success = 1;
+        frame.SaveResult(second[0], ride, ChangeSource::EntryBar);
+        frame.SelectCompetition(second[1]);
+    }
+    frame.show();
+    save(&frame, QStringLiteral("mainwindow-live-status"));
+    {
+        LiveSettings shown = settings;
+        shown.address.clear();
+        shown.port = LiveSettings::DefaultPort;
+        shown.title = QStringLiteral("Demo Days Rodeo");
+        CDlgLiveResults dlg(shown, {QStringLiteral("192.168.1.20"), QStringLiteral("127.0.0.1")}, prompt, &frame);
+        save(&dlg, QStringLiteral("dialog-live-results"));
+        CDlgLiveQr qr(QStringLiteral("http://192.168.1.20:8080/"), &frame);
+        save(&qr, QStringLiteral("dialog-live-qr"));
+    }
+    const quint16 port = frame.liveService()->serverPort();
+    QThread::msleep(300); // the last snapshot rendered
+    livePage(port, QStringLiteral("now.html"), QStringLiteral("now"));
+    livePage(port, QStringLiteral("index.html"), QStringLiteral("index"));
+    livePage(port, LivePages::eventFileName(QStringLiteral("SB")), QStringLiteral("event"));
+    frame.closeWithoutAsking();
+}
+
+void ScreenshotSuite::livePage(quint16 port, const QString& page, const QString& name)
+{
+    const QString chromium = QStringLiteral("/usr/bin/chromium");
+    if (!QFile::exists(chromium)) {
+        std::fprintf(stderr, "chromium is not installed: the live results pages are not pictured\n");
+        return;
+    }
+    const QTemporaryDir profile;
+    for (const auto& [width, height, size] : {std::tuple{360, 800, "phone"}, std::tuple{1280, 800, "desktop"}}) {
+        const QString path = QStringLiteral("%1/live-%2-%3.png").arg(m_out, name, QLatin1String(size));
+        QFile::remove(path);
+        QProcess browser;
+        browser.setStandardOutputFile(QProcess::nullDevice());
+        browser.setStandardErrorFile(QProcess::nullDevice());
+        browser.start(chromium, {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                                 QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
+                                 QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
+                                 QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
+                                 QStringLiteral("--hide-scrollbars"), QStringLiteral("--user-data-dir=") + profile.path(),
+                                 QStringLiteral("--window-size=%1,%2").arg(width).arg(height),
+                                 QStringLiteral("--screenshot=") + path,
+                                 QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(page)});
+        if (!browser.waitForFinished(60000)) {
+            browser.kill();
+            browser.waitForFinished();
+        }
+        if (QFile::exists(path))
+            ++m_written;
+        else
+            std::fprintf(stderr, "cannot picture %s\n", qPrintable(path));
+    }
 }
 
 void ScreenshotSuite::setupAndEntryViews()

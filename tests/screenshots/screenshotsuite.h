@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class CMainFrame;
 class QWidget;
@@ -27,6 +28,10 @@ private:
     void simulators(class CMainFrame& frame);
     void setupAndEntryViews();
     void demoSeason();
+    // The live results: the dialogs, and the pages in a phone's and a
+    // desktop's width (headless Chromium, when it is installed).
+    void liveResults();
+    void livePage(quint16 port, const QString& page, const QString& name);
 
     QString m_out;
     QString m_template;
