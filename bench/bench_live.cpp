@@ -16,6 +16,7 @@
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
 #include "live/liveservice.h"
+#include "live/livesnapshotbuilder.h"
 #include "seasongenerator.h"
 #include "ui/mainframe.h"
 
@@ -304,6 +305,87 @@ void runLoad(benchmark::State& state, bool live, int readers)
     }
 }
 
+// The user-interface thread's share on a large rodeo (20 events, three
+// go-rounds of 500 entries each): the snapshot after a saved result (its
+// event read again, from the standings held when it is the current one), and
+// the snapshot after any other change (every event read again).
+struct LargeRodeo
+{
+    LargeRodeo()
+    {
+        data = dir.path() + QStringLiteral("/data/");
+        QDir().mkpath(data);
+        SeasonGenerator::Options options;
+        options.contestants = 5000;
+        options.animals = 800;
+        options.rodeos = 1;
+        options.events = 20;
+        options.goRounds = 3;
+        options.entriesPerGoRound = 500;
+        options.performanceSize = 50;
+        ok = SeasonGenerator(data, QStringLiteral(TALLYRA_TEMPLATE_DB))
+                 .generate(QStringLiteral("Large"), options, season);
+        db = std::make_unique<CDatabaseManager>(data, QStringLiteral(TALLYRA_TEMPLATE_DB), prompt);
+        ok = ok && db->OpenRodeo(season.season, season.rodeo);
+        for (const RegEntry& e : db->playerEntries().entries(season.timedEvent, 1))
+            if (e.ptId != 0)
+                racers << e;
+        ok = ok && !racers.isEmpty() && db->SetCurEntry(racers.front());
+    }
+    QTemporaryDir dir;
+    QString data;
+    NoPrompt prompt;
+    SeasonGenerator::Result season;
+    std::unique_ptr<CDatabaseManager> db;
+    QVector<RegEntry> racers;
+    bool ok = false;
+};
+
+LargeRodeo& largeRodeo()
+{
+    static LargeRodeo r;
+    return r;
+}
+
+void BM_SnapshotAfterASave(benchmark::State& state)
+{
+    LargeRodeo& r = largeRodeo();
+    if (!r.ok) {
+        state.SkipWithError("the season could not be made or opened");
+        return;
+    }
+    const bool current = state.range(0) != 0;
+    LiveSnapshotBuilder builder(*r.db);
+    builder.build(&r.racers.front());
+    int k = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        RegEntry e = r.racers[++k % r.racers.size()];
+        ResultRecord result;
+        result.time = quint32(10000 + k % 5000);
+        r.db->SetStatsPerformance(e, result);
+        if (!current)
+            e.eventId = r.season.scoredEvent; // as if another event's result were saved
+        builder.noteSaved(e, QDateTime::currentDateTime());
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(builder.build(&r.racers.front()));
+    }
+}
+
+void BM_SnapshotOfEveryEvent(benchmark::State& state)
+{
+    LargeRodeo& r = largeRodeo();
+    if (!r.ok) {
+        state.SkipWithError("the season could not be made or opened");
+        return;
+    }
+    LiveSnapshotBuilder builder(*r.db);
+    for (auto _ : state) {
+        builder.invalidateAll();
+        benchmark::DoNotOptimize(builder.build(&r.racers.front()));
+    }
+}
+
 void BM_LiveTwoHundredReaders(benchmark::State& state)
 {
     runLoad(state, true, 200);
@@ -321,6 +403,14 @@ void BM_LiveOff(benchmark::State& state)
 
 } // namespace
 
+BENCHMARK(BM_SnapshotAfterASave)
+    ->ArgName("current")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SnapshotOfEveryEvent)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LiveTwoHundredReaders)
     ->Iterations(1)
     ->Repetitions(3)

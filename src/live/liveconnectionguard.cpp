@@ -86,6 +86,8 @@ void LiveConnectionGuard::incomingConnection(qintptr handle)
     Watch watch;
     watch.socket = socket;
     watch.lastActivity = now;
+    // A connection that ends no longer counts, at once.
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { forget(socket); });
     if (full) {
         // Refused at the door: it never reaches the HTTP server.
         ++m_counters->refused;
@@ -179,9 +181,9 @@ void LiveConnectionGuard::sweep()
         }
         const bool gone = socket->state() == QAbstractSocket::UnconnectedState;
         if (gone || (w.closingSince >= 0 && now - w.closingSince > kLingerMs)) {
+            it = m_watches.erase(it); // before abort(), whose signal would look for it
             socket->abort();
             socket->deleteLater();
-            it = m_watches.erase(it);
             continue;
         }
         if (w.closingSince < 0) {
@@ -192,6 +194,14 @@ void LiveConnectionGuard::sweep()
         }
         ++it;
     }
+    updateCount();
+}
+
+void LiveConnectionGuard::forget(QTcpSocket* socket)
+{
+    if (m_watches.remove(socket) == 0)
+        return;
+    socket->deleteLater();
     updateCount();
 }
 

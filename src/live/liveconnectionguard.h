@@ -75,6 +75,8 @@ private:
     void reject(Watch& watch, int status);
     void beginClose(Watch& watch);
     void sweep();
+    // The connection ended: it is no longer watched nor counted.
+    void forget(QTcpSocket* socket);
     void updateCount();
 
     LiveLimits m_limits;

@@ -87,7 +87,7 @@ bool CMainFrame::applyLiveSettings(const LiveSettings& settings)
             *m_db, [this] { return liveCurrentEntry(); },
             [this](std::shared_ptr<const LiveSnapshot> snapshot) { m_live->publish(std::move(snapshot)); });
     m_livePublisher->setTitle(settings.title);
-    m_livePublisher->rodeoChanged();
+    m_livePublisher->publishNow(); // a new folder or title gets the pages at once
     updateLiveStatus();
     return ok;
 }
@@ -149,6 +149,7 @@ void CMainFrame::updateLiveStatus()
 
 void CMainFrame::showLiveAddress()
 {
+    updateLiveStatus(); // the computer's address may have changed since
     const QString url = liveUrl();
     if (url.isEmpty()) {
         configureLiveResults();

@@ -21,6 +21,7 @@
 #include "ui/dialogs/live/dlgliveresults.h"
 #include "live/livepages.h"
 #include "live/liveservice.h"
+#include "common/headlesschromium.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
@@ -487,7 +488,8 @@ void ScreenshotSuite::liveResults()
     for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("SB"), 1))
         if (e.perf == 2 && e.ptId != 0)
             second << e;
-    std::sort(second.begin(), second.end(), [](const RegEntry& a, const RegEntry& b) { return a.ord < b.ord; });
+    std::sort(second.begin(), second.end(),
+              [](const RegEntry& a, const RegEntry& b) { return a.ord < b.ord; });
     if (second.size() >= 2) {
         frame.SelectCompetition(second[0]);
         ResultRecord ride;
@@ -504,7 +506,8 @@ void ScreenshotSuite::liveResults()
         shown.address.clear();
         shown.port = LiveSettings::DefaultPort;
         shown.title = QStringLiteral("Demo Days Rodeo");
-        CDlgLiveResults dlg(shown, {QStringLiteral("192.168.1.20"), QStringLiteral("127.0.0.1")}, prompt, &frame);
+        CDlgLiveResults dlg(shown, {QStringLiteral("192.168.1.20"), QStringLiteral("127.0.0.1")}, prompt,
+                            &frame);
         save(&dlg, QStringLiteral("dialog-live-results"));
         CDlgLiveQr qr(QStringLiteral("http://192.168.1.20:8080/"), &frame);
         save(&qr, QStringLiteral("dialog-live-qr"));
@@ -519,26 +522,24 @@ void ScreenshotSuite::liveResults()
 
 void ScreenshotSuite::livePage(quint16 port, const QString& page, const QString& name)
 {
-    const QString chromium = QStringLiteral("/usr/bin/chromium");
-    if (!QFile::exists(chromium)) {
+    if (!HeadlessChromium::installed()) {
         std::fprintf(stderr, "chromium is not installed: the live results pages are not pictured\n");
         return;
     }
     const QTemporaryDir profile;
-    for (const auto& [width, height, size] : {std::tuple{360, 800, "phone"}, std::tuple{1280, 800, "desktop"}}) {
+    for (const auto& [width, height, size] :
+         {std::tuple{360, 800, "phone"}, std::tuple{1280, 800, "desktop"}}) {
         const QString path = QStringLiteral("%1/live-%2-%3.png").arg(m_out, name, QLatin1String(size));
         QFile::remove(path);
         QProcess browser;
         browser.setStandardOutputFile(QProcess::nullDevice());
         browser.setStandardErrorFile(QProcess::nullDevice());
-        browser.start(chromium, {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
-                                 QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
-                                 QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
-                                 QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
-                                 QStringLiteral("--hide-scrollbars"), QStringLiteral("--user-data-dir=") + profile.path(),
-                                 QStringLiteral("--window-size=%1,%2").arg(width).arg(height),
-                                 QStringLiteral("--screenshot=") + path,
-                                 QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(page)});
+        browser.start(HeadlessChromium::path(),
+                      HeadlessChromium::arguments(profile.path())
+                          << QStringLiteral("--hide-scrollbars")
+                          << QStringLiteral("--window-size=%1,%2").arg(width).arg(height)
+                          << QStringLiteral("--screenshot=") + path
+                          << QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(page));
         if (!browser.waitForFinished(60000)) {
             browser.kill();
             browser.waitForFinished();

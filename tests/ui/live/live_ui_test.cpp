@@ -2,6 +2,7 @@
 // Configure > Live Results clicked in the real window, the address in the
 // status bar and its QR code, a saved result on the "now" page, the choice
 // kept for the next start, and headless Chromium following the page.
+#include "common/headlesschromium.h"
 #include "common/logcapture.h"
 #include "db/databasemanager.h"
 #include "live/liveservice.h"
@@ -303,11 +304,10 @@ private:
 
 TEST_F(LiveUiTest, HeadlessChromiumShowsASavedResultWithinOneSecond)
 {
-    const QString chromium = QStringLiteral("/usr/bin/chromium");
-    if (!QFile::exists(chromium))
-        GTEST_SKIP()
-            << "/usr/bin/chromium is not installed (Debian package \"chromium\", which scripts/install-deps "
-               "installs): the browser test is skipped.";
+    if (!HeadlessChromium::installed())
+        GTEST_SKIP() << qPrintable(HeadlessChromium::path())
+                     << " is not installed (Debian package \"chromium\", which scripts/install-deps installs): "
+                        "the browser test is skipped.";
     auto frame = openFrame();
     LiveSettings settings;
     settings.serve = true;
@@ -319,14 +319,11 @@ TEST_F(LiveUiTest, HeadlessChromiumShowsASavedResultWithinOneSecond)
     QProcess browser;
     browser.setStandardOutputFile(QProcess::nullDevice()); // its own chatter (no D-Bus here, ...)
     browser.setStandardErrorFile(QProcess::nullDevice());
-    browser.start(
-        chromium,
-        {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-         QStringLiteral("--disable-quic"), QStringLiteral("--no-first-run"),
-         QStringLiteral("--disable-background-networking"), QStringLiteral("--disable-component-update"),
-         QStringLiteral("--disable-sync"), QStringLiteral("--user-data-dir=") + profile.path(),
-         QStringLiteral("--remote-debugging-address=127.0.0.1"), QStringLiteral("--remote-debugging-port=0"),
-         QStringLiteral("http://127.0.0.1:%1/now.html").arg(settings.port)});
+    browser.start(HeadlessChromium::path(),
+                  HeadlessChromium::arguments(profile.path())
+                      << QStringLiteral("--remote-debugging-address=127.0.0.1")
+                      << QStringLiteral("--remote-debugging-port=0")
+                      << QStringLiteral("http://127.0.0.1:%1/now.html").arg(settings.port));
     ASSERT_TRUE(browser.waitForStarted(10000));
     const auto stopBrowser = qScopeGuard([&] {
         browser.terminate();
