@@ -166,22 +166,36 @@ private:
     int m_seen = 0;
 };
 
-struct Arena
+// A season of one rodeo in a data folder of its own.
+struct GeneratedRodeo
 {
-    Arena()
+    GeneratedRodeo(int contestants, int events, int goRounds, int entries, int performanceSize)
     {
         data = dir.path() + QStringLiteral("/data/");
         QDir().mkpath(data);
         SeasonGenerator::Options options;
-        options.contestants = 1500;
-        options.animals = 300;
+        options.contestants = contestants;
+        options.animals = contestants / 5;
         options.rodeos = 1;
-        options.events = 11;
-        options.goRounds = 2;
-        options.entriesPerGoRound = 100;
-        options.performanceSize = 25;
+        options.events = events;
+        options.goRounds = goRounds;
+        options.entriesPerGoRound = entries;
+        options.performanceSize = performanceSize;
         ok = SeasonGenerator(data, QStringLiteral(TALLYRA_TEMPLATE_DB))
-                 .generate(QStringLiteral("Big"), options, season);
+                 .generate(QStringLiteral("Rodeo"), options, season);
+    }
+    QTemporaryDir dir;
+    QString data;
+    NoPrompt prompt;
+    SeasonGenerator::Result season;
+    QVector<RegEntry> racers;
+    bool ok = false;
+};
+
+struct Arena : GeneratedRodeo
+{
+    Arena() : GeneratedRodeo(1500, 11, 2, 100, 25)
+    {
         CMainFrame::Setup setup;
         setup.dataFolder = data;
         setup.templateDatabase = QStringLiteral(TALLYRA_TEMPLATE_DB);
@@ -199,13 +213,7 @@ struct Arena
         frame->grab();
     }
 
-    QTemporaryDir dir;
-    QString data;
-    NoPrompt prompt;
-    SeasonGenerator::Result season;
     std::unique_ptr<CMainFrame> frame;
-    QVector<RegEntry> racers;
-    bool ok = false;
 };
 
 void runLoad(benchmark::State& state, bool live, int readers)
@@ -309,22 +317,10 @@ void runLoad(benchmark::State& state, bool live, int readers)
 // go-rounds of 500 entries each): the snapshot after a saved result (its
 // event read again, from the standings held when it is the current one), and
 // the snapshot after any other change (every event read again).
-struct LargeRodeo
+struct LargeRodeo : GeneratedRodeo
 {
-    LargeRodeo()
+    LargeRodeo() : GeneratedRodeo(5000, 20, 3, 500, 50)
     {
-        data = dir.path() + QStringLiteral("/data/");
-        QDir().mkpath(data);
-        SeasonGenerator::Options options;
-        options.contestants = 5000;
-        options.animals = 800;
-        options.rodeos = 1;
-        options.events = 20;
-        options.goRounds = 3;
-        options.entriesPerGoRound = 500;
-        options.performanceSize = 50;
-        ok = SeasonGenerator(data, QStringLiteral(TALLYRA_TEMPLATE_DB))
-                 .generate(QStringLiteral("Large"), options, season);
         db = std::make_unique<CDatabaseManager>(data, QStringLiteral(TALLYRA_TEMPLATE_DB), prompt);
         ok = ok && db->OpenRodeo(season.season, season.rodeo);
         for (const RegEntry& e : db->playerEntries().entries(season.timedEvent, 1))
@@ -332,13 +328,7 @@ struct LargeRodeo
                 racers << e;
         ok = ok && !racers.isEmpty() && db->SetCurEntry(racers.front());
     }
-    QTemporaryDir dir;
-    QString data;
-    NoPrompt prompt;
-    SeasonGenerator::Result season;
     std::unique_ptr<CDatabaseManager> db;
-    QVector<RegEntry> racers;
-    bool ok = false;
 };
 
 LargeRodeo& largeRodeo()

@@ -99,7 +99,6 @@ int ScreenshotSuite::run()
 {
     mainWindow();
     demoSeason();
-    liveResults();
     setupAndEntryViews();
     dialogs();
     return m_written;
@@ -455,24 +454,15 @@ void ScreenshotSuite::demoSeason()
     CMainFrame frame(setup);
     frame.CreateViews();
     frame.resize(1280, 720);
-    if (frame.OpenDemoSeason())
+    if (frame.OpenDemoSeason()) {
         save(&frame, QStringLiteral("mainwindow-demo-season"));
+        liveResults(frame, prompt);
+    }
     frame.closeWithoutAsking();
 }
 
-void ScreenshotSuite::liveResults()
+void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
 {
-    QTemporaryDir data;
-    MessageBoxPrompt prompt;
-    CMainFrame::Setup setup;
-    setup.dataFolder = data.path() + QLatin1Char('/');
-    setup.templateDatabase = m_template;
-    setup.prompt = &prompt;
-    CMainFrame frame(setup);
-    frame.CreateViews();
-    frame.resize(1280, 720);
-    if (!frame.OpenDemoSeason())
-        return;
     LiveSettings settings;
     settings.serve = true;
     settings.port = 0; // any free port: pictures never take the operator's
@@ -517,7 +507,6 @@ void ScreenshotSuite::liveResults()
     livePage(port, QStringLiteral("now.html"), QStringLiteral("now"));
     livePage(port, QStringLiteral("index.html"), QStringLiteral("index"));
     livePage(port, LivePages::eventFileName(QStringLiteral("SB")), QStringLiteral("event"));
-    frame.closeWithoutAsking();
 }
 
 void ScreenshotSuite::livePage(quint16 port, const QString& page, const QString& name)

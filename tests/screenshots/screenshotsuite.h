@@ -30,7 +30,7 @@ private:
     void demoSeason();
     // The live results: the dialogs, and the pages in a phone's and a
     // desktop's width (headless Chromium, when it is installed).
-    void liveResults();
+    void liveResults(CMainFrame& frame, class UserPrompt& prompt);
     void livePage(quint16 port, const QString& page, const QString& name);
 
     QString m_out;

@@ -305,9 +305,10 @@ private:
 TEST_F(LiveUiTest, HeadlessChromiumShowsASavedResultWithinOneSecond)
 {
     if (!HeadlessChromium::installed())
-        GTEST_SKIP() << qPrintable(HeadlessChromium::path())
-                     << " is not installed (Debian package \"chromium\", which scripts/install-deps installs): "
-                        "the browser test is skipped.";
+        GTEST_SKIP()
+            << qPrintable(HeadlessChromium::path())
+            << " is not installed (Debian package \"chromium\", which scripts/install-deps installs): "
+               "the browser test is skipped.";
     auto frame = openFrame();
     LiveSettings settings;
     settings.serve = true;
