@@ -5,6 +5,8 @@
 #include "live/liveservice.h"
 #include "livetesthelpers.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -219,6 +221,34 @@ TEST_F(LiveServerTest, RequestsBreakingALimitAreAnsweredAndClosedAndOthersGoOn)
     EXPECT_EQ(readReply(idle).status, 200);
     EXPECT_TRUE(waitUntil([&] { return idle.state() == QAbstractSocket::UnconnectedState; }, 3000));
     EXPECT_TRUE(waitUntil([&] { return service->openConnections() == 0; }, 3000));
+}
+
+// What the fuzzer sends (its seeds and the inputs that once failed), one
+// connection each, quickly, to a server that takes four at a time: every
+// connection that ends stops counting at once, so the readers after them are
+// served.
+TEST_F(LiveServerTest, TheFuzzersInputsLeaveTheServerServing)
+{
+    LiveLimits limits;
+    limits.maxConnections = 4;
+    start(limits);
+    const QDir corpus(QStringLiteral(TALLYRA_SOURCE_DIR "/fuzz/corpus/liverequest"));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
+    for (int round = 0; round < 2; ++round) {
+        for (const QString& name : files) {
+            QFile file(corpus.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            {
+                QTcpSocket socket; // the first byte chose the fuzzer's pieces
+                socket.connectToHost(QHostAddress::LocalHost, port);
+                ASSERT_TRUE(socket.waitForConnected(2000));
+                socket.write(file.readAll().mid(1));
+                readReply(socket, 150);
+            }
+            EXPECT_EQ(exchange(port, getRequest("/now.json")).status, 200) << name.toStdString();
+        }
+    }
 }
 
 TEST_F(LiveServerTest, TenThousandConnectionsAtOnceAreServedToTheLimitAndRefusedCleanlyBeyond)
