@@ -7,6 +7,8 @@ LivePublisher::LivePublisher(const CDatabaseManager& db, CurrentEntry current, S
 {
     connect(&m_check, &QTimer::timeout, this, &LivePublisher::checkForChanges);
     m_check.start(CheckIntervalMs);
+    m_more.setSingleShot(true);
+    connect(&m_more, &QTimer::timeout, this, &LivePublisher::publishNow);
 }
 
 void LivePublisher::setTitle(const QString& title)
@@ -35,7 +37,9 @@ void LivePublisher::publishNow()
 {
     // What the snapshot is made from: a change of the rows after this is news.
     m_stamp = m_db.dataStamp();
-    m_sink(m_builder.build(m_current()));
+    m_sink(m_builder.build(m_current(), SliceMs));
+    if (m_builder.hasPending())
+        m_more.start(SliceGapMs);
 }
 
 void LivePublisher::checkForChanges()

@@ -14,13 +14,16 @@ struct RegEntry;
 // thread: at once after a saved result (only its event is read again), when
 // the entry being run changes, when a rodeo opens or closes, and within
 // CheckIntervalMs of any other change of the season's rows (entries, names,
-// settings: then every event is read again). The snapshot goes to the sink
+// settings: then every event is read again, SliceMs of reading at a time
+// with the events loop running between). The snapshot goes to the sink
 // (LiveService::publish), which never waits.
 class LivePublisher : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int CheckIntervalMs = 1000;
+    static constexpr int SliceMs = 8;
+    static constexpr int SliceGapMs = 10;
 
     // The entry being run, or null when nothing is.
     using CurrentEntry = std::function<const RegEntry*()>;
@@ -45,5 +48,6 @@ private:
     Sink m_sink;
     LiveSnapshotBuilder m_builder;
     QTimer m_check;
+    QTimer m_more; // the next slice of a rebuild
     std::pair<quint64, qint64> m_stamp{0, 0};
 };

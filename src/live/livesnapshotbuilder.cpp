@@ -4,6 +4,7 @@
 #include "results/resultcell.h"
 #include "results/standings.h"
 
+#include <QElapsedTimer>
 #include <algorithm>
 
 namespace {
@@ -39,17 +40,20 @@ void takeResult(LiveRow& row, const ResultRecord& r, const EventCfg& event)
 
 } // namespace
 
-void LiveSnapshotBuilder::invalidateAll(bool forgetRecent)
+void LiveSnapshotBuilder::invalidateAll(bool anotherRodeo)
 {
     m_allChanged = true;
-    m_changed.clear();
-    if (forgetRecent)
-        m_recent.clear();
+    if (!anotherRodeo)
+        return;
+    // Nothing of the rodeo before may show, not even for a moment.
+    m_events.clear();
+    m_recent.clear();
 }
 
 void LiveSnapshotBuilder::noteSaved(const RegEntry& entry, const QDateTime& localTime)
 {
     m_changed.insert(entry.eventId);
+    m_saved.insert(entry.eventId);
     // A corrected result replaces the one listed before it.
     const EntryKey key = entry.key();
     std::erase_if(m_recent, [&](const Saved& s) {
@@ -184,8 +188,10 @@ LiveNow LiveSnapshotBuilder::makeNow(const LiveSnapshot& snapshot, const RegEntr
     return now;
 }
 
-std::shared_ptr<const LiveSnapshot> LiveSnapshotBuilder::build(const RegEntry* current)
+std::shared_ptr<const LiveSnapshot> LiveSnapshotBuilder::build(const RegEntry* current, int budgetMs)
 {
+    QElapsedTimer clock;
+    clock.start();
     auto snapshot = std::make_shared<LiveSnapshot>();
     snapshot->version = ++m_version;
     snapshot->published = QDateTime::currentDateTimeUtc();
@@ -193,6 +199,8 @@ std::shared_ptr<const LiveSnapshot> LiveSnapshotBuilder::build(const RegEntry* c
     m_readLastBuild = 0;
     if (!snapshot->rodeoOpen) {
         m_events.clear();
+        m_changed.clear();
+        m_saved.clear();
         snapshot->title = m_title;
         return snapshot;
     }
@@ -200,30 +208,49 @@ std::shared_ptr<const LiveSnapshot> LiveSnapshotBuilder::build(const RegEntry* c
     snapshot->rodeo = rodeo.name;
     snapshot->date = rodeo.date;
     snapshot->title = m_title.isEmpty() ? rodeo.name : m_title;
+    if (m_allChanged) {
+        for (const EventCfg& event : m_db.events())
+            m_changed.insert(event.id);
+        m_allChanged = false;
+    }
 
+    const auto read = [&](const EventCfg& event) {
+        ++m_readLastBuild;
+        const Standings& held = m_db.standings();
+        if (current && current->eventId == event.id && held.hasEvent() &&
+            held.regularGoRounds() == event.goRoundCount())
+            return makeEvent(event, held);
+        Standings standings;
+        m_db.ReadStandings(event, standings); // an event that cannot be read shows no results
+        return makeEvent(event, standings);
+    };
+    // First the events with a saved result and those never read: they are
+    // read whatever it takes. Then the others while the budget lasts; the
+    // rest keep what they showed until a later build.
     QHash<QString, std::shared_ptr<const LiveEvent>> kept;
     for (const EventCfg& event : m_db.events()) {
-        std::shared_ptr<const LiveEvent> live =
-            m_allChanged || m_changed.contains(event.id) ? nullptr : m_events.value(event.id);
-        if (!live) {
-            const Standings& held = m_db.standings();
-            const bool isCurrent = current && current->eventId == event.id && held.hasEvent() &&
-                                   held.regularGoRounds() == event.goRoundCount();
-            if (isCurrent) {
-                live = makeEvent(event, held);
-            } else {
-                Standings read;
-                m_db.ReadStandings(event, read); // an event that cannot be read shows no results
-                live = makeEvent(event, read);
-            }
-            ++m_readLastBuild;
+        std::shared_ptr<const LiveEvent> live = m_events.value(event.id);
+        if (!live || (m_saved.contains(event.id) && m_changed.contains(event.id))) {
+            live = read(event);
+            m_changed.remove(event.id);
         }
         kept.insert(event.id, live);
-        snapshot->events.push_back(live);
     }
+    for (const EventCfg& event : m_db.events()) {
+        // One event at least, so that a build always gets on.
+        const bool spent = budgetMs >= 0 && clock.elapsed() >= budgetMs && m_readLastBuild > 0;
+        if (!m_changed.contains(event.id) || spent)
+            continue;
+        kept.insert(event.id, read(event));
+        m_changed.remove(event.id);
+    }
+    for (const EventCfg& event : m_db.events())
+        snapshot->events.push_back(kept.value(event.id));
+    // Events that are gone are forgotten with what was pending for them.
+    for (auto it = m_changed.begin(); it != m_changed.end();)
+        it = kept.contains(*it) ? std::next(it) : m_changed.erase(it);
     m_events = std::move(kept);
-    m_allChanged = false;
-    m_changed.clear();
+    m_saved.clear();
     snapshot->now = makeNow(*snapshot, current);
     return snapshot;
 }

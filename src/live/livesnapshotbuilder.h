@@ -15,13 +15,17 @@ struct RegEntry;
 // standings are read once and kept until the event is marked changed: after
 // a saved result only that event is read again (the current event straight
 // from the standings the database manager holds), so a save costs the
-// user-interface thread one event's rows, not the rodeo's. The texts come
+// user-interface thread one event's rows, not the rodeo's. After any other
+// change every event is read again, as many per build as a time budget
+// allows (hasPending() says whether some are left for the next build), so
+// that a large rodeo never holds the operator up for long. The texts come
 // from the run lists' own formatting (ResultCellPieces).
 //
 // Call order: invalidateAll() when a rodeo opens or anything but a result
 // may have changed; noteSaved() after each saved result; build() whenever a
-// snapshot is wanted. User-interface thread only (it reads the database
-// manager); what it returns is immutable and may go to any thread.
+// snapshot is wanted, again while hasPending(). User-interface thread only
+// (it reads the database manager); what it returns is immutable and may go
+// to any thread.
 class LiveSnapshotBuilder
 {
 public:
@@ -32,16 +36,20 @@ public:
 
     // The pages' title; empty: the rodeo's name.
     void setTitle(const QString& title) { m_title = title; }
-    // Every event is read again at the next build; the saved results listed
-    // are forgotten when forgetRecent is set (another rodeo).
-    void invalidateAll(bool forgetRecent = false);
+    // Every event is read again from the next build on. anotherRodeo: what
+    // was read, and the saved results listed, are forgotten at once.
+    void invalidateAll(bool anotherRodeo = false);
     // A result of entry's event was saved at localTime: the event is read
     // again and the entry heads the results saved last.
     void noteSaved(const RegEntry& entry, const QDateTime& localTime);
 
     // current: the entry being run (its event's standings are the database
-    // manager's current ones), or null when nothing is.
-    std::shared_ptr<const LiveSnapshot> build(const RegEntry* current);
+    // manager's current ones), or null when nothing is. budgetMs: how long to
+    // go on reading changed events after those that must be read (an event
+    // with a saved result, an event never read); negative: no limit.
+    std::shared_ptr<const LiveSnapshot> build(const RegEntry* current, int budgetMs = -1);
+    // Changed events the last build left for the next.
+    bool hasPending() const { return m_allChanged || !m_changed.isEmpty(); }
 
     // How many events the last build read (for the tests and the bench).
     int eventsReadLastBuild() const { return m_readLastBuild; }
@@ -65,7 +73,8 @@ private:
     const CDatabaseManager& m_db;
     QString m_title;
     QHash<QString, std::shared_ptr<const LiveEvent>> m_events;
-    QSet<QString> m_changed;
+    QSet<QString> m_changed; // to be read again
+    QSet<QString> m_saved;   // ... at the next build, whatever the budget
     bool m_allChanged = true;
     std::deque<Saved> m_recent;
     quint64 m_version = 0;
