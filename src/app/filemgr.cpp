@@ -91,8 +91,9 @@ void FileMgr::installProfile(const QString& fileName, int kind)
                           errorDescription(error));
                 return;
             }
-            m_notices << QStringLiteral("The display profile \"%1\" could not be read (%2). It was kept as \"%3\" "
-                                        "and the built-in profile was put in its place.")
+            m_notices << QStringLiteral(
+                             "The display profile \"%1\" could not be read (%2). It was kept as \"%3\" "
+                             "and the built-in profile was put in its place.")
                              .arg(path, existing.lastError(), kept);
         }
     }
@@ -130,8 +131,8 @@ bool FileMgr::LoadCfg()
         m_state = XmlDocument();
         m_hasState = true;
         if (m_state.loadFile(path) == XmlDocument::LoadStatus::Unreadable) {
-            logReport("Failed to load the rodeo configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s", path,
-                      errorDescription(m_state.lastError()));
+            logReport("Failed to load the rodeo configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s",
+                      path, errorDescription(m_state.lastError()));
             return false;
         }
         // A text that is not well-formed gets no version, so the template
@@ -140,12 +141,14 @@ bool FileMgr::LoadCfg()
             QString error;
             const QString kept = UnreadableFile::keep(path, error);
             if (kept.isEmpty()) {
-                logReport("Failed to keep the unreadable configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s",
-                          path, errorDescription(error));
+                logReport(
+                    "Failed to keep the unreadable configuration file.  FileMgr::LoadCfg  Path:%s, Error:%s",
+                    path, errorDescription(error));
                 return false;
             }
-            m_notices << QStringLiteral("The program's settings file \"%1\" could not be read (%2). It was kept as "
-                                        "\"%3\" and the settings start afresh.")
+            m_notices << QStringLiteral(
+                             "The program's settings file \"%1\" could not be read (%2). It was kept as "
+                             "\"%3\" and the settings start afresh.")
                              .arg(path, m_state.lastError(), kept);
         }
         GetCfgAtt(fileVersion, 0, QStringLiteral("version"));
@@ -171,8 +174,34 @@ bool FileMgr::LoadCfg()
                       errorDescription(m_state.lastError()));
             return false;
         }
+    } else {
+        // Attributes and elements the template has gained since the file was
+        // written are added with their defaults; what the file holds stays.
+        addMissingDefaults(templ.root(), m_state.root());
     }
     return true;
+}
+
+void FileMgr::addMissingDefaults(const XmlNode& from, XmlNode to)
+{
+    if (from.isNull() || to.isNull())
+        return;
+    for (const XmlNode& a : from.attributes())
+        if (!to.hasAttribute(a.name()))
+            to.setAttribute(a.name(), a.text());
+    for (const XmlNode& child : from.childElements()) {
+        const XmlNode held = to.firstChildElement(child.name());
+        if (held.isNull())
+            to.appendChild(child); // an element the template gained: copied with its defaults
+        else
+            addMissingDefaults(child, held);
+    }
+}
+
+void FileMgr::changed()
+{
+    if (m_onChange)
+        m_onChange();
 }
 
 QString FileMgr::cfgXPath(int level, const QString& attr, const QString& elem1, const QString& elem2)
@@ -225,11 +254,19 @@ bool FileMgr::SetCfgAtt(const QString& value, int level, const QString& attr, co
                   errorDescription(m_state.lastError()));
         return false;
     }
-    if (node.kind() != XmlNode::Kind::Attribute || !node.setText(value)) {
+    if (node.kind() != XmlNode::Kind::Attribute) {
         logReport("Failed to set the attribute.  FileMgr::SetCfgAtt  Error:%s",
                   errorDescription(m_state.lastError()));
         return false;
     }
+    if (node.text() == value)
+        return true;
+    if (!node.setText(value)) {
+        logReport("Failed to set the attribute.  FileMgr::SetCfgAtt  Error:%s",
+                  errorDescription(m_state.lastError()));
+        return false;
+    }
+    changed();
     return true;
 }
 
@@ -296,11 +333,16 @@ bool FileMgr::SetSize(const WindowRect& rect, int level, const QString& elem1, c
     // missing is skipped, never created.
     const std::pair<const char*, int> sides[] = {
         {"left", rect.left}, {"right", rect.right}, {"top", rect.top}, {"bottom", rect.bottom}};
+    bool differs = false;
     for (const auto& [name, v] : sides) {
         const QString attr = QString::fromLatin1(name);
-        if (node.hasAttribute(attr))
+        if (node.hasAttribute(attr) && node.attribute(attr) != QString::number(v)) {
             node.setAttribute(attr, QString::number(v));
+            differs = true;
+        }
     }
+    if (differs)
+        changed();
     return true;
 }
 
@@ -314,7 +356,8 @@ QStringList FileMgr::GetProfileNames() const
 {
     QStringList names;
     const QFileInfoList files =
-        QDir(m_dataFolder).entryInfoList({QStringLiteral("*.rpf")}, QDir::Files | QDir::CaseSensitive, QDir::Name);
+        QDir(m_dataFolder)
+            .entryInfoList({QStringLiteral("*.rpf")}, QDir::Files | QDir::CaseSensitive, QDir::Name);
     for (const QFileInfo& f : files)
         names << f.completeBaseName();
     return names;

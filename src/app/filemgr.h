@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // A window rectangle as the state file keeps it: left, top, right, bottom in
 // screen pixels, right and bottom exclusive.
@@ -24,8 +25,9 @@ struct WindowRect
 // Keeps the program's own files in the data folder: puts the default display
 // profiles and input/output configuration in place, and holds the application
 // state document "Tallyra.xml" (window placement, bars, last season and rodeo,
-// current view, each view's selections), which is written back only when the
-// manager is destroyed at shutdown.
+// current view, each view's selections). The owner learns of every change
+// (setOnChange) and writes the document soon after (SaveCfg), so that a crash
+// loses little; the destructor writes it once more at shutdown.
 class FileMgr
 {
 public:
@@ -53,8 +55,11 @@ public:
     bool SetSize(const WindowRect& rect, int level, const QString& elem1 = QString(),
                  const QString& elem2 = QString());
 
-    // Writes the state document to disk now (also done by the destructor).
+    // Writes the state document to disk now (also done by the destructor); the
+    // file is replaced whole or not at all.
     bool SaveCfg() const;
+    // Called after each change of the state document (not of its file).
+    void setOnChange(std::function<void()> onChange) { m_onChange = std::move(onChange); }
 
     // The rule sets a season may follow.
     static void GetRules(QStringList& rules);
@@ -85,11 +90,14 @@ private:
     void installProfile(const QString& fileName, int kind);
     void installDefaultIo();
     static QString cfgXPath(int level, const QString& attr, const QString& elem1, const QString& elem2);
+    static void addMissingDefaults(const XmlNode& from, XmlNode to);
+    void changed();
 
     QString m_dataFolder;
     XmlDocument m_state;
     bool m_hasState = false; // the state document was created by LoadCfg
     QStringList m_notices;
+    std::function<void()> m_onChange;
 
     XmlDocument m_profile;
     QString m_profileName;

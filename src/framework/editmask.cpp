@@ -138,6 +138,83 @@ bool EditMask::typeAt(QString& display, int& cursor, QChar c) const
     return true;
 }
 
+void EditMask::runAround(int pos, int& start, int& end) const
+{
+    start = pos;
+    while (isInput(start - 1))
+        --start;
+    end = pos;
+    while (isInput(end))
+        ++end;
+}
+
+QChar EditMask::padAt(int pos) const
+{
+    return accepts(pos, u' ') ? QChar(u' ') : emptyAt(pos);
+}
+
+bool EditMask::isEmptyAt(const QString& display, int pos) const
+{
+    return display[pos] == emptyAt(pos) || (accepts(pos, u' ') && display[pos] == u' ');
+}
+
+bool EditMask::placeRight(QString& display, int start, int end, const QString& digits) const
+{
+    QString run;
+    for (int pos = start; pos < end - digits.size(); ++pos)
+        run += padAt(pos);
+    run += digits;
+    for (int i = 0; i < run.size(); ++i)
+        if (!accepts(start + i, run[i]))
+            return false;
+    display.replace(start, run.size(), run);
+    return true;
+}
+
+bool EditMask::typeNumber(QString& display, int& cursor, QChar c, NumberEntry& entry) const
+{
+    if (display.size() != length())
+        return false;
+    if (entry.active() && cursor == entry.runEnd) {
+        if (c == literalAt(entry.runEnd)) {
+            cursor = entry.runEnd + 1; // past the literal
+            entry = NumberEntry();
+            return true;
+        }
+        if (entry.digits.size() < entry.runEnd - entry.runStart) {
+            if (!placeRight(display, entry.runStart, entry.runEnd, entry.digits + c))
+                return false;
+            entry.digits += c;
+            return true;
+        }
+        entry = NumberEntry(); // full: the digit goes on after the run
+    }
+    const int pos = nextInput(cursor);
+    if (pos < 0)
+        return false;
+    int start = 0;
+    int end = 0;
+    runAround(pos, start, end);
+    const bool whole = start == 0 || literalAt(start - 1) != u'.';
+    bool emptyOn = true;
+    for (int p = pos; p < end && emptyOn; ++p)
+        emptyOn = isEmptyAt(display, p);
+    if (whole && emptyOn && end - pos > 1 && placeRight(display, pos, end, QString(c))) {
+        entry = NumberEntry{pos, end, QString(c)};
+        cursor = end;
+        return true;
+    }
+    entry = NumberEntry();
+    if (typeAt(display, cursor, c))
+        return true;
+    // The literal that ends the run the cursor is in: go past it.
+    if (pos == nextInput(cursor) && c == literalAt(end) && !c.isNull()) {
+        cursor = end + 1;
+        return true;
+    }
+    return false;
+}
+
 bool EditMask::typeText(QString& display, int& cursor, const QString& text) const
 {
     bool typed = false;

@@ -61,6 +61,25 @@ public:
     // position accepts c it replaces the character there and the cursor moves
     // just past it. A character the position refuses changes nothing.
     bool typeAt(QString& display, int& cursor, QChar c) const;
+    // Typing a number as it is read, key by key. A whole-number run (input
+    // positions side by side that do not follow a ".") whose positions from
+    // the cursor on are empty takes the digits from the right, the way they
+    // are read: "9" shows " 9", then "12" shows "12". A character equal to the
+    // literal that ends the run (the "." of a time, the space between a score
+    // and its time) closes the run and moves the cursor past that literal; a
+    // digit typed into a full run goes on after it. Everywhere else the
+    // character is typed as typeAt() types it, except that a refused
+    // character equal to the literal ending the run the cursor is in moves the
+    // cursor past that literal. entry carries the run being filled from one
+    // key to the next; a default one starts afresh.
+    struct NumberEntry
+    {
+        int runStart = -1;
+        int runEnd = -1; // the position after the run
+        QString digits;
+        bool active() const { return runStart >= 0; }
+    };
+    bool typeNumber(QString& display, int& cursor, QChar c, NumberEntry& entry) const;
     // Types each character of text in turn from cursor, passing over those
     // refused: pasting follows the same rule as filled(). True when any was typed.
     bool typeText(QString& display, int& cursor, const QString& text) const;
@@ -75,6 +94,15 @@ public:
     bool clear(QString& display, int from, int to) const;
 
 private:
+    // The input run that holds pos: [start, end).
+    void runAround(int pos, int& start, int& end) const;
+    // A leading position of a whole-number run that holds nothing.
+    QChar padAt(int pos) const;
+    bool isEmptyAt(const QString& display, int pos) const;
+    // Writes digits right-aligned into [start, end); false when a position
+    // refuses its character.
+    bool placeRight(QString& display, int start, int end, const QString& digits) const;
+
     struct Position
     {
         QChar literal;

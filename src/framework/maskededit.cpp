@@ -74,7 +74,7 @@ void CMaskedEdit::keyPressEvent(QKeyEvent* event)
         moveCursorTo(m_mask.previousInput(m_mask.length()) + 1, shift);
     } else if (!typed.isEmpty() && typed.at(0).isPrint() &&
                !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        typeMasked(typed);
+        typeMasked(typed, true);
     } else {
         QLineEdit::keyPressEvent(event); // Return, Escape, Copy, Select All, ...
         return;
@@ -133,16 +133,30 @@ void CMaskedEdit::inputMethodEvent(QInputMethodEvent* event)
     event->accept();
 }
 
-void CMaskedEdit::typeMasked(const QString& typed)
+void CMaskedEdit::typeMasked(const QString& typed, bool keys)
 {
     QString display = text();
     int cursor = cursorPosition();
+    // A run typed key by key goes on only where the last key left the field.
+    if (hasSelectedText() || display != m_entryText || cursor != m_entryCursor)
+        m_entry = EditMask::NumberEntry();
     if (hasSelectedText()) {
         cursor = selectionStart();
         m_mask.clear(display, cursor, selectionEnd());
     }
-    if (m_mask.typeText(display, cursor, typed))
+    bool typedAny = false;
+    if (keys) {
+        for (const QChar c : typed)
+            typedAny = m_mask.typeNumber(display, cursor, c, m_entry) || typedAny;
+    } else {
+        m_entry = EditMask::NumberEntry();
+        typedAny = m_mask.typeText(display, cursor, typed);
+    }
+    if (typedAny) {
         apply(display, cursor);
+        m_entryText = display;
+        m_entryCursor = cursor;
+    }
 }
 
 void CMaskedEdit::eraseSelection()

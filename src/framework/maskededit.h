@@ -8,7 +8,9 @@
 // fields of results). text() is the displayed text, literals included. With an
 // empty mask it is a plain line edit.
 //
-// Typing overwrites; the cursor skips literals. Backspace empties the input
+// Keys type a number as it is read (EditMask::typeNumber): "4.87" typed into
+// an emptied time field shows " 4.87", "9" shows " 9.00". Pasted text fills
+// by the mask's fill rule. The cursor skips literals. Backspace empties the input
 // position before the cursor and steps back onto it, Delete empties the one at
 // the cursor and steps past it; nothing ever shifts along the mask. With a
 // selection, typing, Backspace, Delete and Cut empty its input positions
@@ -46,12 +48,17 @@ private:
     class Validator;
 
     // Types text from the cursor, or over the selection; nothing changes
-    // when the mask takes none of it.
-    void typeMasked(const QString& text);
+    // when the mask takes none of it. Keys type numbers; pasting fills.
+    void typeMasked(const QString& text, bool keys = false);
     void eraseSelection();
     void moveCursorTo(int pos, bool mark);
     void apply(const QString& display, int cursor);
 
     EditMask m_mask;
     Validator* m_validator;
+    // The run being typed key by key, valid while the field still shows what
+    // the last key left (its text and cursor).
+    EditMask::NumberEntry m_entry;
+    QString m_entryText;
+    int m_entryCursor = -1;
 };

@@ -68,8 +68,8 @@ void AnnouncerPage::format(int code, QStringList& page, OutputContext& context, 
         }
     }
     if (code != 10)
-        leaders(page, false, state.goPage);
-    leaders(page, true, state.overallPage);
+        leaders(page, false, state.goPage, state.linesPerPage);
+    leaders(page, true, state.overallPage, state.linesPerPage);
     m_names.reset();
 }
 
@@ -117,7 +117,8 @@ void AnnouncerPage::competitorRow(QStringList& page, int row, EntryKey key) cons
         if (const TeamRec* team = m_names->team(id))
             who = F::left(m_names->teamName(*team), 20);
     } else if (const ContestantRec* c = m_names->contestant(id)) {
-        who = F::right(c->bib, 4) + QLatin1Char(' ') + F::left(m_names->name(*c), 15);
+        // A back number takes up to five characters, all of them shown.
+        who = F::right(c->bib, 5) + QLatin1Char(' ') + F::left(m_names->name(*c), 14);
     } else {
         logReport("Failed to get the contestant. GetContestant ID:%d", id);
     }
@@ -173,7 +174,7 @@ bool AnnouncerPage::currentCompetitor(QStringList& page) const
     return m_db->standings().find(m_go, m_key) != nullptr;
 }
 
-void AnnouncerPage::leaders(QStringList& page, bool overall, int pageIndex) const
+void AnnouncerPage::leaders(QStringList& page, bool overall, int pageIndex, int linesPerPage) const
 {
     const Standings& standings = m_db->standings();
     const int rows = overall ? OverallLeaderRows : GoLeaderRows;
@@ -182,7 +183,9 @@ void AnnouncerPage::leaders(QStringList& page, bool overall, int pageIndex) cons
     const std::vector<ResultRecord>& list =
         overall ? standings.overall()
                 : (m_go >= 1 && m_go <= standings.goRoundCount() ? standings.goRound(m_go) : none);
-    const qsizetype start = qsizetype(qMax(pageIndex, 0)) * rows;
+    // Page n starts where the board's page n starts: both show the same
+    // leaders first, the page having room for rows of them.
+    const qsizetype start = qsizetype(qMax(pageIndex, 0)) * qMax(linesPerPage, 1);
     for (int i = 0; i < rows; ++i) {
         const int row = firstRow + i;
         clearRow(page, row);

@@ -33,7 +33,7 @@ private:
     void headers(QStringList& page) const;
     void columnTitles(QStringList& page, int row) const;
     bool currentCompetitor(QStringList& page) const;
-    void leaders(QStringList& page, bool overall, int pageIndex) const;
+    void leaders(QStringList& page, bool overall, int pageIndex, int linesPerPage) const;
     // The competitor at column 5 and his results under the go-round columns.
     void competitorRow(QStringList& page, int row, EntryKey key) const;
     void detailRow(QStringList& page, int row) const;

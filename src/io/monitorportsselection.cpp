@@ -13,7 +13,10 @@ MonitorPortsSelection::MonitorPortsSelection(const IoConfiguration& config)
 
 QList<MonitorPortsSelection::Column> MonitorPortsSelection::columns()
 {
-    return {{QString(), 25}, {QStringLiteral("Name"), 100}, {QStringLiteral("Settings"), 150}};
+    return {{QString(), 25},
+            {QStringLiteral("Name"), 100},
+            {QStringLiteral("Settings"), 150},
+            {QStringLiteral("Status"), 150}};
 }
 
 QString MonitorPortsSelection::text(int row, int column) const
@@ -27,6 +30,8 @@ QString MonitorPortsSelection::text(int row, int column) const
         return m_ports[row]->name();
     case 2:
         return m_ports[row]->settingsText();
+    case 3:
+        return m_ports[row]->statusText();
     default:
         return QString();
     }
@@ -60,7 +65,8 @@ QString MonitorPortsSelection::statusNote(const IoConfiguration& config, const T
     if (!port || &port->stream() != &stream)
         return QString();
     return QStringLiteral("Timing console: %1 blocks received, %2 ignored (empty, outside the image or not "
-                          "printable)")
+                          "printable), %3 read in part (characters outside the image left out)")
         .arg(timer.receivedBlocks())
-        .arg(timer.ignoredBlocks());
+        .arg(timer.ignoredBlocks())
+        .arg(timer.cutBlocks());
 }

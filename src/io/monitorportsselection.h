@@ -22,7 +22,8 @@ public:
 
     static QList<Column> columns();
     int rowCount() const { return int(m_ports.size()); }
-    // "true"/"false", the port's name, its settings.
+    // "true"/"false", the port's name, its settings, its status ("Open",
+    // "Failed: ..." when it could not be opened or could not receive).
     QString text(int row, int column) const;
 
     void toggle(int row);

@@ -1,17 +1,17 @@
 // Construction, ports and communications.
 #include "outputmanager.h"
 
+#include "announcerpage.h"
 #include "app/log.h"
 #include "app/userprompt.h"
-#include "announcerpage.h"
 #include "monitorpages.h"
 #include "scoreboardtext.h"
 
 OutputManager::OutputManager(const QString& dataFolder, UserPrompt& prompt)
     : m_dataFolder(dataFolder), m_prompt(prompt), m_context(&m_nullContext),
       m_blocks(std::make_unique<ScoreboardText>()), m_pages(std::make_unique<AnnouncerPage>()),
-      m_gate(std::make_shared<Gate>()),
-      m_uiContext(std::make_unique<QObject>()), m_thread(QStringLiteral("CTxThread"))
+      m_gate(std::make_shared<Gate>()), m_uiContext(std::make_unique<QObject>()),
+      m_thread(QStringLiteral("CTxThread"))
 {
     m_gate->manager = this;
     if (!m_dataFolder.isEmpty() && !m_dataFolder.endsWith(QLatin1Char('/')))
@@ -94,6 +94,27 @@ void OutputManager::StartCommunications(OutputContext* context)
     for (auto& monitor : m_config.monitors)
         monitor->StartThread(errors);
     m_commsStarted = true;
+}
+
+QStringList OutputManager::RetryFailedPorts()
+{
+    QStringList recovered;
+    for (auto& port : m_config.ports) {
+        if (!port->hasFailed() || !port->tryAgain())
+            continue;
+        recovered << port->name();
+        logReport("The port works again.  Mgr::RetryPorts  Port:%s", port->name());
+    }
+    return recovered;
+}
+
+QStringList OutputManager::FailedPorts() const
+{
+    QStringList failed;
+    for (const auto& port : m_config.ports)
+        if (port->hasFailed())
+            failed << QStringLiteral("%1: %2").arg(port->name(), port->statusText());
+    return failed;
 }
 
 void OutputManager::StopCommunications()
@@ -203,4 +224,3 @@ void OutputManager::setMonitorPages(std::unique_ptr<MonitorPages> pages)
     QMutexLocker lock(&m_refreshMutex);
     m_pages = pages ? std::move(pages) : std::make_unique<AnnouncerPage>();
 }
-

@@ -96,6 +96,12 @@ public:
     // the monitors.
     void StartCommunications(OutputContext* context = nullptr);
     void StopCommunications();
+    // Ports that could not be opened, or could not start receiving while
+    // communications run, try again (their first failure was logged). Those
+    // that work now are logged and named.
+    QStringList RetryFailedPorts();
+    // "<port name>: <its status>" for every port that has failed.
+    QStringList FailedPorts() const;
     bool communicationsStarted() const { return m_commsStarted.load(); }
 
     // --- outputs ----------------------------------------------------------------

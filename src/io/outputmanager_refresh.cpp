@@ -22,6 +22,7 @@ void OutputManager::Refresh(int code)
         m_networkLayout = std::any_of(rips.begin(), rips.end(),
                                       [](const auto& rip) { return rip->type() == RipStream::Network; });
         const OutputContext& ctx = context();
+        m_state.linesPerPage = ScoreboardLayout::linesPerPage(m_networkLayout, ctx.currentProfile().paging);
         const bool anyLeaders = ctx.leadersFlag(0) || ctx.leadersFlag(1);
         const BlockRange range = blocksForRefresh(code, anyLeaders, m_holding && ctx.leadersFlag(0));
         const ScoreboardRun run = m_blocks->build(code, range, m_networkLayout, *m_context, m_state);
@@ -29,7 +30,21 @@ void OutputManager::Refresh(int code)
             SetText(run.text, run.offset);
         if (!run.second.isEmpty() && ctx.currentProfile().paging > 12 && m_networkLayout)
             SetText(run.second, code == 10 ? OverallSecondTextOffset : SecondTextOffset);
-        if (m_actions.keyPressed() && StartSeq() < 0)
+        // The signs show their image on a display command. Without one, the
+        // update trigger asks them to: when the last key's action cannot be
+        // found, and also when text went out but no command did (no key
+        // pressed since start, or an action that sends nothing), so that a
+        // sign never keeps the first texts to itself.
+        bool commandSent = false;
+        int status = 0;
+        if (m_actions.keyPressed()) {
+            status = m_actions.StartSeq(*m_context, [&](const RtdCommand& command) {
+                commandSent = command.sendsSomething();
+                SetCommand(command);
+            });
+        }
+        const bool textSent = !run.text.isEmpty() || !run.second.isEmpty();
+        if (status < 0 || (textSent && !commandSent))
             SendUpdateTrigger();
     } else if (!rips.empty()) {
         logReport("Communications not started for RIP");

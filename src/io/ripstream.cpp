@@ -156,12 +156,12 @@ int RipStream::SetCommand(const RtdCommand& command, StreamPort* port)
     int status = TxStream::StatusOk;
     if (!port) {
         status = TxStream::StatusNotOpen;
-    } else if (command.mode == RtdCommand::Continuous && !command.sequence.isEmpty()) {
+    } else if (command.mode == RtdCommand::SelectedFrame) {
+        status = port->stream().protocol().showFrame(command.sign, command.frame);
+    } else if (command.sendsSomething()) {
         const QString drive = command.drive.isNull() ? QString() : QString(command.drive);
         status = port->stream().protocol().playSequence(command.sign, command.mode, command.times, drive,
                                                         command.library, command.sequence);
-    } else if (command.mode == RtdCommand::SelectedFrame) {
-        status = port->stream().protocol().showFrame(command.sign, command.frame);
     }
     if (port && status < 0)
         logReport("Failed to send the command.  Mgr::SetCommand  RIP:%s, Error:%s", m_name,

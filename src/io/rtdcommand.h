@@ -18,4 +18,11 @@ struct RtdCommand
     QString sequence;
 
     bool operator==(const RtdCommand&) const = default;
+
+    // Something goes out on the wire: a sequence to play or a frame to show
+    // (other modes, or mode 0 without a sequence, send nothing).
+    bool sendsSomething() const
+    {
+        return (mode == Continuous && !sequence.isEmpty()) || mode == SelectedFrame;
+    }
 };

@@ -36,6 +36,14 @@ inline Span block(int index, bool network)
     return network ? NetworkBlocks[index] : SerialBlocks[index];
 }
 
+// Leader lines on one page of a list: the profile's paging (at most 20) in
+// the Network layout, 4 in the Serial layout. The announcer's page turns with
+// the board's.
+inline int linesPerPage(bool network, int profilePaging)
+{
+    return network ? (profilePaging >= 1 ? (profilePaging < 20 ? profilePaging : 20) : 4) : 4;
+}
+
 } // namespace ScoreboardLayout
 
 // The contiguous run of blocks a refresh sends (first to last), or none.
@@ -89,5 +97,3 @@ protected:
     virtual QString continuationText(int code, bool network);
     virtual void endRun(int code);
 };
-
-

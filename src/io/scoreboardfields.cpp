@@ -4,10 +4,20 @@ namespace ScoreboardFields {
 
 namespace {
 
+QString stars(int width)
+{
+    return QString(width, QLatin1Char('*'));
+}
+
 // The digits of n from the highest place down, zeros before the first
-// non-zero digit as spaces.
+// non-zero digit as spaces; stars when n has more digits than places.
 QString digits(quint64 n, int places)
 {
+    quint64 limit = 1;
+    for (int i = 0; i < places; ++i)
+        limit *= 10;
+    if (n >= limit)
+        return stars(places);
     QString out(places, QLatin1Char(' '));
     bool seen = false;
     quint64 divisor = 1;
@@ -39,7 +49,9 @@ QString number(qint64 n, int width, bool blankZero)
 {
     if (blankZero && n == 0)
         return QString(width, QLatin1Char(' '));
-    return right(QString::number(n), width);
+    const QString text = QString::number(n);
+    // Cut, a number would show other digits than its own.
+    return text.size() > width ? stars(width) : right(text, width);
 }
 
 QString score(quint32 value, int width, bool fraction, int decimals)
@@ -48,6 +60,8 @@ QString score(quint32 value, int width, bool fraction, int decimals)
         return QString(width, QLatin1Char(' '));
     const int places = width - 3;
     QString out = digits(value / 100, places);
+    if (out.startsWith(QLatin1Char('*')))
+        return stars(width); // too many points for the field
     if (!fraction)
         return out + QStringLiteral("   ");
     const quint32 hundredths = value % 100;
@@ -64,7 +78,13 @@ QString time(quint32 value, int width, int precisionDigits)
     const quint32 minutes = value / 100000;
     const quint32 seconds = (value % 100000) / 1000;
     const quint32 thousandths = value % 1000;
-    QString out = width >= 7 ? digits(quint64(minutes % 10) * 100 + seconds, 3) : digits(seconds, 2);
+    // Width 7 has a place for one minutes digit; width 6 shows a time of a
+    // minute or more as its seconds while they fit in two places.
+    const int places = width >= 7 ? 3 : 2;
+    const quint64 whole = width >= 7 ? quint64(minutes) * 100 + seconds : quint64(minutes) * 60 + seconds;
+    if ((width >= 7 && minutes > 9) || whole >= (width >= 7 ? 1000u : 100u))
+        return stars(width);
+    QString out = digits(whole, places);
     out += QLatin1Char('.');
     const QString fraction = QStringLiteral("%1").arg(thousandths, 3, 10, QLatin1Char('0'));
     const int shown = qBound(0, precisionDigits, 3);
@@ -105,7 +125,12 @@ QString earnings(const QString& stored)
         out.prepend(c);
         run = c.isDigit() ? run + 1 : 0;
     }
-    return right(out, 9);
+    // Too long with its commas: without them; too long even so: stars, never
+    // a number cut short.
+    constexpr int Width = 9;
+    if (out.size() > Width)
+        out = text;
+    return out.size() > Width ? stars(Width) : right(out, Width);
 }
 
 QString name(const QString& format, const QString& first, const QString& last)

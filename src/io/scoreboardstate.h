@@ -9,6 +9,8 @@ struct ScoreboardState
 {
     int goPage = 0;
     int overallPage = 0;
+    // Leader lines per page on the boards (the announcer pages with them).
+    int linesPerPage = 4;
     // Set by the leader blocks: the page shown is the list's last one.
     bool goLastPage = false;
     bool overallLastPage = false;

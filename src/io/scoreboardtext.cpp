@@ -442,6 +442,10 @@ std::optional<QString> ScoreboardText::goLeaders()
     if (!standings.hasEvent() || go < 1 || go > standings.goRoundCount()) {
         logReport("Failed to get go round leaderer list.  UpdateRIPGoLeaders Event:%s, Go:%d", m_event->id,
                   go);
+        // Its continuation is blank too, so that the overall list's, sent
+        // with it, still lands at its own place.
+        if (m_network)
+            m_goContinuation = spaces(ScoreboardLayout::GoLeadersContinuation.width);
         return std::nullopt;
     }
     const std::vector<ResultRecord>& list = standings.goRound(go);
@@ -456,7 +460,7 @@ std::optional<QString> ScoreboardText::goLeaders()
         out = spaces(w.goLeaderLine);
         m_state->goLeaderValue = 0;
     }
-    const int perPage = m_network ? (m_profile.paging >= 1 ? qMin(m_profile.paging, 20) : 4) : 4;
+    const int perPage = ScoreboardLayout::linesPerPage(m_network, m_profile.paging);
     const Page page = pageOf(
         list, m_state->goPage, perPage, w.goPageLine, w.linesInBlock, m_network,
         [&](QString& to, const ResultRecord& r) { leaderLine(to, r, false, false, 7, true, w.goPageLine); });
@@ -487,7 +491,7 @@ std::optional<QString> ScoreboardText::overallLeaders()
         out = spaces(w.overallLeader);
     m_state->overallLeaderValue = leaderUpToDate ? CompetitorText::value(*leader, m_scored) : 0;
 
-    const int perPage = m_network ? (m_profile.paging >= 1 ? qMin(m_profile.paging, 20) : 4) : 4;
+    const int perPage = ScoreboardLayout::linesPerPage(m_network, m_profile.paging);
     const Page page = pageOf(
         list, m_state->overallPage, perPage, w.overallPage, w.linesInBlock, m_network,
         [&](QString& to, const ResultRecord& r) { leaderLine(to, r, true, false, 8, true, w.overallPage); });

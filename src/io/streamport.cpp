@@ -129,12 +129,18 @@ PortUser* StreamPort::firstUser() const
 
 int StreamPort::open()
 {
+    return openStream(true);
+}
+
+int StreamPort::openStream(bool logFailure)
+{
     const int status = m_stream->open();
     if (status < 0) {
         const QString error = m_stream->lastError();
         setFailure(error);
-        logReport("Failed to open the port.  Mgr::OpenPorts  Port:%s, Error:%s", name(),
-                  errorDescription(error));
+        if (logFailure)
+            logReport("Failed to open the port.  Mgr::OpenPorts  Port:%s, Error:%s", name(),
+                      errorDescription(error));
         return status;
     }
     setFailure(QString());
@@ -158,18 +164,14 @@ bool StreamPort::isOpen() const
 QString StreamPort::statusText() const
 {
     QString failure;
-    QString receiveFailure;
     {
         QMutexLocker lock(&m_stateMutex);
         failure = m_failure;
-        receiveFailure = m_receiveFailure;
     }
     if (!failure.isEmpty() && !m_stream->isOpen())
         return QStringLiteral("Failed: %1").arg(failure);
-    const QString text = m_stream->statusText();
-    if (!receiveFailure.isEmpty() && m_stream->isOpen())
-        return QStringLiteral("%1, not receiving: %2").arg(text, receiveFailure);
-    return text;
+    // The stream says when it could not start receiving.
+    return m_stream->statusText();
 }
 
 QString StreamPort::lastError() const
@@ -184,6 +186,11 @@ int StreamPort::connectSink()
         QMutexLocker lock(&m_stateMutex);
         m_sinkConnected = true;
     }
+    return startReceiving(true);
+}
+
+int StreamPort::startReceiving(bool logFailure)
+{
     PortUser* first = firstUser();
     if (!first || !first->wantsData())
         return 0;
@@ -191,12 +198,36 @@ int StreamPort::connectSink()
     if (status < 0) {
         const QString error = m_stream->lastError();
         setReceiveFailure(error);
-        logReport("Failed to receive on the port.  Mgr::StartCommunications  Port:%s, Error:%s", name(),
-                  errorDescription(error));
+        if (logFailure)
+            logReport("Failed to receive on the port.  Mgr::StartCommunications  Port:%s, Error:%s", name(),
+                      errorDescription(error));
         return status;
     }
     setReceiveFailure(QString());
     return status;
+}
+
+bool StreamPort::hasFailed() const
+{
+    QMutexLocker lock(&m_stateMutex);
+    return (!m_failure.isEmpty() && !m_stream->isOpen()) || (m_sinkConnected && !m_receiveFailure.isEmpty());
+}
+
+bool StreamPort::tryAgain()
+{
+    bool openFailed = false;
+    bool receiveFailed = false;
+    {
+        QMutexLocker lock(&m_stateMutex);
+        openFailed = !m_failure.isEmpty() && !m_stream->isOpen();
+        receiveFailed = m_sinkConnected && !m_receiveFailure.isEmpty();
+    }
+    if (openFailed && openStream(false) < 0)
+        return false;
+    // A port opened again takes up receiving when its sink is connected.
+    if ((openFailed || receiveFailed) && isSinkConnected() && startReceiving(false) < 0)
+        return false;
+    return !hasFailed();
 }
 
 void StreamPort::disconnectSink()

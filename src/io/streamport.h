@@ -61,7 +61,7 @@ public:
     bool isOpen() const;
     // The stream's status ("Open", "Closed", "Failed: <reason>" when opening
     // failed or the device failed, ...; see TxStream::statusText()), followed by
-    // ", not receiving: <reason>" when listening could not start.
+    // "Failed to receive: <reason>" when listening could not start.
     QString statusText() const;
     QString lastError() const;
 
@@ -75,9 +75,19 @@ public:
     // Hands received data to the first user; exceptions are caught and logged.
     void deliver(const QString& text, int offset);
 
+    // --- failure and another try ------------------------------------------------
+    // The port could not be opened, or could not start receiving while its
+    // sink is connected.
+    bool hasFailed() const;
+    // A failed port tries again: it opens, or starts receiving. Nothing is
+    // logged (its failure was, the first time). True when it works now.
+    bool tryAgain();
+
 private:
     void setFailure(const QString& text);
     void setReceiveFailure(const QString& text);
+    int openStream(bool logFailure);
+    int startReceiving(bool logFailure);
 
     std::unique_ptr<TxStream> m_stream;
 

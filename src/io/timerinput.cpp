@@ -5,12 +5,14 @@
 void TimerInput::OnData(const QString& text, int offset)
 {
     ++m_received;
-    if (!TimerFeed::isReadable(text, offset)) {
+    QMutexLocker lock(&m_mutex);
+    const TimerFeed::Outcome out = m_feed.onData(text, offset);
+    if (out.ignored) {
         ++m_ignored; // the traffic viewer shows the bytes themselves
         return;
     }
-    QMutexLocker lock(&m_mutex);
-    const TimerFeed::Outcome out = m_feed.onData(text, offset);
+    if (out.cut)
+        ++m_cut;
     if (!m_sink)
         return;
     if (out.runningTime)

@@ -45,10 +45,12 @@ public:
     // A copy of the reader's state, for checking it.
     TimerFeed feed() const;
 
-    // Blocks handed over since construction, and those of them that were not
-    // part of the console's image (empty, out of range, not printable).
+    // Blocks handed over since construction, those of them that were not read
+    // at all (empty, wholly outside the image, a field not printable), and
+    // those read only in part (characters outside the image left out).
     long receivedBlocks() const { return m_received.load(); }
     long ignoredBlocks() const { return m_ignored.load(); }
+    long cutBlocks() const { return m_cut.load(); }
 
     // Name and port, as the configuration compares and copies them.
     bool sameConfiguration(const TimerInput& other) const;
@@ -67,4 +69,5 @@ private:
 
     std::atomic<long> m_received{0};
     std::atomic<long> m_ignored{0};
+    std::atomic<long> m_cut{0};
 };

@@ -94,26 +94,27 @@ int ScoreEntry::highestMark(Row row) const
     return HighestAllowedMark(m_settings.judgeCount, m_settings.judgeMode, r);
 }
 
-EntryCheck ScoreEntry::typeMark(Row row, int judge, const QString& text)
+void ScoreEntry::typeMark(Row row, int judge, const QString& text)
+{
+    if (judge < 0 || judge >= Judges)
+        return;
+    // Kept as typed and checked when the field is left or saved: a mark on
+    // its way ("2" of "21") is not judged at its first key.
+    m_marks[row][judge] = text;
+    m_changed = true;
+}
+
+void ScoreEntry::typeTime(const QString& text)
+{
+    m_time = text;
+    m_changed = true;
+}
+
+EntryCheck ScoreEntry::checkMark(Row row, int judge) const
 {
     if (judge < 0 || judge >= Judges)
         return EntryCheck::fail(QStringLiteral("There is no such judge."));
-    // The text is kept as typed even when it fails, so that Save checks what
-    // the field shows rather than saving an earlier value.
-    const EntryCheck check = CheckMarkText(text, fraction(), highestMark(row));
-    m_marks[row][judge] = text;
-    if (check.ok())
-        m_changed = true;
-    return check;
-}
-
-EntryCheck ScoreEntry::typeTime(const QString& text)
-{
-    const EntryCheck check = CheckTimeText(text, PrecisionDigits(m_settings.precision));
-    m_time = text;
-    if (check.ok())
-        m_changed = true;
-    return check;
+    return CheckMarkText(m_marks[row][judge], fraction(), highestMark(row));
 }
 
 void ScoreEntry::deriveRiders()
@@ -148,7 +149,9 @@ void ScoreEntry::leaveMark()
 
 EntryCheck ScoreEntry::leaveTime()
 {
-    const EntryCheck check = CheckTimeComplete(m_time.trimmed());
+    EntryCheck check = CheckTimeComplete(m_time.trimmed());
+    if (check.ok())
+        check = CheckTimeText(m_time, PrecisionDigits(m_settings.precision));
     if (check.ok() && m_changed)
         m_record.time = ParseTimeText(m_time);
     return check;
@@ -190,6 +193,14 @@ void ScoreEntry::noScore(quint32 latestTimerTime)
 
 std::optional<ScoreEntry::SaveFailure> ScoreEntry::prepareSave()
 {
+    // Subtotals typed but not left yet (the focus went straight to Save).
+    for (int j = 0; j < Judges; ++j) {
+        if (!isMarkEnabled(Subtotal, j))
+            continue;
+        const EntryCheck check = CheckMarkText(m_marks[Subtotal][j], fraction(), highestMark(Subtotal));
+        if (!check.ok())
+            return SaveFailure{Subtotal, j, check};
+    }
     for (Row row : {Rider, Stock}) {
         for (int j = 0; j < Judges; ++j) {
             const EntryCheck check = CheckMarkText(m_marks[row][j], fraction(), highestMark(row));
@@ -202,7 +213,9 @@ std::optional<ScoreEntry::SaveFailure> ScoreEntry::prepareSave()
     recomputeTotals(true);
     m_record.score = ParseScoreText(m_scoreTotal, fraction());
     m_record.success = m_record.score != 0 ? 1 : 0;
-    const EntryCheck time = CheckTimeText(m_time, PrecisionDigits(m_settings.precision));
+    EntryCheck time = CheckTimeText(m_time, PrecisionDigits(m_settings.precision));
+    if (time.ok())
+        time = CheckTimeComplete(m_time.trimmed());
     if (!time.ok())
         return SaveFailure{Rider, -1, time};
     m_record.time = ParseTimeText(m_time);

@@ -51,10 +51,13 @@ public:
     bool isTimeEnabled() const { return hasEntry(); }
     bool areSaveAndCancelEnabled() const { return hasEntry() && m_changed; }
 
-    // Typing: the text as the field shows it, kept whether it passes or not; a
-    // text that passes marks the record changed. Save checks every field again.
-    EntryCheck typeMark(Row row, int judge, const QString& text);
-    EntryCheck typeTime(const QString& text);
+    // Typing: the text as the field shows it, which marks the record changed.
+    // It is checked when the field is left (checkMark, leaveTime) and again
+    // by Save, never at each key.
+    void typeMark(Row row, int judge, const QString& text);
+    void typeTime(const QString& text);
+    // The check of a mark or subtotal field as it stands.
+    EntryCheck checkMark(Row row, int judge) const;
     // Leaving a field that was changed.
     void leaveSubtotal();
     void leaveMark();

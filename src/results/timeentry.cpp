@@ -63,19 +63,20 @@ void TimeEntry::recompute()
     m_total = padded(m_record.time);
 }
 
-EntryCheck TimeEntry::type(Field field, const QString& text)
+void TimeEntry::type(Field field, const QString& text)
 {
-    // Kept as typed even when it fails: Save checks what the field shows.
-    const EntryCheck check = CheckTimeText(text, PrecisionDigits(m_settings.precision));
+    // A time is checked once it is complete (the field left, Save), not at
+    // each key: "9" on its way to "9.87" is no time yet.
     (field == Ride ? m_ride : m_penalty) = text;
-    if (check.ok())
-        m_changed = true;
-    return check;
+    m_changed = true;
 }
 
 EntryCheck TimeEntry::leave(Field field)
 {
-    const EntryCheck check = CheckTimeComplete((field == Ride ? m_ride : m_penalty).trimmed());
+    const QString& text = field == Ride ? m_ride : m_penalty;
+    EntryCheck check = CheckTimeComplete(text.trimmed());
+    if (check.ok())
+        check = CheckTimeText(text, PrecisionDigits(m_settings.precision));
     if (check.ok() && m_changed)
         recompute();
     return check;
@@ -114,7 +115,10 @@ std::optional<TimeEntry::SaveFailure> TimeEntry::prepareSave()
 {
     const int digits = PrecisionDigits(m_settings.precision);
     for (Field field : {Ride, Penalty}) {
-        const EntryCheck check = CheckTimeText(field == Ride ? m_ride : m_penalty, digits);
+        const QString& text = field == Ride ? m_ride : m_penalty;
+        EntryCheck check = CheckTimeText(text, digits);
+        if (check.ok())
+            check = CheckTimeComplete(text.trimmed());
         if (!check.ok())
             return SaveFailure{field, check};
     }

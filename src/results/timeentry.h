@@ -35,8 +35,10 @@ public:
     bool areTimesEnabled() const { return hasEntry() && !m_record.hasStatus(StatusNoResult); }
     bool areSaveAndCancelEnabled() const { return hasEntry() && m_changed; }
 
-    EntryCheck type(Field field, const QString& text);
-    // Leaving a field that was changed: the completeness check, then the total.
+    // A field's text as typed; it is checked when the field is left or saved.
+    void type(Field field, const QString& text);
+    // Leaving a field: the completeness and time checks, then (when changed)
+    // the total.
     EntryCheck leave(Field field);
 
     void penalty();

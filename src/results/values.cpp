@@ -182,8 +182,10 @@ QString FormatScoreTotal(quint32 value, quint32 divisor, bool fraction, bool tot
 QString FormatScoreOutput(quint32 value, bool fraction, bool spacePad, quint32 divisor)
 {
     const quint32 q = divideRoundingHalfUp(value, divisor);
+    // Whole points are cut, as the entry bar and the scoreboard cut them: a
+    // ride reads the same everywhere.
     if (!fraction)
-        return QString::number(q / 100 + (q % 100 > 49 ? 1 : 0));
+        return QString::number(q / 100);
 
     QString text = hundredthsText(q);
     // Drop trailing zeros and a bare point; the first character always stays,

@@ -48,7 +48,8 @@ QString FormatScoreTotal(quint32 value, quint32 divisor, bool fraction, bool tot
 
 // A score as the scoreboards and lists show it. Fraction: two decimals with the
 // trailing zeros and a bare point removed (or, with spacePad, turned into spaces
-// so the column keeps its width). Full: whole points rounded half up.
+// so the column keeps its width). Full: whole points, hundredths dropped (as
+// FormatScoreTotal and the scoreboard's fields do).
 QString FormatScoreOutput(quint32 value, bool fraction, bool spacePad, quint32 divisor = 1);
 
 // The text of one mark or total field to a score value in hundredths.

@@ -11,22 +11,22 @@
 #include "live/livepublisher.h"
 #include "live/liveservice.h"
 #include "results/values.h"
+#include "setup/demoseason.h"
 #include "ui/arenacontext.h"
 #include "ui/bars/barleader.h"
 #include "ui/bars/barmessage.h"
 #include "ui/bars/dlgbaredit.h"
-#include "ui/views/boxentry/viewboxentry.h"
-#include "ui/views/people/viewcontentry.h"
-#include "ui/views/people/viewstockentry.h"
-#include "ui/views/runperf/viewrunperf.h"
-#include "ui/views/regentry/viewregentry.h"
-#include "ui/views/setup/viewrodeosetup.h"
 #include "ui/dialogs/resolve/resolutiondialogs.h"
+#include "ui/views/boxentry/viewboxentry.h"
 #include "ui/views/import/viewimport.h"
 #include "ui/views/logo/tallyraview.h"
-#include "setup/demoseason.h"
 #include "ui/views/pending/pendingview.h"
+#include "ui/views/people/viewcontentry.h"
+#include "ui/views/people/viewstockentry.h"
+#include "ui/views/regentry/viewregentry.h"
 #include "ui/views/reports/viewreports.h"
+#include "ui/views/runperf/viewrunperf.h"
+#include "ui/views/setup/viewrodeosetup.h"
 #include "ui/views/workview.h"
 
 #include <QApplication>
@@ -35,6 +35,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
+#include <QTimer>
 
 namespace {
 
@@ -65,6 +66,13 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
             });
     m_files = std::make_unique<FileMgr>(setup.dataFolder);
     m_files->Create();
+    // The state goes to disk shortly after it changes, not only at the end:
+    // after a crash the program starts where the operator was.
+    m_stateSave = new QTimer(this);
+    m_stateSave->setSingleShot(true);
+    m_stateSave->setInterval(StateSaveDelayMs);
+    connect(m_stateSave, &QTimer::timeout, this, [this] { m_files->SaveCfg(); });
+    m_files->setOnChange([this] { m_stateSave->start(); });
     m_db->Create(QString(), QString()); // opens nothing; the rodeo is reopened after the views exist
     m_resolutionDialogs = std::make_unique<ResolutionDialogs>(this);
     m_db->setResolutionPrompts(m_resolutionDialogs.get());
@@ -91,6 +99,7 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
         m_prompt->inform(notice);
     m_output->LoadConfiguration();
     connectTimerInput();
+    createPortWatch();
     startLiveResults();
 }
 
@@ -99,6 +108,7 @@ CMainFrame::~CMainFrame()
     // The live results stop reading the rodeo before anything of it goes.
     m_livePublisher.reset();
     m_live.reset();
+    m_files->setOnChange(nullptr);
     if (!m_stateStored && isVisible())
         storeShowState();
     m_output->StopCommunications();
@@ -239,6 +249,7 @@ void CMainFrame::SwitchView(int viewId)
             m_output->StartCommunications(m_arena.get());
         }
         next->activated();
+        showPortStatus();
         QApplication::restoreOverrideCursor();
     }
     m_currentView = viewId;

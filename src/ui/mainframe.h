@@ -28,6 +28,8 @@ class OutputManager;
 class QAction;
 class SeasonBackups;
 class QDockWidget;
+class QLabel;
+class QTimer;
 class QStackedWidget;
 class QTabBar;
 class ResolutionDialogs;
@@ -117,6 +119,9 @@ public:
     // The Run Performance view's clock message (empty: the clock shows the time).
     void showClockMessage(const QString& text) override;
     QString clockMessage() const { return m_clockMessage; }
+    // Run Performance selected another row: the timer input is told whether
+    // the selection still agrees with the current entry.
+    void runPerformanceSelectionChanged() { publishTimerSnapshot(); }
     qint32 latestTimerTime() const override { return m_latestTimerTime; }
     // The message bar is to show this contestant's messages (0: none).
     void showContestantMessages(quint32 plrId) override;
@@ -167,6 +172,9 @@ public:
     // kept while the main window lives) and the loopback setup.
     ScoreboardWindow* showScoreboardSimulator();
     TimingConsoleWindow* showTimingConsoleSimulator();
+    // Ports that failed try again now (View > Monitor Ports, "Try Again").
+    void retryPortsNow() { retryPorts(); }
+    QLabel* portStatus() const { return m_portStatus; }
     // Points a copy of the IO configuration at the simulators, or back at
     // "IO.xml"; false when that failed (the operator is told).
     bool setLoopback(bool on);
@@ -207,6 +215,12 @@ private:
     // the entry and results it handed over for this rodeo are not saved.
     void retireTimerEntry();
     void toggleBar(QDockWidget* dock, const char* element);
+    // Ports that failed (not opened, not receiving) try again every few
+    // seconds; the status bar names the ports that have failed and says when
+    // one works again (mainframe_ports.cpp).
+    void createPortWatch();
+    void retryPorts();
+    void showPortStatus();
     // Asks about every bar holding a typed result that was not saved; false
     // when the window is to stay open.
     bool saveTypedResults();
@@ -253,6 +267,10 @@ private:
     QHash<int, std::function<void()>> m_handlers;
 
     std::unique_ptr<TimerMailbox> m_timerMailbox;
+    QLabel* m_portStatus = nullptr;
+    QTimer* m_stateSave = nullptr;
+    static constexpr int StateSaveDelayMs = 300;
+    QTimer* m_portRetry = nullptr;
     QPointer<ScoreboardWindow> m_scoreboardSim;
     QPointer<TimingConsoleWindow> m_timerSim;
     // SelectCompetition ran since the rodeo opened: the database manager's

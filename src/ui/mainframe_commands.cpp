@@ -1,7 +1,4 @@
 // The main window's menus, shortcuts, help commands and window placement.
-#include "mainframe.h"
-#include "ui/views/runperf/viewrunperf.h"
-
 #include "app/commandids.h"
 #include "app/filemgr.h"
 #include "app/manualresult.h"
@@ -12,6 +9,7 @@
 #include "db/databasemanager.h"
 #include "db/seasonbackups.h"
 #include "io/outputmanager.h"
+#include "mainframe.h"
 #include "ui/dialogs/about/aboutdialog.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
@@ -19,6 +17,7 @@
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
+#include "ui/views/runperf/viewrunperf.h"
 #include "ui/windowplacement.h"
 
 #include <QAction>
@@ -65,7 +64,8 @@ void CMainFrame::createMenus()
         dlg.exec();
     });
     file->addSeparator();
-    addCommand(file, CommandId::RefreshOutputs, QStringLiteral("Refresh Outputs"), [this] { m_output->Refresh(1); });
+    addCommand(file, CommandId::RefreshOutputs, QStringLiteral("Refresh Outputs"),
+               [this] { m_output->Refresh(1); });
     file->addSeparator();
     addCommand(file, CommandId::Exit, QStringLiteral("E&xit"), [this] { close(); });
 
@@ -81,6 +81,7 @@ void CMainFrame::createMenus()
         CDlgIoConfig dlg(*m_output, *m_prompt, this);
         if (dlg.exec() == QDialog::Accepted)
             m_output->ApplyDialogChanges(dlg.configuration(), m_currentView == ViewTable::RunPerformance);
+        showPortStatus();
     });
     addCommand(configure, CommandId::LiveResults, QStringLiteral("Live Results..."),
                [this] { configureLiveResults(); });
@@ -90,27 +91,33 @@ void CMainFrame::createMenus()
     addCommand(simulators, CommandId::TimingConsoleSimulator, QStringLiteral("Timing Console..."),
                [this] { showTimingConsoleSimulator(); });
     simulators->addSeparator();
-    addCommand(simulators, CommandId::LoopbackSetup, QStringLiteral("Loopback to the Simulators"),
-               [this] { setLoopback(!isLoopbackOn()); }, true);
+    addCommand(
+        simulators, CommandId::LoopbackSetup, QStringLiteral("Loopback to the Simulators"),
+        [this] { setLoopback(!isLoopbackOn()); }, true);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     int count = 0;
     const ViewTable::Entry* views = ViewTable::workViews(&count);
     for (int i = 0; i < count; ++i) {
         const int id = views[i].id;
-        addCommand(viewMenu, id, QString::fromLatin1(views[i].caption), [this, id] { SwitchView(id); }, true);
+        addCommand(
+            viewMenu, id, QString::fromLatin1(views[i].caption), [this, id] { SwitchView(id); }, true);
     }
     viewMenu->addSeparator();
     QMenu* toolbars = viewMenu->addMenu(QStringLiteral("&Toolbars"));
-    addCommand(toolbars, CommandId::ToggleViewSelector, QStringLiteral("View Selector"),
-               [this] { m_selectorDock->setVisible(!m_selectorDock->isVisible()); }, true);
-    addCommand(toolbars, CommandId::ToggleMessageBar, QStringLiteral("Message Box"),
-               [this] { toggleBar(m_messageDock, "CBarMessage"); }, true);
-    addCommand(toolbars, CommandId::ToggleLeaderBoard, QStringLiteral("Leader Board"),
-               [this] { toggleBar(m_leaderDock, "CBarLeader"); }, true);
+    addCommand(
+        toolbars, CommandId::ToggleViewSelector, QStringLiteral("View Selector"),
+        [this] { m_selectorDock->setVisible(!m_selectorDock->isVisible()); }, true);
+    addCommand(
+        toolbars, CommandId::ToggleMessageBar, QStringLiteral("Message Box"),
+        [this] { toggleBar(m_messageDock, "CBarMessage"); }, true);
+    addCommand(
+        toolbars, CommandId::ToggleLeaderBoard, QStringLiteral("Leader Board"),
+        [this] { toggleBar(m_leaderDock, "CBarLeader"); }, true);
     viewMenu->addSeparator();
     addCommand(viewMenu, CommandId::MonitorPorts, QStringLiteral("Monitor Ports"), [this] {
         CDlgMonitorPorts dlg(*m_output, *m_prompt, this);
+        dlg.setRetry([this] { retryPorts(); });
         dlg.exec();
     });
 
@@ -316,6 +323,8 @@ void CMainFrame::resizeEvent(QResizeEvent* event)
 void CMainFrame::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isVisible() && showCommand() != 1)
-        m_files->SetCfgAtt(QString::number(showCommand()), 1, QStringLiteral("style"));
+    // Also back to normal: a window taken out of its maximised start keeps
+    // its own place at the next start.
+    if (event->type() == QEvent::WindowStateChange && isVisible())
+        storeShowState();
 }

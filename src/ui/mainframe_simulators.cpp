@@ -47,5 +47,6 @@ bool CMainFrame::setLoopback(bool on)
                                              "written; the ports are unchanged.")
                             : QStringLiteral("The Input/Output configuration could not be loaded again."));
     updateCommandStates();
+    showPortStatus();
     return ok;
 }

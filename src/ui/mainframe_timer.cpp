@@ -1,5 +1,6 @@
 // The timing console's input: what the timer input hands over, and the
 // snapshot of the scoring table it works on.
+#include "app/viewtable.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
 #include "io/timermailbox.h"
@@ -65,6 +66,12 @@ void CMainFrame::publishTimerSnapshot()
         s.scoring = event->scoring();
         if (const ResultRecord* stored = m_db->standings().find(current.goRound, current.key()))
             s.stored = *stored;
+        // A contestant selected in Run Performance but not made current: the
+        // console's next run is not the current one's.
+        if (m_runPerf && m_currentView == ViewTable::RunPerformance) {
+            const EntryKey selected = m_runPerf->selectedKey();
+            s.otherSelected = selected != 0 && selected != current.key();
+        }
         snapshot = std::move(s);
     }
     m_output->timerInput().publishSnapshot(std::move(snapshot));

@@ -27,33 +27,40 @@ void ResultFeed::feedOne()
     CDatabaseManager& db = m_frame.database();
     if (!db.isRodeoOpen() || db.events().isEmpty())
         return;
-    const EventCfg& event = db.events().first();
-    const RegEntryCollection& held = event.isTeam() ? db.teamEntries() : db.playerEntries();
+    // The first event of the rodeo that has entries in go-round 1.
+    const EventCfg* event = nullptr;
     QVector<EntryKey> keys;
-    for (const RegEntryCollection::CompetitorEntry& c : held.competitors()) {
-        const RegEntryCollection::EventRegistration* r = c.event(event.id);
-        if (c.teamFlag != RegEntry::MemberEntry && r && r->slot(1))
-            keys << c.key;
+    for (const EventCfg& candidate : db.events()) {
+        const RegEntryCollection& held = candidate.isTeam() ? db.teamEntries() : db.playerEntries();
+        for (const RegEntryCollection::CompetitorEntry& c : held.competitors()) {
+            const RegEntryCollection::EventRegistration* r = c.event(candidate.id);
+            if (c.teamFlag != RegEntry::MemberEntry && r && r->slot(1))
+                keys << c.key;
+        }
+        if (!keys.isEmpty()) {
+            event = &candidate;
+            break;
+        }
     }
-    if (keys.isEmpty())
+    if (!event)
         return;
 
     const int seq = ++m_seq;
     RegEntry entry;
-    entry.eventId = event.id;
+    entry.eventId = event->id;
     entry.goRound = 1;
     entry.ptId = entryKeyId(keys[seq % keys.size()]);
     entry.plrEnt = quint16(entryKeyNumber(keys[seq % keys.size()]));
     ResultRecord result;
     quint32 value = 0;
-    if (event.isScored()) {
+    if (event->isScored()) {
         result.score = value = 5000 + quint32(seq);
         result.success = 1;
     } else {
         result.time = value = 10000 + quint32(seq);
     }
-    std::printf("saving %d %s 1 %u %d %s %u\n", seq, qPrintable(event.id), entry.ptId, int(entry.plrEnt),
-                event.isScored() ? "JTot" : "RideTime", value);
+    std::printf("saving %d %s 1 %u %d %s %u\n", seq, qPrintable(event->id), entry.ptId, int(entry.plrEnt),
+                event->isScored() ? "JTot" : "RideTime", value);
     std::fflush(stdout);
     const bool saved = m_frame.SaveResult(entry, result);
     std::printf("%s %d\n", saved ? "saved" : "failed", seq);

@@ -8,8 +8,8 @@ class CMainFrame;
 // A test hook for automated runs of the whole program (the durability test):
 // with SCORVANE_RESULT_FEED=<milliseconds> set, results are saved through the
 // main window's SaveResult, as the entry bars and the timing console save
-// them, one every so many milliseconds, into go-round 1 of the open rodeo's
-// first event, one entry after the other. Each is announced on standard
+// them, one every so many milliseconds, into go-round 1 of the first event of
+// the open rodeo that has entries there, one entry after the other. Each is announced on standard
 // output before and after the save, flushed at once:
 //     saving <seq> <event> <go-round> <ptId> <entry> <column> <value>
 //     saved <seq>        (SaveResult returned: the row and its history are on disk)

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QLockFile>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -55,7 +54,8 @@ bool CTallyraApp::InitInstance()
     m_instanceLock = std::make_unique<QLockFile>(lockFilePath(dataFolder));
     m_instanceLock->setStaleLockTime(0);
     if (!m_instanceLock->tryLock(0) && m_instanceLock->error() == QLockFile::LockFailedError) {
-        m_prompt->inform(QStringLiteral("The rodeo result software is running!"), QStringLiteral("Scorvane\u00ae Rodeo"));
+        m_prompt->inform(QStringLiteral("The rodeo result software is running!"),
+                         QStringLiteral("Scorvane\u00ae Rodeo"));
         m_instanceLock.reset();
         return false;
     }
@@ -69,8 +69,10 @@ bool CTallyraApp::InitInstance()
 
     CMainFrame::Setup setup;
     setup.dataFolder = dataFolder;
-    setup.templateDatabase =
-        StartEnvironment::installedFile(QCoreApplication::applicationDirPath(), QStringLiteral("Tallyra.mdb"));
+    setup.templateDatabase = !m_templateDatabase.isEmpty()
+                                 ? m_templateDatabase
+                                 : StartEnvironment::installedFile(QCoreApplication::applicationDirPath(),
+                                                                   QStringLiteral("Tallyra.mdb"));
     setup.prompt = m_prompt.get();
     m_frame = std::make_unique<CMainFrame>(setup);
     m_prompt->setParent(m_frame.get());

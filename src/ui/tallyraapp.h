@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <memory>
 
 class CMainFrame;
@@ -24,6 +23,8 @@ public:
     bool InitInstance();
     // Start with the demo season (made first when there is none).
     void setOpenDemo(bool open) { m_openDemo = open; }
+    // The template database new seasons copy (default: the installed one).
+    void setTemplateDatabase(const QString& path) { m_templateDatabase = path; }
     CMainFrame* mainFrame() const { return m_frame.get(); }
 
     // The file that marks a running copy.
@@ -37,4 +38,5 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     QSocketNotifier* m_signalNotifier = nullptr;
     bool m_openDemo = false;
+    QString m_templateDatabase;
 };

@@ -60,7 +60,7 @@ TEST_F(FileMgrTest, FirstStartWritesEveryDefaultFile)
     // The state file is on disk at once, before any shutdown.
     XmlDocument state;
     ASSERT_TRUE(state.load(path("Tallyra.xml")));
-    EXPECT_EQ(state.root().attribute(QStringLiteral("version")), QStringLiteral("052"));
+    EXPECT_EQ(state.root().attribute(QStringLiteral("version")), QStringLiteral("051"));
     EXPECT_EQ(attr(*mgr, 1, "style"), QStringLiteral("3"));
     EXPECT_EQ(attr(*mgr, 2, "show", "CBarLeader"), QStringLiteral("No"));
     EXPECT_EQ(attr(*mgr, 3, "left", "CViewRunPerf", "IDC_LIST_COMPEITIORS"), QString());
@@ -118,13 +118,13 @@ TEST_F(FileMgrTest, SettingsSurviveARestart)
 
 TEST_F(FileMgrTest, StateFileOfAnotherVersionIsReplaced)
 {
-    for (const char* version : {"50", "051", "053", " 052", ""}) {
+    for (const char* version : {"50", "052", " 051", ""}) {
         QDir().mkpath(folder());
         writeFile(path("Tallyra.xml"),
                   QByteArray("<Tallyra version=\"") + version +
                       "\" season=\"S\" rodeo=\"R\"><Frame style=\"1\"/></Tallyra>");
         auto mgr = start();
-        EXPECT_EQ(attr(*mgr, 0, "version"), QStringLiteral("052")) << version;
+        EXPECT_EQ(attr(*mgr, 0, "version"), QStringLiteral("051")) << version;
         EXPECT_EQ(attr(*mgr, 0, "season"), QString()) << version;
         EXPECT_EQ(attr(*mgr, 1, "style"), QStringLiteral("3")) << version;
     }
@@ -141,17 +141,33 @@ TEST_F(FileMgrTest, StateFileOfTheSameVersionIsKept)
     EXPECT_EQ(attr(*mgr, 0, "rodeo"), QStringLiteral("Rodeo 1"));
 }
 
+TEST_F(FileMgrTest, AStateFileOfTheSameVersionGainsWhatTheTemplateGained)
+{
+    QDir().mkpath(folder());
+    writeFile(path("Tallyra.xml"), QByteArray("<Tallyra version=\"051\" season=\"S\" rodeo=\"R\"><Frame style=\"1\">"
+                                              "<CViewRunPerf curEvn=\"BR\"/></Frame></Tallyra>"));
+    auto mgr = start();
+    // What the file holds stays.
+    EXPECT_EQ(attr(*mgr, 0, "season"), QStringLiteral("S"));
+    EXPECT_EQ(attr(*mgr, 2, "curEvn", "CViewRunPerf"), QStringLiteral("BR"));
+    // An attribute and a whole element the template has and the file lacks come with their defaults.
+    QString value;
+    EXPECT_TRUE(mgr->GetCfgAtt(value, 2, QStringLiteral("curKey"), QStringLiteral("CViewRunPerf")));
+    EXPECT_EQ(attr(*mgr, 2, "port", "LiveResults"), QStringLiteral("8080"));
+    EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("on"), QStringLiteral("LiveResults")));
+}
+
 TEST_F(FileMgrTest, BrokenStateFilesAreReplacedByTheTemplate)
 {
     const QByteArray broken[] = {QByteArray(), QByteArray("not xml at all"),
-                                 QByteArray("<Tallyra version=\"052\" season=\"S\"><Frame"),
+                                 QByteArray("<Tallyra version=\"051\" season=\"S\"><Frame"),
                                  QByteArray("\xff\xfe\x00garbage", 10)};
     QStringList kept;
     for (const QByteArray& content : broken) {
         QDir().mkpath(folder());
         writeFile(path("Tallyra.xml"), content);
         auto mgr = start();
-        EXPECT_EQ(attr(*mgr, 0, "version"), QStringLiteral("052"));
+        EXPECT_EQ(attr(*mgr, 0, "version"), QStringLiteral("051"));
         XmlDocument onDisk;
         EXPECT_TRUE(onDisk.load(path("Tallyra.xml")));
         // The operator's file is kept aside, byte for byte, and he is told where.

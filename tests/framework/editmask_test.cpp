@@ -110,4 +110,46 @@ TEST(EditMaskTest, TypingOverwritesTheNextInputPositionThatTakesTheCharacter)
     }
 }
 
+// Keys type a number as the operator reads it: the whole part fills from the
+// right until it is full or its "." (or the space before a time) is typed.
+// A field that already shows a number is overwritten where the cursor is.
+TEST(EditMaskTest, KeysTypeANumberAsItIsRead)
+{
+    const QString time2 = QStringLiteral("[ 0-9][0-9].[0-9][0-9]");
+    const QString boxScore = QStringLiteral("  [ 0-9][0-9][0-9]  [0-9].[0-9]");
+    struct Case
+    {
+        QString mask, start, keys, display;
+    };
+    const Case cases[] = {
+        {time2, " 0.00", "4.87", " 4.87"},
+        {time2, " 0.00", "9", " 9.00"},
+        {time2, "00.00", "12", "12.00"},
+        {time2, " 0.00", "1234", "12.34"},
+        {time2, " 0.00", "12.3", "12.30"},
+        {time2, " 0.00", "123.4", "12.34"}, // the whole part is full: 3 goes on
+        {time2, "12.34", "4.87", "42.87"},  // a filled field is overwritten
+        {timeMask, " 0.0", "9.5", " 9.5"},
+        {"[0-9][0-9]", "00", "9", "09"},
+        {"[0-9][0-9]", "00", "215", "21"},
+        {"[0-9][0-9].[0-9]", "00.0", "9.5", "09.5"},
+        {boxScore, "   00  0.0", "78", "   78  0.0"},
+        {boxScore, "   00  0.0", "78 85", "   78  8.5"},
+        {boxScore, "   00  0.0", "085", "  085  0.0"},
+        {"  [0-9][0-9].[0-9][0-9]", "  00.00", "4.87", "  04.87"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.mask + QStringLiteral(" | ") + c.keys).toStdString());
+        const EditMask mask(c.mask);
+        ASSERT_TRUE(mask.matches(c.start));
+        QString display = c.start;
+        int cursor = 0;
+        EditMask::NumberEntry entry;
+        for (QChar ch : c.keys)
+            mask.typeNumber(display, cursor, ch, entry);
+        EXPECT_EQ(display, c.display);
+        EXPECT_TRUE(mask.matches(display));
+    }
+}
+
 } // namespace

@@ -214,6 +214,17 @@ TEST_F(ScoreboardFixture, LeaderPagesStartAtTheirFirstEntry)
     EXPECT_EQ(network.second.left(7), QStringLiteral("     13"));
     EXPECT_EQ(network.second.mid(175), QString(7 * 175, QLatin1Char(' ')));
     EXPECT_TRUE(state.goLastPage);
+
+    // Both lists in one refresh: the go-round continuation, then the overall
+    // one. When the go-round list cannot be built (the final has no standing
+    // yet), its continuation is blank, so the overall one still lands at 8140.
+    const ScoreboardRun both = text.build(9, BlockRange{6, 7}, true, arena, state);
+    ASSERT_EQ(both.second.size(), 1400 + 1553);
+    current("SB", 3, p[0]);
+    const ScoreboardRun noGoRound = text.build(9, BlockRange{6, 7}, true, arena, state);
+    ASSERT_EQ(noGoRound.second.size(), 1400 + 1553);
+    EXPECT_EQ(noGoRound.second.left(1400), QString(1400, QLatin1Char(' ')));
+    EXPECT_EQ(noGoRound.second.mid(1400, 7), QStringLiteral("     13"));
 }
 
 namespace {
@@ -318,7 +329,8 @@ TEST_F(ScoreboardFixture, TheKeysActionFollowsTheCurrentResult)
     EXPECT_TRUE(played[0].contains(QStringLiteral("Frame22"))) << played[0].toStdString();
 
     manager->DisplayButtonPressed(sb, QStringLiteral("F4"), 0, stepKey, 0);
-    EXPECT_TRUE(commands(board1).isEmpty()); // found, but nothing a sign can play: no trigger either
+    // Found, but nothing a sign can play: the update trigger shows the text.
+    EXPECT_EQ(commands(board1), QStringList{QStringLiteral("trigger")});
 }
 
 TEST_F(ScoreboardFixture, MessageNumbersChangeOnlyWhenTheyDiffer)
@@ -379,4 +391,23 @@ TEST_F(ScoreboardFixture, TheAnnouncerGetsTheChangedLines)
     manager->Refresh(1);
     const QByteArray again = announcer.receive(100000, 600).join();
     EXPECT_EQ(again.count('\x1b'), manager->monitorPage().size());
+}
+
+// The announcer's leader lists turn their pages with the boards' (four lines
+// a page on a Serial board): after "Page Fwd" both begin with the fifth
+// leader. A back number of five characters is shown whole.
+TEST_F(ScoreboardFixture, TheAnnouncerPagesWithTheBoards)
+{
+    exec(QStringLiteral("UPDATE Rosters SET PlrBib = '12345' WHERE PlrId = ?"), {p[4]});
+    ASSERT_TRUE(db->LoadContestants());
+    auto manager = outputs(QString(""), monitor(1, QStringLiteral("Booth"), 3));
+    current("SB", 1, p[4]);
+    manager->Refresh(1);
+    manager->setOverallPage(1);
+    manager->Refresh(10);
+    const QStringList page = manager->monitorPage();
+    ASSERT_GE(page.size(), 23);
+    EXPECT_EQ(page[12].left(3), QStringLiteral("  5")) << page[12].toStdString();
+    EXPECT_EQ(page[13].left(3), QStringLiteral("  6")) << page[13].toStdString();
+    EXPECT_TRUE(page[7].mid(5, 6) == QStringLiteral("12345 ")) << page[7].toStdString();
 }

@@ -187,12 +187,28 @@ TEST(StreamPort, APortNumberInUseIsLoggedAndReportedAndOtherPortsWork)
     ASSERT_EQ(free->open(), 0);
     EXPECT_LT(busy->connectSink(), 0);
     EXPECT_EQ(free->connectSink(), 0);
-    EXPECT_TRUE(busy->statusText().startsWith(QStringLiteral("Open, not receiving: ")))
+    EXPECT_TRUE(busy->statusText().startsWith(QStringLiteral("Failed to receive: ")))
         << busy->statusText().toStdString();
     EXPECT_TRUE(
         log.containsPrefix("Failed to receive on the port.  Mgr::StartCommunications  Port:Console, Error:"));
+    EXPECT_TRUE(busy->stream().statusText().startsWith(QStringLiteral("Failed to receive: ")))
+        << "the traffic window reads the stream's own status";
     sendTo(free->stream().udpPort(), QByteArrayLiteral("fine"));
     EXPECT_TRUE(waitUntil([&] { return b.items().size() == 1; }));
+
+    // Tried again while the number is still taken, then once it is free: the
+    // failure was logged once, and the port receives.
+    EXPECT_TRUE(busy->hasFailed());
+    EXPECT_FALSE(free->hasFailed());
+    EXPECT_FALSE(busy->tryAgain());
+    const int busyPort = taken.localPort();
+    taken.close();
+    EXPECT_TRUE(busy->tryAgain());
+    EXPECT_FALSE(busy->hasFailed());
+    EXPECT_EQ(busy->statusText(), QStringLiteral("Open"));
+    EXPECT_EQ(log.lines().filter(QStringLiteral("Failed to receive on the port.")).size(), 1);
+    sendTo(busyPort, QByteArrayLiteral("again"));
+    EXPECT_TRUE(waitUntil([&] { return a.items().size() == 1; }));
 }
 
 TEST(StreamPort, WhatTheStreamReportsWhileOpenIsLogged)

@@ -180,6 +180,22 @@ class TimerFeedTable : public ::testing::TestWithParam<FeedCase>
 {
 };
 
+// The clock seen running: a run begins for whoever is current.
+std::vector<Block> runThen(std::initializer_list<Block> after)
+{
+    std::vector<Block> blocks{block({{0, "    0.10 "}, {27, " "}}), block({{0, "    3.10 "}, {27, " "}})};
+    blocks.insert(blocks.end(), after);
+    return blocks;
+}
+
+// The console's blank image, then what the judges send.
+std::vector<Block> marksThen(std::initializer_list<Block> after)
+{
+    std::vector<Block> blocks{image({})};
+    blocks.insert(blocks.end(), after);
+    return blocks;
+}
+
 } // namespace
 
 TEST_P(TimerFeedTable, TakesWhatTheConsoleFinished)
@@ -221,153 +237,188 @@ TEST_P(TimerFeedTable, TakesWhatTheConsoleFinished)
 INSTANTIATE_TEST_SUITE_P(
     Timed, TimerFeedTable,
     ::testing::Values(
-        FeedCase{"RunTimeAloneLeavesThePenalty",
+        FeedCase{"RunTimeAloneKeepsThePenaltyOfTheRun",
+                 timed(),
+                 {},
+                 runThen({image({{230, " 12.00"}, {239, "  5.0"}}), block({{230, " 12.34   "}})}),
+                 2,
+                 {17340, 5000, "P"}},
+        FeedCase{"ANewRunStartsWithoutTheLastOnesPenalty",
                  timed(),
                  withStatus("P", 17000, 5000),
-                 {block({{230, " 12.34   "}})},
+                 runThen({block({{230, " 12.34   "}})}),
                  1,
-                 {17340, 5000, "P"}},
-        FeedCase{"MinutesAreRead", timed(), {}, {block({{230, " 1:02.345"}})}, 1, {102345}},
-        FeedCase{"TrailingSpacesAreNotDigits", timed(), {}, {block({{230, "12.3     "}})}, 1, {12300}},
-        FeedCase{"TrailingSpacesAfterWholeSeconds", timed(), {}, {block({{230, "12       "}})}, 1, {12000}},
-        FeedCase{"PenaltyIsAddedOnce",
+                 {12340}},
+        FeedCase{"MinutesAreRead", timed(), {}, runThen({block({{230, " 1:02.345"}})}), 1, {102345}},
+        FeedCase{
+            "TrailingSpacesAreNotDigits", timed(), {}, runThen({block({{230, "12.3     "}})}), 1, {12300}},
+        FeedCase{"TrailingSpacesAfterWholeSeconds",
                  timed(),
                  {},
-                 {image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}, {239, "  5.0"}})},
+                 runThen({block({{230, "12       "}})}),
                  1,
-                 {17340, 5000, "P"}},
-        FeedCase{"ClearedPenaltyComesOffWhenItIsAllTheResultHolds",
+                 {12000}},
+        FeedCase{
+            "PenaltyIsAddedOnce",
+            timed(),
+            {},
+            runThen({image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}, {239, "  5.0"}})}),
+            1,
+            {17340, 5000, "P"}},
+        FeedCase{
+            "ClearedPenaltyComesOffWhenItIsAllTheResultHolds",
+            timed(),
+            {},
+            runThen({image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}, {239, "  0.0"}})}),
+            2,
+            {12340, 0, ""}},
+        FeedCase{"ABlankPenaltyClearsItToo",
                  timed(),
                  {},
-                 {image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}, {239, "  0.0"}})},
+                 runThen({image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}})}),
                  2,
                  {12340, 0, ""}},
+        FeedCase{
+            "PenaltyRaisedWithoutPassingZeroIsTheNewOne",
+            timed(),
+            {},
+            runThen({image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}, {239, " 10.0"}})}),
+            2,
+            {22340, 10000, "P"}},
         FeedCase{"PenaltySentAgainAfterAClearIsNotDoubled",
                  timed(),
                  {},
-                 {image({{230, " 12.34"}, {239, "  5.0"}}), image({{239, "  0.0"}}),
-                  image({{230, " 12.34"}, {239, "  5.0"}})},
+                 runThen({image({{230, " 12.34"}, {239, "  5.0"}}), image({{230, " 12.34"}, {239, "  0.0"}}),
+                          image({{230, " 12.34"}, {239, "  5.0"}})}),
                  3,
+                 {17340, 5000, "P"}},
+        FeedCase{"AResetTakesNothingAndLeavesThePenalty",
+                 timed(),
+                 {},
+                 runThen({image({{0, "   12.34 "}, {230, " 12.34"}, {239, "  5.0"}}),
+                          image({{0, "    0.00 "}, {239, "  0.00"}})}),
+                 1,
                  {17340, 5000, "P"}},
         FeedCase{"BlankStatusLeavesThePenaltyStatus",
                  timed(),
                  {},
-                 {image({{205, " "}, {230, " 12.34"}, {239, "  5.0"}})},
+                 runThen({image({{205, " "}, {230, " 12.34"}, {239, "  5.0"}})}),
                  1,
                  {17340, 5000, "P"}},
         FeedCase{"StatusLetterIsTaken",
                  timed(),
                  {},
-                 {block({{205, "N"}, {230, " 12.34   "}})},
+                 runThen({block({{205, "N"}, {230, " 12.34   "}})}),
                  1,
                  {12340, 0, "N"}},
-        FeedCase{"BlankFieldsKeepTheTime", timed(), withStatus("", 9000), {image({{229, " "}})}, 0, {}},
-        FeedCase{"NoTimeStopsReading", timed(), withStatus("N"), {block({{230, " 12.34   "}})}, 0, {}}),
+        FeedCase{"BlankFieldsKeepTheTime",
+                 timed(),
+                 {},
+                 runThen({image({{0, "   12.00 "}, {230, " 12.00"}}), image({{0, "   12.00 "}, {229, " "}})}),
+                 1,
+                 {12000}},
+        FeedCase{
+            "NoTimeStopsReading", timed(), withStatus("N"), runThen({block({{230, " 12.34   "}})}), 0, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Scored, TimerFeedTable,
-    ::testing::Values(FeedCase{"SeparateMarksMakeTheTotal",
-                               scored("2", JudgeSeparate),
-                               {},
-                               {block({{309, "B"}, {343, "21  22"}, {359, "20  23  "}})},
-                               1,
-                               {0, 0, "", 8600, {2100, 2200}, {2000, 2300}},
-                               ""},
-                      FeedCase{"FourJudgesWithFractionsAreHalved",
-                               scored("4", JudgeSeparate, FractionFraction),
-                               {},
-                               {block({{309, "D"}, {343, "21.521.021.521.0"}, {359, "21.521.521.521.5"}})},
-                               1,
-                               {0, 0, "", 8550, {2150, 2100, 2150, 2100}, {2150, 2150, 2150, 2150}},
-                               ""},
-                      FeedCase{"SubtotalsLessStockAreTheRiderMarks",
-                               scored("2", JudgeSubtotal),
-                               {},
-                               {block({{309, "R"}, {343, "44  40"}, {359, "22  19  "}})},
-                               1,
-                               {0, 0, "", 8400, {2200, 2100}, {2200, 1900}},
-                               ""},
-                      FeedCase{"CombinedMarksAreWholeSubtotals",
-                               scored("2", JudgeCombined),
-                               withMarks({0}, {1500}),
-                               {block({{309, "2"}, {343, "44  42"}, {359, "20"}})},
-                               1,
-                               {0, 0, "", 8600, {4400, 4200}, {0}},
-                               ""},
-                      FeedCase{"ScoreFieldIsTaken",
-                               scored("2", JudgeSeparate, FractionFraction),
-                               {},
-                               {block({{34, " 85.5"}})},
-                               1,
-                               {0, 0, "", 8550}},
-                      FeedCase{"CombinedScoreOfAConsoleWithoutJudges",
-                               scored("2", JudgeCombined),
-                               {},
-                               {block({{304, " 86.5"}, {309, "0"}})},
-                               1,
-                               {0, 0, "", 8650},
-                               ""},
-                      FeedCase{"StopFlagTakesTheRunningTime",
-                               scored("2", JudgeSeparate),
-                               {},
-                               {image({{0, "    8.52 "}, {27, "r"}}), image({{0, "    8.52 "}, {27, "S"}})},
-                               1,
-                               {8520},
-                               nullptr},
-                      FeedCase{"StopWithoutARideRunningTakesNoTime",
-                               scored("2", JudgeSeparate),
-                               {},
-                               {image({{0, "    8.52 "}, {27, "s"}})},
-                               0,
-                               {}},
-                      FeedCase{"ScoringTypeMismatchTakesNoMarkNorScore",
-                               scored("2", JudgeCombined),
-                               {},
-                               {block({{34, " 88"}, {309, "B"}, {343, "44  44"}})},
-                               0,
-                               {},
-                               TimerScoringTypeMessage.data()},
-                      FeedCase{"JudgesMismatchTakesNothing",
-                               scored("2", JudgeCombined),
-                               {},
-                               {block({{309, "4"}, {343, "44  44"}})},
-                               0,
-                               {},
-                               TimerJudgesMessage.data()},
-                      FeedCase{"FractionMismatchTakesNothing",
-                               scored("2", JudgeSeparate),
-                               {},
-                               {block({{343, "21.5"}})},
-                               0,
-                               {},
-                               TimerScoresMessage.data()},
-                      FeedCase{"MarkOverTheHighestIsNotTaken",
-                               scored("2", JudgeSeparate),
-                               {},
-                               {block({{309, "B"}, {343, "21  26"}, {359, "20  20"}})},
-                               0,
-                               {},
-                               "Judge 2: the mark 26 from the timer is over 25; no mark was taken."},
-                      FeedCase{
-                          "SubtotalBelowItsStockIsNotTaken",
-                          scored("2", JudgeSubtotal),
-                          {},
-                          {block({{309, "R"}, {343, "20"}, {359, "22  "}})},
-                          0,
-                          {},
-                          "Judge 1: the subtotal from the timer is below the stock mark; no mark was taken."},
-                      FeedCase{"BlankFieldsKeepRerideScoreAndMarks",
-                               scored("2", JudgeSeparate),
-                               withMarks({2100, 2000}, {2000, 2000}, "R"),
-                               {block({{34, "     "}, {204, " "}, {347, "22"}, {363, "21  "}})},
-                               1,
-                               {0, 0, "R", 8400, {2100, 2200}, {2000, 2100}},
-                               ""}),
+    ::testing::Values(
+        FeedCase{"SeparateMarksMakeTheTotal",
+                 scored("2", JudgeSeparate),
+                 {},
+                 marksThen({block({{309, "B"}, {343, "21  22"}, {359, "20  23  "}})}),
+                 1,
+                 {0, 0, "", 8600, {2100, 2200}, {2000, 2300}}},
+        FeedCase{"FourJudgesWithFractionsAreHalved",
+                 scored("4", JudgeSeparate, FractionFraction),
+                 {},
+                 marksThen({block({{309, "D"}, {343, "21.521.021.521.0"}, {359, "21.521.521.521.5"}})}),
+                 1,
+                 {0, 0, "", 8550, {2150, 2100, 2150, 2100}, {2150, 2150, 2150, 2150}}},
+        FeedCase{"SubtotalsLessStockAreTheRiderMarks",
+                 scored("2", JudgeSubtotal),
+                 {},
+                 marksThen({block({{309, "R"}, {343, "44  40"}, {359, "22  19  "}})}),
+                 1,
+                 {0, 0, "", 8400, {2200, 2100}, {2200, 1900}}},
+        FeedCase{"CombinedMarksAreWholeSubtotals",
+                 scored("2", JudgeCombined),
+                 withMarks({0}, {1500}),
+                 marksThen({block({{309, "2"}, {343, "44  42"}, {359, "20"}})}),
+                 1,
+                 {0, 0, "", 8600, {4400, 4200}, {0}}},
+        FeedCase{"ScoreFieldIsTaken",
+                 scored("2", JudgeSeparate, FractionFraction),
+                 {},
+                 marksThen({block({{34, " 85.5"}})}),
+                 1,
+                 {0, 0, "", 8550}},
+        FeedCase{"CombinedScoreOfAConsoleWithoutJudges",
+                 scored("2", JudgeCombined),
+                 {},
+                 marksThen({block({{304, " 86.5"}, {309, "0"}})}),
+                 1,
+                 {0, 0, "", 8650}},
+        FeedCase{"StopFlagTakesTheRunningTime",
+                 scored("2", JudgeSeparate),
+                 {},
+                 marksThen({image({{0, "    8.52 "}, {27, "r"}}), image({{0, "    8.52 "}, {27, "S"}})}),
+                 1,
+                 {8520},
+                 nullptr},
+        FeedCase{"StopWithoutARideRunningTakesNoTime",
+                 scored("2", JudgeSeparate),
+                 {},
+                 marksThen({image({{0, "    8.52 "}, {27, "s"}})}),
+                 0,
+                 {}},
+        FeedCase{"ScoringTypeMismatchTakesNoMarkNorScore",
+                 scored("2", JudgeCombined),
+                 {},
+                 marksThen({block({{34, " 88"}, {309, "B"}, {343, "44  44"}})}),
+                 0,
+                 {},
+                 TimerScoringTypeMessage.data()},
+        FeedCase{"JudgesMismatchTakesNothing",
+                 scored("2", JudgeCombined),
+                 {},
+                 marksThen({block({{309, "4"}, {343, "44  44"}})}),
+                 0,
+                 {},
+                 TimerJudgesMessage.data()},
+        FeedCase{"FractionMismatchTakesNothing",
+                 scored("2", JudgeSeparate),
+                 {},
+                 marksThen({block({{343, "21.5"}})}),
+                 0,
+                 {},
+                 TimerScoresMessage.data()},
+        FeedCase{"MarkOverTheHighestIsNotTaken",
+                 scored("2", JudgeSeparate),
+                 {},
+                 marksThen({block({{309, "B"}, {343, "21  26"}, {359, "20  20"}})}),
+                 0,
+                 {},
+                 "Judge 2: the mark 26 from the timer is over 25; no mark was taken."},
+        FeedCase{"SubtotalBelowItsStockIsNotTaken",
+                 scored("2", JudgeSubtotal),
+                 {},
+                 marksThen({block({{309, "R"}, {343, "20"}, {359, "22  "}})}),
+                 0,
+                 {},
+                 "Judge 1: the subtotal from the timer is below the stock mark; no mark was taken."},
+        FeedCase{"BlankFieldsKeepRerideScoreAndMarks",
+                 scored("2", JudgeSeparate),
+                 withMarks({2100, 2000}, {2000, 2000}, "R"),
+                 marksThen({block({{34, "     "}, {204, " "}, {347, "22"}, {363, "21  "}})}),
+                 1,
+                 {0, 0, "R", 8400, {2100, 2200}, {2000, 2100}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Step 1 of every block: the clock's nine characters, when the block reaches
-// past them. Nothing else is needed for it, not even a current entry.
+// past them. Nothing else is needed for it, not even a current entry. Line
+// ends after the clock still count as reaching past it.
 TEST(TimerInputRunningTime, IsHandedOverWhenTheBlockReachesPastTheClock)
 {
     struct Case
@@ -380,6 +431,7 @@ TEST(TimerInputRunningTime, IsHandedOverWhenTheBlockReachesPastTheClock)
         {0, QStringLiteral("    8.52 "), {}}, // nine characters are not enough
         {-3, QStringLiteral("abc 1:02.3456"), {QStringLiteral(" 1:02.345")}},
         {1, QStringLiteral("   8.52 xx"), {}},
+        {0, QStringLiteral("    8.52 \r\n"), {QStringLiteral("    8.52 ")}},
     };
     for (const Case& c : cases) {
         TimerInput timer;
@@ -388,73 +440,174 @@ TEST(TimerInputRunningTime, IsHandedOverWhenTheBlockReachesPastTheClock)
         timer.OnData(c.text, c.offset);
         EXPECT_EQ(sink.runningTimes, c.expected) << c.offset << " " << c.text.toStdString();
         EXPECT_TRUE(sink.saves.empty());
+        EXPECT_EQ(timer.ignoredBlocks(), 0);
     }
 }
 
-// What is kept for one entry never reaches the next: the added penalty is not
-// taken off another entry's result, and a ride running for one is not stopped
-// for the other. A snapshot of the same entry (after its save) keeps it.
-TEST(TimerInputEntries, AnotherEntryStartsAfresh)
+// Whose run it is: a console repeats its last image until it is reset, and the
+// operator moves from contestant to contestant meanwhile. Each step publishes
+// what the table shows (who is current, his stored result, whether another
+// contestant is selected) and sends what the console sends.
+TEST(TimerInputRuns, ARunIsTakenOnlyForTheEntryItBelongsTo)
 {
-    TimerInput timer;
-    RecordingSink sink;
-    timer.setSink(&sink);
+    const QString stopped = QStringLiteral("   12.34 ");
+    const Block stop = image({{0, "   12.34 "}, {27, "s"}, {230, " 12.34"}});
+    const Block running1 = block({{0, "    0.50 "}, {27, " "}});
+    const Block running2 = block({{0, "    6.00 "}, {27, " "}});
+    const Block restart = block({{0, "    0.20 "}, {27, " "}});
+    const Block secondStop = image({{0, "   11.11 "}, {27, "s"}, {230, " 11.11"}});
+    const Block marksA = image({{309, "B"}, {343, "21  22"}, {359, "20  23"}});
+    const Block marksB = image({{309, "B"}, {343, "22  22"}, {359, "21  21"}});
+    const quint32 A = Rider, B = Rider + 1;
 
-    timer.publishSnapshot(snapshot(timed()));
-    timer.OnData(image({{230, " 12.34"}, {239, "  5.0"}}).text, 0);
-    ASSERT_EQ(sink.saveCount(), 1u);
-    EXPECT_EQ(timer.feed().addedPenalty(), 5000u);
-
-    // The same entry after its save: the penalty still comes off.
-    timer.publishSnapshot(snapshot(timed(), sink.lastSaved()));
-    EXPECT_EQ(timer.feed().addedPenalty(), 5000u);
-
-    // The next rider, whose five seconds the operator gave.
-    timer.publishSnapshot(snapshot(timed(), withStatus("P", 15000, 5000), Rider + 1));
-    EXPECT_EQ(timer.feed().addedPenalty(), 0u);
-    timer.OnData(image({{239, "  0.0"}}).text, 0);
-    EXPECT_EQ(sink.saveCount(), 1u) << "the operator's penalty stays";
-
-    // A ride running for one rider is not stopped for the next.
-    timer.publishSnapshot(snapshot(scored("2", JudgeSeparate)));
-    timer.OnData(image({{0, "    3.10 "}, {27, "r"}}).text, 0);
-    EXPECT_TRUE(timer.feed().rideRunning());
-    timer.publishSnapshot(snapshot(scored("2", JudgeSeparate), {}, Rider + 1));
-    EXPECT_FALSE(timer.feed().rideRunning());
-    timer.OnData(image({{0, "    8.52 "}, {27, "s"}}).text, 0);
-    EXPECT_EQ(sink.saveCount(), 1u);
-
-    // Nothing current: only the running time goes on.
-    timer.publishSnapshot(std::nullopt);
-    timer.OnData(image({{0, "    8.52 "}, {230, " 12.34"}}).text, 0);
-    EXPECT_EQ(sink.saveCount(), 1u);
+    struct Step
+    {
+        quint32 current;    // 0: nothing current
+        bool otherSelected; // another contestant is selected in the list
+        std::vector<Block> sent;
+        std::vector<std::pair<quint32, quint32>> saved; // (contestant, time or score) handed over
+        const char* clock; // the clock's message after the step, when one is expected
+    };
+    struct Scenario
+    {
+        const char* name;
+        ScoringSettings event;
+        std::vector<Step> steps;
+    };
+    const Scenario scenarios[] = {
+        {"ANormalRunAndTheNextContestantUnderTheRepeatedImage",
+         timed(),
+         {{A, false, {running1, running2, stop, stop}, {{A, 12340}}, nullptr},
+          {B, false, {stop, stop}, {}, TimerEarlierRunMessage.data()},
+          // B's own run, the reset forgotten: the clock starts from below.
+          {B, false, {restart, secondStop}, {{B, 11110}}, ""}}},
+        {"ARerunOfTheSameEntryReplacesItsTime",
+         timed(),
+         {{A, false, {running1, running2, stop}, {{A, 12340}}, nullptr},
+          {A, false, {restart, secondStop, secondStop}, {{A, 11110}}, nullptr}}},
+        {"AContestantSelectedButNotCurrentOwnsNoRun",
+         timed(),
+         {{A, false, {running1, running2, stop}, {{A, 12340}}, nullptr},
+          {A, true, {restart, secondStop}, {}, TimerOtherSelectedMessage.data()},
+          // Made current after the run ended: the repeated image is not his.
+          {B, false, {secondStop}, {}, TimerEarlierRunMessage.data()}}},
+        {"MadeCurrentWhileTheClockRunsTheRunIsHis",
+         timed(),
+         {{A, true, {running1, running2}, {}, TimerOtherSelectedMessage.data()},
+          {B, false, {block({{0, "    7.00 "}, {27, " "}}), stop}, {{B, 12340}}, ""}}},
+        {"TwoEntriesAlternating",
+         timed(),
+         {{A, false, {running1, running2, stop}, {{A, 12340}}, nullptr},
+          {B, false, {restart, secondStop}, {{B, 11110}}, nullptr},
+          {A, false, {secondStop, secondStop}, {}, TimerEarlierRunMessage.data()}}},
+        {"MarksForTheNextRiderWithoutAReset",
+         scored("2", JudgeSeparate),
+         {{A, false, {image({}), marksA, marksA}, {{A, 8600}}, nullptr},
+          {B, false, {marksA, marksA}, {}, TimerEarlierRunMessage.data()},
+          {B, false, {marksB}, {{B, 8600}}, ""}}},
+    };
+    for (const Scenario& sc : scenarios) {
+        SCOPED_TRACE(sc.name);
+        TimerInput timer;
+        RecordingSink sink;
+        timer.setSink(&sink);
+        std::map<quint32, ResultRecord> stored; // what the table holds
+        for (std::size_t i = 0; i < sc.steps.size(); ++i) {
+            SCOPED_TRACE(i);
+            const Step& st = sc.steps[i];
+            TimerSnapshot s = snapshot(sc.event, stored[st.current], st.current);
+            s.otherSelected = st.otherSelected;
+            timer.publishSnapshot(s);
+            sink.saves.clear();
+            sink.clock.clear();
+            for (const Block& b : st.sent)
+                timer.OnData(b.text, b.offset);
+            std::vector<std::pair<quint32, quint32>> saved;
+            for (const auto& [entry, record] : sink.saves) {
+                saved.push_back({entry.ptId, sc.event.isScored() ? record.score : record.time});
+                stored[entry.ptId] = record; // the table saves it and publishes it again
+                timer.publishSnapshot(snapshot(sc.event, record, entry.ptId));
+            }
+            if (!saved.empty())
+                saved.erase(saved.begin(), saved.end() - 1); // the newest counts
+            EXPECT_EQ(saved, st.saved);
+            if (st.clock) {
+                ASSERT_FALSE(sink.clock.isEmpty());
+                EXPECT_EQ(sink.clock.last(), QString::fromLatin1(st.clock));
+            }
+        }
+    }
+    (void)stopped;
 }
 
-// Blocks that cannot be part of the console's image are counted and dropped,
-// whatever their offset or content.
-TEST(TimerInputBlocks, ThoseOutsideTheImageAreCountedAndIgnored)
+// A result the operator typed by hand stands while the console repeats its
+// image; it gives way to a new run.
+TEST(TimerInputRuns, AHandCorrectionStandsUntilTheConsoleShowsSomethingNew)
 {
-    const std::pair<int, QString> blocks[] = {
-        {0, QString()},                                                                      // empty
-        {0, QString(TimerFeed::ImageLength + TimerFeed::ImageMargin + 1, QLatin1Char(' '))}, // too long
-        {400, QString(200, QLatin1Char('1'))},           // runs off the end
-        {INT_MAX, QStringLiteral("12.34")},              // far beyond
-        {INT_MIN, QStringLiteral("12.34")},              // far before
-        {-200, QString(220, QLatin1Char('9'))},          // starts too far before
-        {230, QStringLiteral("12.3\x01    ")},           // a control character
-        {230, QStringLiteral("12.3\u00e9    ")},         // not ASCII
-        {0, QStringLiteral("\x52\x54\x44\x01 garbage")}, // raw bytes delivered at offset 0
-    };
     TimerInput timer;
     RecordingSink sink;
     timer.setSink(&sink);
     timer.publishSnapshot(snapshot(timed()));
-    for (const auto& [offset, text] : blocks)
-        timer.OnData(text, offset);
-    EXPECT_EQ(timer.receivedBlocks(), long(std::size(blocks)));
-    EXPECT_EQ(timer.ignoredBlocks(), long(std::size(blocks)));
-    EXPECT_TRUE(sink.saves.empty());
-    EXPECT_TRUE(sink.runningTimes.isEmpty());
+    for (const Block& b : runThen({image({{0, "   12.34 "}, {230, " 12.34"}})}))
+        timer.OnData(b.text, b.offset);
+    ASSERT_EQ(sink.saveCount(), 1u);
+
+    timer.publishSnapshot(snapshot(timed(), withStatus("", 12500))); // typed: 12.50
+    timer.OnData(image({{0, "   12.34 "}, {230, " 12.34"}}).text, 0);
+    EXPECT_EQ(sink.saveCount(), 1u) << "the repeated image does not undo the correction";
+
+    // The console adds a penalty to that run: it goes on top of the corrected time.
+    timer.OnData(image({{0, "   12.34 "}, {230, " 12.34"}, {239, "  5.0"}}).text, 0);
+    ASSERT_EQ(sink.saveCount(), 2u);
+    EXPECT_EQ(sink.lastSaved().time, 17500u);
+}
+
+// The part of a block that lies in the image is read: line ends and other
+// control characters after the text are dropped, characters beyond the image
+// are left out and counted, and a bad character between the fields is of no
+// account. A block is dropped whole only when nothing of it can be read.
+TEST(TimerInputBlocks, WhatLiesInTheImageIsReadTheRestIsCounted)
+{
+    struct Case
+    {
+        const char* name;
+        int offset;
+        QString text;
+        bool ignored;
+        bool cut;
+    } cases[] = {
+        {"empty", 0, QString(), true, false},
+        {"only a line end", 0, QStringLiteral("\r\n"), true, false},
+        {"wholly beyond the end", 400, QString(200, QLatin1Char('1')), true, false},
+        {"far beyond", INT_MAX, QStringLiteral("12.34"), true, false},
+        {"far before", INT_MIN, QStringLiteral("12.34"), true, false},
+        {"control character in a field", 230, QStringLiteral("12.3\x01    "), true, false},
+        {"not ASCII in a field", 230, QStringLiteral("12.3\u00e9    "), true, false},
+        {"raw bytes at offset 0", 0, QStringLiteral("\x52\x54\x44\x01 garbage"), true, false},
+        {"line end after the run time", 230, QStringLiteral(" 12.34   \r\n"), false, false},
+        {"reaching past the image", 300, QString(200, QLatin1Char(' ')), false, true},
+        {"starting before the image", -200, QString(220, QLatin1Char(' ')), false, true},
+        {"a bad character between the fields", 206,
+         QStringLiteral("\x07") + QString(23, QLatin1Char(' ')) + QStringLiteral(" 12.34   "), false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TimerInput timer;
+        RecordingSink sink;
+        timer.setSink(&sink);
+        timer.publishSnapshot(snapshot(timed()));
+        for (const Block& b : runThen({}))
+            timer.OnData(b.text, b.offset);
+        timer.OnData(c.text, c.offset);
+        EXPECT_EQ(timer.ignoredBlocks(), c.ignored ? 1 : 0);
+        EXPECT_EQ(timer.cutBlocks(), c.cut ? 1 : 0);
+        if (c.text.contains(QStringLiteral("12.34")) && !c.ignored) {
+            ASSERT_EQ(sink.saveCount(), 1u);
+            EXPECT_EQ(sink.lastSaved().time, 12340u);
+        } else {
+            EXPECT_EQ(sink.saveCount(), 0u);
+        }
+    }
 }
 
 // A flood from another thread reaches the user-interface thread as one
@@ -621,14 +774,15 @@ TEST_F(TimerPortTest, FilePortReplaysARecordedFeed)
 TEST_F(TimerPortTest, ReloadingTheConfigurationKeepsTheFeed)
 {
     auto manager = withTimerPort(iofile::udpPort(1, QStringLiteral("Console"), freeUdpPort()));
-    manager->timerInput().OnData(image({{230, " 12.34"}, {239, "  5.0"}}).text, 0);
+    for (const Block& b : runThen({image({{230, " 12.34"}, {239, "  5.0"}})}))
+        manager->timerInput().OnData(b.text, b.offset);
     ASSERT_EQ(sink.saveCount(), 1u);
     const TimerInput* before = &manager->timerInput();
 
     ASSERT_EQ(manager->LoadConfiguration(), 0);
     ASSERT_NE(&manager->timerInput(), before);
     EXPECT_EQ(manager->timerInput().feed().addedPenalty(), 5000u);
-    manager->timerInput().OnData(image({{239, "  0.0"}}).text, 0);
+    manager->timerInput().OnData(image({{230, " 12.34"}, {239, "  0.0"}}).text, 0);
     ASSERT_EQ(sink.saveCount(), 2u);
     EXPECT_EQ(sink.lastSaved().time, 12340u);
 }

@@ -1,7 +1,7 @@
 #include "results/entrychecks.h"
+#include "results/resultcell.h"
 #include "results/scoreentry.h"
 #include "results/timeentry.h"
-#include "results/resultcell.h"
 
 #include <gtest/gtest.h>
 
@@ -135,8 +135,8 @@ TEST(ScoreEntry, DerivationsWhenAFieldIsLeft)
     subtotal.load(registered());
     ASSERT_TRUE(subtotal.isMarkEnabled(ScoreEntry::Stock, 0));
     ASSERT_FALSE(subtotal.isMarkEnabled(ScoreEntry::Rider, 0));
-    EXPECT_TRUE(subtotal.typeMark(ScoreEntry::Stock, 0, QStringLiteral("22")).ok());
-    EXPECT_TRUE(subtotal.typeMark(ScoreEntry::Subtotal, 0, QStringLiteral("44")).ok());
+    subtotal.typeMark(ScoreEntry::Stock, 0, QStringLiteral("22"));
+    subtotal.typeMark(ScoreEntry::Subtotal, 0, QStringLiteral("44"));
     subtotal.leaveSubtotal();
     EXPECT_EQ(subtotal.markText(ScoreEntry::Rider, 0), QStringLiteral("22"));
 
@@ -147,7 +147,7 @@ TEST(ScoreEntry, DerivationsWhenAFieldIsLeft)
         EXPECT_FALSE(combined.isMarkEnabled(row, 0));
     EXPECT_TRUE(combined.isMarkEnabled(ScoreEntry::Subtotal, 1));
     EXPECT_FALSE(combined.isMarkEnabled(ScoreEntry::Subtotal, 2)); // two judges
-    EXPECT_TRUE(combined.typeMark(ScoreEntry::Subtotal, 0, QStringLiteral("43.5")).ok());
+    combined.typeMark(ScoreEntry::Subtotal, 0, QStringLiteral("43.5"));
     combined.leaveSubtotal();
     ASSERT_FALSE(combined.prepareSave().has_value());
     EXPECT_EQ(combined.record().JR[0], 4350); // the whole subtotal is the rider's
@@ -156,8 +156,9 @@ TEST(ScoreEntry, DerivationsWhenAFieldIsLeft)
     ScoreEntry separate;
     separate.selectEvent(scored("1", "Separate", "Full"));
     separate.load(registered());
-    EXPECT_TRUE(separate.typeMark(ScoreEntry::Rider, 0, QStringLiteral("26")).ok()); // one judge marks to 50
-    EXPECT_TRUE(separate.typeMark(ScoreEntry::Stock, 0, QStringLiteral("24")).ok());
+    separate.typeMark(ScoreEntry::Rider, 0, QStringLiteral("26"));
+    EXPECT_TRUE(separate.checkMark(ScoreEntry::Rider, 0).ok()) << "one judge marks to 50";
+    separate.typeMark(ScoreEntry::Stock, 0, QStringLiteral("24"));
     separate.leaveMark();
     EXPECT_EQ(separate.markText(ScoreEntry::Subtotal, 0), QStringLiteral("50"));
     EXPECT_EQ(separate.scoreTotal(), QStringLiteral("50"));
@@ -212,13 +213,18 @@ TEST(TimeEntry, PenaltiesAndNoTime)
     EXPECT_EQ(e.record().time, 19500u);
     EXPECT_EQ(e.totalText(), QStringLiteral("19.50"));
 
-    EXPECT_TRUE(e.type(TimeEntry::Penalty, QStringLiteral(" 0.0")).ok());
+    e.type(TimeEntry::Penalty, QStringLiteral(" 0.0"));
     EXPECT_TRUE(e.leave(TimeEntry::Penalty).ok());
     EXPECT_EQ(e.record().status, QString());
     EXPECT_EQ(e.record().time, 9500u);
 
-    EXPECT_EQ(e.type(TimeEntry::Ride, QStringLiteral("1:5.3")).ok(), true);
+    e.type(TimeEntry::Ride, QStringLiteral("1:5.3"));
     EXPECT_EQ(e.leave(TimeEntry::Ride).message, QStringLiteral("Two digits are required for the seconds."));
+    // Out of range only once complete: "90.00" is refused when the field is left.
+    e.type(TimeEntry::Ride, QStringLiteral("90.00"));
+    EXPECT_EQ(e.leave(TimeEntry::Ride).message, QStringLiteral("Seconds can only be up to 59."));
+    e.type(TimeEntry::Ride, QStringLiteral(" 9.50"));
+    EXPECT_TRUE(e.leave(TimeEntry::Ride).ok());
 
     e.noTime();
     EXPECT_FALSE(e.areTimesEnabled());

@@ -207,9 +207,9 @@ INSTANTIATE_TEST_SUITE_P(
         // the walk stops at the point, so zeros of whole points stay
         ScoreOutputCase{10000, true, false, 1, "100"}, ScoreOutputCase{8005, true, false, 1, "80.05"},
         ScoreOutputCase{50, true, false, 1, "0.5"}, ScoreOutputCase{17100, true, false, 2, "85.5"},
-        // Full rounds half up to whole points
-        ScoreOutputCase{8550, false, false, 1, "86"}, ScoreOutputCase{8549, false, false, 1, "85"},
-        ScoreOutputCase{0, false, true, 1, "0"}, ScoreOutputCase{17101, false, false, 2, "86"}));
+        // Full drops the hundredths, as the bar's total and the scoreboard do
+        ScoreOutputCase{8550, false, false, 1, "85"}, ScoreOutputCase{8549, false, false, 1, "85"},
+        ScoreOutputCase{0, false, true, 1, "0"}, ScoreOutputCase{17101, false, false, 2, "85"}));
 
 struct ParseScoreCase
 {

@@ -297,6 +297,9 @@ private:
     QString m_waitingFor;
     DataReceiver m_receiver;
     bool m_receiving = false;
+    // Why receiving could not start (a UDP port taken by another program);
+    // empty once it runs or is no longer asked for.
+    QString m_receiveFailure;
 
     // Held for reading by calls into the I/O thread, for writing by open and
     // close. A reader holds it at most CallTimeoutMs, so a writer never waits

@@ -44,21 +44,19 @@ std::optional<TxStream::CallResult> TxStream::callOnIoThread(TxStreamWorker* wor
         CallResult result;
     };
     auto pending = std::make_shared<Pending>();
-    ThreadHandOff::post(
-        worker,
-        [pending, call, worker] {
-            {
-                std::lock_guard lock(pending->mutex);
-                if (pending->state == Pending::State::Abandoned)
-                    return;
-                pending->state = Pending::State::Running;
-            }
-            CallResult result = call(*worker);
+    ThreadHandOff::post(worker, [pending, call, worker] {
+        {
             std::lock_guard lock(pending->mutex);
-            pending->result = std::move(result);
-            pending->state = Pending::State::Done;
-            pending->done.notify_all();
-        });
+            if (pending->state == Pending::State::Abandoned)
+                return;
+            pending->state = Pending::State::Running;
+        }
+        CallResult result = call(*worker);
+        std::lock_guard lock(pending->mutex);
+        pending->result = std::move(result);
+        pending->state = Pending::State::Done;
+        pending->done.notify_all();
+    });
 
     std::unique_lock lock(pending->mutex);
     if (pending->done.wait_for(lock, deadline.remainingTimeAsDuration(),
@@ -115,6 +113,7 @@ int TxStream::open()
     {
         QMutexLocker lock(&m_mutex);
         m_failure.clear();
+        m_receiveFailure.clear();
         m_waitingFor.clear();
         receiving = m_receiving;
         receiver = m_receiver;
@@ -267,6 +266,8 @@ QString TxStream::statusText() const
         QMutexLocker lock(&m_mutex);
         if (m_deviceFailed.load())
             return QStringLiteral("Failed: %1").arg(m_failure);
+        if (!m_receiveFailure.isEmpty())
+            return QStringLiteral("Failed to receive: %1").arg(m_receiveFailure);
         text = m_waitingFor.isEmpty() ? QStringLiteral("Open") : m_waitingFor;
     }
     const qint64 queued = m_queuedBytes.load();
@@ -334,15 +335,15 @@ bool TxStream::handOver(const QList<QByteArray>& messages, std::chrono::microsec
         return false;
     TxStreamWorker* worker = m_worker.load();
     const std::shared_ptr<TxStreamLink> link = m_link;
-    const bool accepted = worker && link && !m_deviceFailed.load() &&
-                          link->handedOverBytes.load() + bytes <= MaxQueuedBytes;
+    const bool accepted =
+        worker && link && !m_deviceFailed.load() && link->handedOverBytes.load() + bytes <= MaxQueuedBytes;
     if (accepted) {
         link->handedOverBytes += bytes;
         // Posted events reach the I/O thread in order, so whatever this thread
         // sends next follows these pieces. A worker closed meanwhile never
         // receives them, as closing discards what is queued.
-        ThreadHandOff::post(worker,
-                            [worker, messages, pauseAfterEach] { worker->sendHandedOver(messages, pauseAfterEach); });
+        ThreadHandOff::post(
+            worker, [worker, messages, pauseAfterEach] { worker->sendHandedOver(messages, pauseAfterEach); });
     }
     m_lifecycle.unlock();
     return accepted;
@@ -397,15 +398,21 @@ int TxStream::setReceiving(bool on)
         QStringLiteral("Changing receiving"));
     if (result.status == StatusNotOpen)
         result = {StatusOk, QString()}; // taken over at the next open()
-    QMutexLocker lock(&m_mutex);
-    if (result.status < 0) {
-        m_lastError = result.error;
-        if (on)
-            m_receiving = false;
-        return result.status;
+    {
+        QMutexLocker lock(&m_mutex);
+        if (result.status < 0) {
+            m_lastError = result.error;
+            if (on) {
+                m_receiving = false;
+                m_receiveFailure = result.error;
+            }
+        } else {
+            m_receiving = on;
+            m_receiveFailure.clear();
+        }
     }
-    m_receiving = on;
-    return StatusOk;
+    emit statusChanged();
+    return result.status < 0 ? result.status : StatusOk;
 }
 
 bool TxStream::isReceiving() const

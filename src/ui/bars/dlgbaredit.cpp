@@ -4,6 +4,7 @@
 #include "db/databasemanager.h"
 #include "entrybarhost.h"
 #include "framework/editmask.h"
+#include "framework/literaltext.h"
 #include "framework/maskededit.h"
 
 #include <QAbstractButton>
@@ -29,6 +30,19 @@ bool CDlgBarEdit::isLeaving(QEvent* event)
         return false;
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+bool CDlgBarEdit::goingToSave() const
+{
+    return QApplication::focusWidget() && QApplication::focusWidget() == m_save;
+}
+
+void CDlgBarEdit::complainOnLeaving(QLineEdit* field, const EntryCheck& check)
+{
+    // On the way to Save the field says nothing: Save checks every field
+    // again and says why it cannot save, once.
+    if (!goingToSave())
+        complain(field, check.message, check.start, check.length);
 }
 
 bool CDlgBarEdit::SetComp(EntryKey key, int goRound)
@@ -114,7 +128,7 @@ void CDlgBarEdit::setCaption()
     QString caption = m_caption;
     if (m_inDialog && m_key != 0)
         caption += QStringLiteral("    %1    Go: %2").arg(m_event.name).arg(m_entry.goRound);
-    m_group->setTitle(caption);
+    m_group->setTitle(literalCaption(caption));
 }
 
 void CDlgBarEdit::cancel()

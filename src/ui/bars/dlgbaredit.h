@@ -2,6 +2,7 @@
 
 #include "db/changesource.h"
 #include "db/records.h"
+#include "results/entrychecks.h"
 #include "results/resultrecord.h"
 
 #include <QPointer>
@@ -85,6 +86,10 @@ protected:
     static void show(CMaskedEdit* field, const QString& text);
     static void show(QLineEdit* field, const QString& text);
     void complain(QLineEdit* field, const QString& message, int start, int length);
+    // A field left with a value that fails its check: complain, unless the
+    // focus is going to Save, which checks and complains itself.
+    void complainOnLeaving(QLineEdit* field, const EntryCheck& check);
+    bool goingToSave() const;
     bool saveRecord(const ResultRecord& record, const char* failure);
 
     // Saving moves the focus to Save, which ends the edit of the field being

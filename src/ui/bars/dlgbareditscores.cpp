@@ -31,7 +31,8 @@ CDlgBarEditScores::CDlgBarEditScores(CDatabaseManager& db, EntryBarHost& host, U
         grid->addWidget(new QLabel(QStringLiteral("J%1").arg(j + 1)), 0, j + 1, Qt::AlignHCenter);
     grid->addWidget(new QLabel(QStringLiteral("Total")), 0, ScoreEntry::Judges + 1, Qt::AlignHCenter);
     for (int row = 0; row < 3; ++row) {
-        grid->addWidget(new QLabel(QString::fromLatin1(kRowTitles[row])), row + 1, 0);
+        m_rowTitles[row] = new QLabel(QString::fromLatin1(kRowTitles[row]));
+        grid->addWidget(m_rowTitles[row], row + 1, 0);
         for (int j = 0; j < ScoreEntry::Judges; ++j) {
             auto* field = new CMaskedEdit;
             field->setObjectName(QStringLiteral("mark%1%2").arg(row).arg(j + 1));
@@ -111,6 +112,10 @@ void CDlgBarEditScores::selectEvent(const EventCfg& event)
         for (CMaskedEdit* field : row)
             field->setEditMask(m_model.markMask());
     m_time->setEditMask(ScoreEntry::timeMask());
+    // In "Combined" mode the last row holds each judge's whole mark.
+    m_rowTitles[ScoreEntry::Subtotal]->setText(event.scoring().judgeMode == JudgeCombined
+                                                   ? QStringLiteral("Marks:")
+                                                   : QString::fromLatin1(kRowTitles[ScoreEntry::Subtotal]));
     refresh();
 }
 
@@ -158,12 +163,10 @@ void CDlgBarEditScores::refresh()
 void CDlgBarEditScores::typed(ScoreEntry::Row row, int judge)
 {
     CMaskedEdit* field = judge < 0 ? m_time : m_marks[row][judge];
-    const EntryCheck check =
-        judge < 0 ? m_model.typeTime(field->text()) : m_model.typeMark(row, judge, field->text());
-    if (!check.ok()) {
-        complain(field, check.message, check.start, check.length);
-        return;
-    }
+    if (judge < 0)
+        m_model.typeTime(field->text());
+    else
+        m_model.typeMark(row, judge, field->text());
     m_save->setEnabled(m_model.areSaveAndCancelEnabled());
     m_cancel->setEnabled(m_model.areSaveAndCancelEnabled() || isInDialog());
 }
@@ -173,20 +176,27 @@ void CDlgBarEditScores::left(QWidget* field)
     if (field == m_time) {
         const EntryCheck check = m_model.leaveTime();
         if (!check.ok()) {
-            complain(m_time, check.message, check.start, check.length);
+            complainOnLeaving(m_time, check);
             return;
         }
         refresh();
         return;
     }
     for (int j = 0; j < ScoreEntry::Judges; ++j) {
-        if (field == m_marks[ScoreEntry::Subtotal][j]) {
-            m_model.leaveSubtotal();
-            refresh();
-            return;
-        }
-        if (field == m_marks[ScoreEntry::Rider][j] || field == m_marks[ScoreEntry::Stock][j]) {
-            m_model.leaveMark();
+        for (ScoreEntry::Row row : {ScoreEntry::Rider, ScoreEntry::Stock, ScoreEntry::Subtotal}) {
+            if (field != m_marks[row][j])
+                continue;
+            // The mark is judged now that it is complete.
+            if (m_model.isChanged()) {
+                if (const EntryCheck check = m_model.checkMark(row, j); !check.ok()) {
+                    complainOnLeaving(m_marks[row][j], check);
+                    return;
+                }
+            }
+            if (row == ScoreEntry::Subtotal)
+                m_model.leaveSubtotal();
+            else
+                m_model.leaveMark();
             refresh();
             return;
         }

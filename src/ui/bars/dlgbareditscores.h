@@ -5,6 +5,8 @@
 
 #include <array>
 
+class QLabel;
+
 // The score bar: the judges' rider and stock marks (or their subtotals), the
 // totals and the time on the animal, for the contestant up in a scored event.
 class CDlgBarEditScores : public CDlgBarEdit
@@ -51,6 +53,7 @@ private:
     ScoreEntry m_model;
     std::array<std::array<CMaskedEdit*, ScoreEntry::Judges>, 3> m_marks{};
     std::array<QLineEdit*, 3> m_totals{};
+    std::array<QLabel*, 3> m_rowTitles{};
     CMaskedEdit* m_time = nullptr;
     QPushButton* m_reride = nullptr;
     QPushButton* m_noScore = nullptr;

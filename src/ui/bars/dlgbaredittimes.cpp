@@ -123,11 +123,7 @@ void CDlgBarEditTimes::refresh()
 void CDlgBarEditTimes::typed(TimeEntry::Field field)
 {
     CMaskedEdit* edit = field == TimeEntry::Ride ? m_ride : m_penalty;
-    const EntryCheck check = m_model.type(field, edit->text());
-    if (!check.ok()) {
-        complain(edit, check.message, check.start, check.length);
-        return;
-    }
+    m_model.type(field, edit->text());
     m_save->setEnabled(m_model.areSaveAndCancelEnabled());
     m_cancel->setEnabled(m_model.areSaveAndCancelEnabled() || isInDialog());
 }
@@ -138,7 +134,7 @@ bool CDlgBarEditTimes::eventFilter(QObject* watched, QEvent* event)
         const TimeEntry::Field field = watched == m_ride ? TimeEntry::Ride : TimeEntry::Penalty;
         const EntryCheck check = m_model.leave(field);
         if (!check.ok())
-            complain(field == TimeEntry::Ride ? m_ride : m_penalty, check.message, check.start, check.length);
+            complainOnLeaving(field == TimeEntry::Ride ? m_ride : m_penalty, check);
         else
             refresh();
     }

@@ -79,12 +79,13 @@ TEST(RtdCodec, EncoderProducesTheDocumentedExamplesByteForByte)
     EXPECT_EQ(RtdProtocol::encodeTextBlock(137, "HELLO", false).toHex(' '), examples[0].toHex(' '));
     EXPECT_EQ(RtdProtocol::encodeTextBlock(RtdProtocol::UpdateTriggerOffset, " ", true).toHex(' '),
               examples[1].toHex(' '));
-    EXPECT_EQ(RtdProtocol::encodePlaySequence(1, 0, 1, "C", "RODEO", "INTRO").toHex(' '),
+    EXPECT_EQ(RtdProtocol::encodePlaySequence(1, 0, 0, "C", "RODEO", "INTRO").toHex(' '),
               examples[2].toHex(' '));
     EXPECT_EQ(RtdProtocol::encodeShowFrame(1, 20).toHex(' '), examples[3].toHex(' '));
-    EXPECT_EQ(RtdProtocol::numbered(RtdProtocol::encodeTextBlock(RtdProtocol::UpdateTriggerOffset, " ", true), 1)
-                  .toHex(' '),
-              examples[4].toHex(' '));
+    EXPECT_EQ(
+        RtdProtocol::numbered(RtdProtocol::encodeTextBlock(RtdProtocol::UpdateTriggerOffset, " ", true), 1)
+            .toHex(' '),
+        examples[4].toHex(' '));
 }
 
 // Message numbers live in flag bits 1 to 7: they keep the update flag, make a
@@ -131,7 +132,7 @@ TEST(RtdCodec, DecoderReadsTheDocumentedExamples)
     EXPECT_EQ(play->type, RtdMessage::PlaySequence);
     EXPECT_EQ(play->sign, 1);
     EXPECT_EQ(play->mode, 0);
-    EXPECT_EQ(play->times, 1);
+    EXPECT_EQ(play->times, 0);
     EXPECT_EQ(play->drive, "C");
     EXPECT_EQ(play->library, "RODEO");
     EXPECT_EQ(play->sequence, "INTRO");

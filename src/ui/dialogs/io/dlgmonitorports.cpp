@@ -7,6 +7,7 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -24,6 +25,7 @@ CDlgMonitorPorts::CDlgMonitorPorts(OutputManager& manager, UserPrompt& prompt, Q
 
     const auto cols = MonitorPortsSelection::columns();
     m_table = new QTableWidget(m_selection.rowCount(), int(cols.size()), this);
+    m_table->setObjectName(QStringLiteral("ports"));
     QStringList titles;
     for (const auto& c : cols)
         titles << c.title;
@@ -43,10 +45,18 @@ CDlgMonitorPorts::CDlgMonitorPorts(OutputManager& manager, UserPrompt& prompt, Q
     layout->addWidget(m_table);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QPushButton* again = buttons->addButton(QStringLiteral("Try Again"), QDialogButtonBox::ActionRole);
+    again->setToolTip(QStringLiteral("The ports that failed try to open and receive again."));
+    connect(again, &QPushButton::clicked, this, [this] {
+        if (m_retry)
+            m_retry();
+        for (int row = 0; row < m_selection.rowCount(); ++row)
+            fillRow(row);
+    });
     connect(buttons, &QDialogButtonBox::accepted, this, &CDlgMonitorPorts::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(DialogUnits::toPixelsX(this, 320), DialogUnits::toPixelsY(this, 200));
+    resize(DialogUnits::toPixelsX(this, 420), DialogUnits::toPixelsY(this, 200));
 }
 
 void CDlgMonitorPorts::fillRow(int row)

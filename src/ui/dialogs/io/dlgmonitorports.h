@@ -26,6 +26,8 @@ public:
     QTableWidget* table() const { return m_table; }
     const MonitorPortsSelection& selection() const { return m_selection; }
     void setViewerOpener(ViewerOpener opener) { m_opener = std::move(opener); }
+    // "Try Again": the failed ports try again (the main window's retry).
+    void setRetry(std::function<void()> retry) { m_retry = std::move(retry); }
 
     void toggleRow(int row);
     void accept() override;
@@ -37,5 +39,6 @@ private:
     UserPrompt& m_prompt;
     MonitorPortsSelection m_selection;
     ViewerOpener m_opener;
+    std::function<void()> m_retry;
     QTableWidget* m_table = nullptr;
 };

@@ -74,6 +74,16 @@ CViewBoxEntry::CViewBoxEntry(CMainFrame& frame, QWidget* parent)
 
     m_bars->addWidget(m_scoreBar);
     m_bars->addWidget(m_timeBar);
+    // After a save from a bar the list keys work again without a click, once
+    // the bar has put its own focus back.
+    for (CDlgBarEdit* bar : {static_cast<CDlgBarEdit*>(m_scoreBar), static_cast<CDlgBarEdit*>(m_timeBar)})
+        connect(
+            bar, &CDlgBarEdit::saved, this,
+            [this] {
+                if (QTableView* t = m_grid->lastFocused(); t && isVisible())
+                    t->setFocus();
+            },
+            Qt::QueuedConnection);
     // What the bars save here is recorded in the result history as Box Entry.
     m_scoreBar->setChangeSource(ChangeSource::BoxEntry);
     m_timeBar->setChangeSource(ChangeSource::BoxEntry);
@@ -339,8 +349,25 @@ void CViewBoxEntry::resultSaved(const RegEntry& entry, const ResultRecord& recor
         bar->entryKey() == record.key)
         bar->SetComp(m_selected, entry.goRound);
     m_model->refreshAll();
+    widenFor(row);
     if (QTableView* t = m_grid->lastFocused(); t && isVisible())
         t->setFocus();
+}
+
+void CViewBoxEntry::widenFor(int row)
+{
+    // The columns were fitted to the first rows: a result further down may
+    // need more room, which the columns take rather than cut it ("15.…").
+    for (QTableView* t : {m_grid->left(), m_grid->right()}) {
+        QAbstractItemModel* model = t->model();
+        for (int c = 0; c < model->columnCount(); ++c) {
+            if (t->isColumnHidden(c))
+                continue;
+            const int wanted = t->sizeHintForIndex(model->index(row, c)).width();
+            if (wanted > t->columnWidth(c))
+                t->setColumnWidth(c, wanted);
+        }
+    }
 }
 
 // --- The Find bar ---------------------------------------------------------------------

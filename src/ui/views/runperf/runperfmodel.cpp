@@ -330,4 +330,3 @@ Qt::ItemFlags RunPerfModel::flags(const QModelIndex& index) const
         f |= Qt::ItemIsEditable;
     return f;
 }
-

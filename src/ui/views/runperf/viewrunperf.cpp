@@ -7,6 +7,7 @@
 #include "app/viewtable.h"
 #include "db/databasemanager.h"
 #include "entrylisteditor.h"
+#include "framework/literaltext.h"
 #include "framework/maskededit.h"
 #include "framework/syncgrid.h"
 #include "io/displayactions.h"
@@ -106,6 +107,10 @@ CViewRunPerf::CViewRunPerf(CMainFrame& frame, QWidget* parent)
 
     m_bars->addWidget(m_scoreBar);
     m_bars->addWidget(m_timeBar);
+    // After a save (Enter in a field, or a toggle) the keys act on the list
+    // again without a click: once the bar has put its own focus back.
+    for (CDlgBarEdit* bar : {static_cast<CDlgBarEdit*>(m_scoreBar), static_cast<CDlgBarEdit*>(m_timeBar)})
+        connect(bar, &CDlgBarEdit::saved, this, &CViewRunPerf::focusList, Qt::QueuedConnection);
 
     auto* keys = new QGridLayout(m_displayGroup);
     const char* const rows[] = {"", "CTRL", "SHIFT"};
@@ -148,9 +153,16 @@ QString CViewRunPerf::state(const char* attr) const
     return v;
 }
 
+void CViewRunPerf::setRemembered(const char* attr, const QString& value)
+{
+    m_frame.files().SetCfgAtt(value, 2, QString::fromLatin1(attr), QString::fromLatin1(kView));
+}
+
 void CViewRunPerf::remember()
 {
-    m_frame.files().SetCfgAtt(m_model->eventId(), 2, QStringLiteral("curEvn"), QString::fromLatin1(kView));
+    // The event chosen, not the one the list still shows: the list loads after.
+    m_frame.files().SetCfgAtt(m_eventBox->currentData().toString(), 2, QStringLiteral("curEvn"),
+                              QString::fromLatin1(kView));
     m_frame.files().SetCfgAtt(m_goBox->currentText(), 2, QStringLiteral("curGo"), QString::fromLatin1(kView));
     m_frame.files().SetCfgAtt(m_perfBox->currentText(), 2, QStringLiteral("curPerf"),
                               QString::fromLatin1(kView));
@@ -173,7 +185,7 @@ void CViewRunPerf::activated()
 {
     if (m_pending == 0)
         m_pending = 1;
-    m_displayGroup->setTitle(QStringLiteral("Profile: ") + m_frame.files().curProfileName());
+    m_displayGroup->setTitle(QStringLiteral("Profile: ") + literalCaption(m_frame.files().curProfileName()));
     fillEvents();
 }
 
@@ -196,6 +208,7 @@ void CViewRunPerf::fillEvents()
         eventChanged();
     else
         m_model->load(QString(), 0, 0);
+    focusList();
 }
 
 void CViewRunPerf::eventChanged()
@@ -220,6 +233,7 @@ void CViewRunPerf::eventChanged()
     bar->selectEvent(ev);
     goRoundChanged();
     reloadDisplayButtons();
+    focusList();
 }
 
 void CViewRunPerf::goRoundChanged()
@@ -241,8 +255,13 @@ void CViewRunPerf::goRoundChanged()
 void CViewRunPerf::performanceChanged()
 {
     raise(4);
-    m_grid->selectionModel()->clear();
     const QString eventId = m_eventBox->currentData().toString();
+    // The contestant selected here before (this run, or before a restart),
+    // read before the selection is cleared.
+    const bool samePlace = state("curEvn") == eventId && state("curGo") == m_goBox->currentText() &&
+                           state("curPerf") == m_perfBox->currentText();
+    const EntryKey rememberedKey = samePlace ? state("curKey").toUInt() : 0;
+    m_grid->selectionModel()->clear();
     const int go = m_goBox->currentIndex() + 1;
     const int perf = qMax(1, m_perfBox->currentIndex() + 1);
     if (!m_filling)
@@ -263,6 +282,21 @@ void CViewRunPerf::performanceChanged()
     m_model->load(eventId, go, perf);
     updateHighlight();
     fitColumns();
+    if (const int row = rememberedKey ? m_model->rowOf(rememberedKey) : -1; row >= 0)
+        m_grid->setCurrentRow(row); // selects it and gives it to the bar
+    else
+        setRemembered("curKey", QString());
+    focusList();
+}
+
+void CViewRunPerf::focusList()
+{
+    if (!isVisible())
+        return;
+    QTableView* t = m_grid->lastFocused();
+    if (!t || !t->isVisible())
+        t = m_grid->left();
+    t->setFocus();
 }
 
 void CViewRunPerf::fitColumns()
@@ -285,12 +319,12 @@ void CViewRunPerf::updateHighlight()
 void CViewRunPerf::rowSelected(int row)
 {
     const EntryKey key = m_model->keyAt(row);
-    if (key == 0) {
+    if (key == 0)
         m_selected = 0;
-        return;
-    }
-    if (visibleBar()->SetComp(key, 0))
+    else if (visibleBar()->SetComp(key, 0))
         m_selected = key;
+    setRemembered("curKey", m_selected ? QString::number(m_selected) : QString());
+    m_frame.runPerformanceSelectionChanged();
 }
 
 void CViewRunPerf::pressDisplayButton(int keyIndex)
@@ -334,6 +368,7 @@ void CViewRunPerf::resultSaved(const RegEntry&, const ResultRecord& record)
         visibleBar()->SetComp(m_selected, 0);
     m_model->refreshAll();
     updateHighlight();
+    fitColumns(); // a first result in an empty performance needs its room
 }
 
 void CViewRunPerf::showRunningTime(const QString& text)
@@ -358,10 +393,10 @@ void CViewRunPerf::reloadDisplayButtons()
     const QStringList captions =
         event ? m_frame.files().GetKeyCaptions(profileEventName(*event)) : QStringList(DisplayKeys::Count);
     for (int i = 0; i < DisplayKeys::Count; ++i) {
-        m_keys[size_t(i)]->setText(captions.value(i));
+        m_keys[size_t(i)]->setText(literalCaption(captions.value(i)));
         m_keys[size_t(i)]->setToolTip(DisplayKeys::text(i) + QStringLiteral(": ") + captions.value(i));
     }
-    m_displayGroup->setTitle(QStringLiteral("Profile: ") + m_frame.files().curProfileName());
+    m_displayGroup->setTitle(QStringLiteral("Profile: ") + literalCaption(m_frame.files().curProfileName()));
 }
 
 void CViewRunPerf::focusEntry()

@@ -83,7 +83,11 @@ private:
     void cellActivated(const QModelIndex& index);
     void updateHighlight();
     void fitColumns();
+    // The keyboard focus to the list that had it last (the contestant list
+    // at first), so that the list keys work without a click.
+    void focusList();
     void remember();
+    void setRemembered(const char* attr, const QString& value);
     QString state(const char* attr) const;
     bool listKey(int key);
 
