@@ -62,7 +62,7 @@ TEST_F(FileMgrTest, FirstStartWritesEveryDefaultFile)
     ASSERT_TRUE(state.load(path("Tallyra.xml")));
     EXPECT_EQ(state.root().attribute(QStringLiteral("version")), QStringLiteral("051"));
     EXPECT_EQ(attr(*mgr, 1, "style"), QStringLiteral("3"));
-    EXPECT_EQ(attr(*mgr, 2, "show", "CBarLeader"), QStringLiteral("No"));
+    EXPECT_EQ(attr(*mgr, 2, "show", "CBarLeader"), QStringLiteral("Yes"));
     EXPECT_EQ(attr(*mgr, 3, "left", "CViewRunPerf", "IDC_LIST_COMPEITIORS"), QString());
     EXPECT_EQ(attr(*mgr, 3, "top", "CViewRegEntry", "IDC_LIST_COMPETITORS"), QString());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join(QLatin1Char('\n')).toStdString();

@@ -55,7 +55,8 @@ TEST(LiveResultsJourney, TheTabletFollowsAResultTypedAtTheScoringTable)
     // The status bar gives the address to hand out.
     auto* status = named<QPushButton>(QStringLiteral("liveStatus"));
     ASSERT_TRUE(status);
-    EXPECT_TRUE(textOf(status).startsWith(QStringLiteral("Live results: http://"))) << textOf(status).toStdString();
+    EXPECT_TRUE(textOf(status).startsWith(QStringLiteral("Live results: http://")))
+        << textOf(status).toStdString();
     EXPECT_TRUE(textOf(status).endsWith(QStringLiteral(":%1/").arg(port))) << textOf(status).toStdString();
 
     // The announcer's tablet opens the rodeo's page.
@@ -82,7 +83,8 @@ TEST(LiveResultsJourney, TheTabletFollowsAResultTypedAtTheScoringTable)
         const QByteArray page = fetch(tablet, port, QStringLiteral("now.html"));
         shown = page.contains(racer.toUtf8()) && page.contains("15.52");
     }
-    EXPECT_TRUE(shown) << "the tablet's page did not show " << racer.toStdString() << "'s 15.52 within a second";
+    EXPECT_TRUE(shown) << "the tablet's page did not show " << racer.toStdString()
+                       << "'s 15.52 within a second";
 
     // The phones get the address from its QR code.
     expectDialog(QStringLiteral("Scan the code"), QStringLiteral("Close"));

@@ -30,6 +30,8 @@ CDlgLiveResults::CDlgLiveResults(const LiveSettings& settings, const QStringList
     m_serve = new QCheckBox(QStringLiteral("Serve live results on the network"), this);
     m_serve->setObjectName(QStringLiteral("serve"));
     m_serve->setChecked(settings.serve);
+    // As wide as its text: a click beside it is not a click on it.
+    m_serve->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_port = new QSpinBox(this);
     m_port->setObjectName(QStringLiteral("port"));
     m_port->setRange(1, 65535);
@@ -58,6 +60,7 @@ CDlgLiveResults::CDlgLiveResults(const LiveSettings& settings, const QStringList
     m_publish = new QCheckBox(QStringLiteral("Publish to folder after each save"), this);
     m_publish->setObjectName(QStringLiteral("publish"));
     m_publish->setChecked(settings.publishFolder);
+    m_publish->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     m_folder = new QLineEdit(settings.folder, this);
     m_folder->setObjectName(QStringLiteral("folder"));
     m_browse = new QPushButton(QStringLiteral("Browse..."), this);
