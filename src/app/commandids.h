@@ -7,6 +7,7 @@ constexpr int NewRodeo = 32786;
 constexpr int OpenRodeo = 32787;
 constexpr int CloseRodeo = 32788;
 constexpr int DeleteRodeo = 32789;
+constexpr int Payouts = 32920;
 constexpr int RefreshOutputs = 32815;
 constexpr int Exit = 57665;
 constexpr int ConfigureSeason = 32791;

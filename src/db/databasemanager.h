@@ -1,7 +1,10 @@
 #pragma once
 
 #include "changesource.h"
+#include "eventpurse.h"
+#include "drawrecords.h"
 #include "keyedlist.h"
+#include "payouts/seasonstandings.h"
 #include "platform/sql/sqlconnection.h"
 #include "platform/sql/sqltransaction.h"
 #include "platform/xml/xmldocument.h"
@@ -12,6 +15,7 @@
 #include "results/resultrecord.h"
 #include "results/standings.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -245,11 +249,85 @@ public:
     bool AddTimesXml(XmlDocument& doc);
     void BuildReportData(XmlDocument& doc);
 
+    // --- The draw (databasemanager_draw.cpp) --------------------------------
+    // The open rodeo's requests for the draws, by identity.
+    bool GetDrawRequests(QVector<DrawRequestRec>& out);
+    // Adds the request with its members (one transaction); it receives its id.
+    bool AddDrawRequest(DrawRequestRec& request);
+    bool DeleteDrawRequest(qint64 id);
+    // The places set for the go-round's performances: performance -> places.
+    QHash<int, int> GetDrawCapacities(const QString& eventId, int goRound);
+    // Replaces them with places[0] for performance 1, places[1] for 2, ...
+    bool SetDrawCapacities(const QString& eventId, int goRound, const QVector<int>& places);
+    // Whether an entry of the go-round holds a result.
+    bool GoRoundHasResults(const QString& eventId, int goRound);
+    // The entries of the go-round whose result is a re-ride (status "R").
+    QVector<EntryKey> ReRideEntries(const QString& eventId, int goRound);
+    // Writes a draw: each row's performance, running order and animal (the
+    // values before are read here), the performance's placeholder row when
+    // the draw goes beyond the last performance, the draw's record and a
+    // result history row per entry (source "Draw"): one transaction. A draw
+    // of a go-round holding a result is refused, except a re-ride draw ("R").
+    // draw receives its id, time and the rows' values before.
+    enum class DrawWrite { Written, HasResults, Failed };
+    DrawWrite RecordDraw(DrawRec& draw);
+    // Puts the go-round's rows back as they were before its last draw in
+    // force, recorded in the history too; refused once a result was saved in
+    // the go-round after the draw, or when a drawn row changed since.
+    enum class DrawUndo { Undone, NothingToUndo, HasResults, ChangedSince, Failed };
+    DrawUndo UndoDraw(const QString& eventId, int goRound);
+    // The go-round's last draw in force, with its rows; false when none.
+    bool LastDraw(const QString& eventId, int goRound, DrawRec& out);
+
     // --- Result history (databasemanager_history.cpp) -----------------------
     // The recorded changes of an entry's results (every go-round, the finals
     // included), oldest first; a change that moved a result away from the
     // entry is among them. False when the history could not be read.
     bool GetResultHistory(const QString& eventId, quint32 ptId, int plrEnt, QVector<ResultChange>& out);
+    // A draw's place (its history row's JSON) in words.
+    QString placeText(const QString& json) const;
+
+    // --- Payouts (databasemanager_payouts.cpp) -------------------------------
+    // The season's payout schedules, by name.
+    bool GetPayoutSchedules(QVector<PayoutSchedule>& out);
+    // Stores a new schedule (id 0; it receives its id) or rewrites one. A
+    // schedule that check() refuses, or whose name another schedule has, is
+    // refused with the reason in why and nothing written.
+    bool SavePayoutSchedule(PayoutSchedule& schedule, QString* why = nullptr);
+    // Refused while an event of any rodeo of the season pays by it.
+    bool DeletePayoutSchedule(qint64 scheduleId, QString* why = nullptr);
+    // Adds the built-in schedules whose names the season does not have yet.
+    bool AddBuiltInPayoutSchedules();
+    // The entries of an event of the open rodeo that pay an entry fee: every
+    // entry (competitor and entry number) of its go-round 1.
+    int CountPaidEntries(const QString& eventId);
+    // An event's purse settings; defaults when none are stored (split by the
+    // event's go-rounds, the season's first schedule, entries counted).
+    bool GetEventPurse(const QString& eventId, EventPurse& out);
+    // Stores them after checking that they make a purse, that the split adds
+    // up to 100 % over the event's go-rounds and that the schedule exists;
+    // refused with the reason in why otherwise, nothing written.
+    bool SaveEventPurse(const EventPurse& purse, QString* why = nullptr);
+    // The event pays nothing (its settings are removed).
+    bool RemoveEventPurse(const QString& eventId);
+    // The payouts of the open rodeo's events with a purse, from the rows as
+    // they are now (standings built for every event, the current event's
+    // left alone).
+    bool ComputeRodeoPayout(RodeoPayout& out);
+    // The posting of the open rodeo that stands; false when there is none.
+    bool GetPayoutPosting(PayoutPosting& out);
+    // Adds each contestant's total to "earnings this season", with a row per
+    // contestant in the result history (source "Payout"), in one
+    // transaction. Refused with the reason in why, nothing written, when an
+    // event cannot be paid, when the rodeo's earnings stand posted, or when a
+    // contestant's earnings are not an amount or would not fit their column.
+    bool PostEarnings(QString* why = nullptr);
+    // Takes the standing posting back: each contestant's earnings return to
+    // what they were (less the posted amount when they changed since). One
+    // transaction; refused with the reason in why.
+    bool UndoPayoutPosting(QString* why = nullptr);
+    // Every standing posting of the season, per contestant and event.
+    bool GetSeasonEarnings(QVector<EarningsRow>& out);
 
     // The source the result history gives the changes made while it lives
     // (the import, for one); the previous source is back at its end.
@@ -302,6 +380,9 @@ private:
     // stored with it.
     bool putEntry(RegEntry moved);
     bool addResultsTableXml(XmlDocument& doc, bool scored);
+    // A result history row for a row a draw (or its undo) moved.
+    bool recordDrawHistory(const QString& table, const QString& action, const QString& eventId, int goRound,
+                           const DrawRowRec& row);
     void clearRodeo();
     bool readRegTable(const QString& table);
     // The connection for work on a season that may not be the open one.

@@ -1,6 +1,7 @@
 // The result history: reading an entry's recorded changes and putting them
 // into words. The rows are written by the connection's triggers
-// (SeasonSchema::installHistoryTriggers), never by this code.
+// (SeasonSchema::installHistoryTriggers), and those of the draw by the draw
+// (databasemanager_draw.cpp), never by this code.
 #include "app/log.h"
 #include "databasemanager.h"
 #include "platform/errortext.h"
@@ -100,6 +101,9 @@ QString ResultHistory::describe(const ResultRecord& r, bool scored, const QStrin
 
 QString ResultHistory::describeAction(const ResultChange& c)
 {
+    if (c.drawn)
+        return c.action == QLatin1String("Undo Draw") ? QStringLiteral("Draw undone")
+                                                      : QStringLiteral("Drawn");
     if (c.action == QLatin1String("Insert"))
         return isEmpty(c.after) ? QStringLiteral("Entered") : QStringLiteral("Entered with a result");
     if (c.action == QLatin1String("Delete"))
@@ -128,8 +132,28 @@ QStringList ResultHistory::columns(const ResultChange& c, const QString& precisi
             go,
             describeAction(c),
             c.source,
-            c.hasBefore ? describe(c.before, c.scored, precision) : QString(),
-            c.hasAfter ? describe(c.after, c.scored, precision) : QString()};
+            c.drawn       ? c.placeBefore
+            : c.hasBefore ? describe(c.before, c.scored, precision)
+                          : QString(),
+            c.drawn      ? c.placeAfter
+            : c.hasAfter ? describe(c.after, c.scored, precision)
+                         : QString()};
+}
+
+QString CDatabaseManager::placeText(const QString& json) const
+{
+    const QJsonObject o = QJsonDocument::fromJson(json.toUtf8()).object();
+    const quint32 perf = numberOf(o, "PerfId");
+    const quint32 ord = numberOf(o, "Ord");
+    const quint32 stock = numberOf(o, "StId");
+    QStringList parts;
+    parts << (perf ? QStringLiteral("Performance %1, order %2").arg(perf).arg(ord)
+                   : QStringLiteral("Unplaced"));
+    if (const StockRec* s = stock ? m_stock.find(stock) : nullptr)
+        parts << QStringLiteral("animal %1 %2").arg(s->bib, s->name).trimmed();
+    else if (stock)
+        parts << QStringLiteral("animal #%1").arg(stock);
+    return parts.join(QStringLiteral(", "));
 }
 
 bool CDatabaseManager::GetResultHistory(const QString& eventId, quint32 ptId, int plrEnt,
@@ -140,6 +164,7 @@ bool CDatabaseManager::GetResultHistory(const QString& eventId, quint32 ptId, in
         return false;
     auto rs =
         m_conn->query(QStringLiteral("SELECT * FROM ResultHistory WHERE RoId = ?1 AND EvId = ?2 AND "
+                                     "HiTable IN ('Scores', 'Times') AND "
                                      "((ptId = ?3 AND PlrEnt = ?4) OR (OldptId = ?3 AND OldPlrEnt = ?4)) "
                                      "ORDER BY HiId"),
                       {m_rodeo.id, eventId, ptId, plrEnt});
@@ -173,6 +198,13 @@ bool CDatabaseManager::GetResultHistory(const QString& eventId, quint32 ptId, in
         }
         if (c.hasAfter)
             ResultHistory::parseValues(rs->toText(QStringLiteral("HiNew")), c.scored, c.after);
+        c.drawn = c.action == QLatin1String("Draw") || c.action == QLatin1String("Undo Draw");
+        if (c.drawn) {
+            // The draw's rows hold the place, not a result.
+            c.placeBefore = c.hasBefore ? placeText(rs->toText(QStringLiteral("HiOld"))) : QString();
+            c.placeAfter = placeText(rs->toText(QStringLiteral("HiNew")));
+            c.before = c.after = ResultRecord();
+        }
         out.append(c);
     }
     return true;

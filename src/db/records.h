@@ -161,9 +161,15 @@ struct StockRec
     QString homeTown;
     quint32 weight = 0;
     quint8 age = 0;
+    // For the draw: the event whose pen the animal is in (empty: none), kept
+    // for re-rides, out (injured: never drawn).
+    QString pen;
+    bool reride = false;
+    bool out = false;
 
     void fit()
     {
+        pen = fitText(pen, Capacity::EventId);
         bib = fitText(bib, Capacity::StockBib);
         name = fitText(name, Capacity::StockName);
         homeTown = fitText(homeTown, Capacity::StockHomeTown);

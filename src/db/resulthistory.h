@@ -28,6 +28,11 @@ struct ResultChange
     bool hasAfter = false;
     ResultRecord before;
     ResultRecord after;
+    // A draw, or its undo, moves the entry without touching its result: its
+    // place before and after ("Performance 2, order 3, animal 21 Widow Maker").
+    bool drawn = false;
+    QString placeBefore;
+    QString placeAfter;
 };
 
 namespace ResultHistory {

@@ -61,6 +61,9 @@ StockRec stockFromRow(const SqlRecordset& rs)
     s.homeTown = rs.toText(QStringLiteral("StHomeTown"));
     s.weight = rs.toUInt(QStringLiteral("StWeight"));
     s.age = static_cast<quint8>(rs.toUInt(QStringLiteral("StAge")));
+    s.pen = rs.toText(QStringLiteral("StPen"));
+    s.reride = rs.toUInt(QStringLiteral("StReride")) != 0;
+    s.out = rs.toUInt(QStringLiteral("StOut")) != 0;
     s.fit();
     return s;
 }
@@ -99,6 +102,9 @@ void setStockFields(SqlRecordset& rs, const StockRec& s)
     rs.setField(QStringLiteral("StAge"), s.age);
     rs.setField(QStringLiteral("StWeight"), s.weight);
     rs.setField(QStringLiteral("CoId"), s.coId);
+    rs.setField(QStringLiteral("StPen"), s.pen);
+    rs.setField(QStringLiteral("StReride"), s.reride ? 1 : 0);
+    rs.setField(QStringLiteral("StOut"), s.out ? 1 : 0);
 }
 
 void setTeamFields(SqlRecordset& rs, const TeamRec& t)

@@ -14,8 +14,12 @@ const char* const kSteps[] = {
     " HiId INTEGER PRIMARY KEY AUTOINCREMENT,"
     " HiWhen TEXT NOT NULL," // UTC, ISO 8601
     " HiSource TEXT,"
-    " HiAction TEXT," // Insert, Update, Delete
-    " HiTable TEXT,"  // Scores or Times
+    // A result row's change: Insert, Update or Delete of Scores or Times.
+    // Since version 2 also a contestant's earnings changed by a payout
+    // posting: Post or Undo of Rosters, ptId the contestant, EvId and PlrEnt
+    // null, the earnings and the amount in HiOld and HiNew.
+    " HiAction TEXT,"
+    " HiTable TEXT,"
     // The row after the change (before it, for a delete).
     " RoId INTEGER, EvId TEXT, GoId INTEGER, ptId INTEGER, PlrEnt INTEGER,"
     // Where the row was before the change (null for an insert).
@@ -23,6 +27,91 @@ const char* const kSteps[] = {
     // The result columns before and after, as JSON objects.
     " HiOld TEXT, HiNew TEXT);"
     "CREATE INDEX ResultHistoryByEntry ON ResultHistory (RoId, EvId, ptId, PlrEnt);",
+    // 2: payouts. Amounts in cents, shares in hundredths of a percent.
+    // A season's payout schedules, one row per line of a schedule.
+    "CREATE TABLE PayoutSchedules ("
+    " ScId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " ScName TEXT NOT NULL COLLATE NOCASE UNIQUE);"
+    "CREATE TABLE PayoutScheduleLines ("
+    " ScId INTEGER NOT NULL,"
+    " SlLine INTEGER NOT NULL," // from 1, in order of entries
+    " SlFrom INTEGER NOT NULL,"
+    " SlTo INTEGER NOT NULL,"  // 0: and more
+    " SlShares TEXT NOT NULL," // place 1 first, separated by spaces: "5000 3000 2000"
+    " PRIMARY KEY (ScId, SlLine));"
+    // The purse of a rodeo event; an event without a row pays nothing.
+    "CREATE TABLE PayoutEvents ("
+    " RoId INTEGER NOT NULL,"
+    " EvId TEXT NOT NULL,"
+    " PeAdded INTEGER NOT NULL DEFAULT 0,"
+    " PeFee INTEGER NOT NULL DEFAULT 0,"         // per contestant; per roper in a team event
+    " PePaidEntries INTEGER,"                    // null: counted from the entries
+    " PeDeductShare INTEGER NOT NULL DEFAULT 0," // of the money taken in
+    " PeDeductFixed INTEGER NOT NULL DEFAULT 0,"
+    " ScId INTEGER,"
+    " PeGround TEXT NOT NULL DEFAULT 'S'," // places nobody qualified for: S split, K kept
+    " PeGoShares TEXT NOT NULL,"           // go-round 1 first, separated by spaces
+    " PeAvgShare INTEGER NOT NULL,"
+    " PeFinalShare INTEGER NOT NULL,"
+    " PRIMARY KEY (RoId, EvId));"
+    // Earnings posted to the contestants, and undone.
+    "CREATE TABLE PayoutPostings ("
+    " PoId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " RoId INTEGER NOT NULL,"
+    " PoWhen TEXT NOT NULL," // UTC, ISO 8601
+    " PoUndone TEXT);"       // when it was undone; null while it stands
+    "CREATE INDEX PayoutPostingsByRodeo ON PayoutPostings (RoId);"
+    // What a posting paid a contestant in an event.
+    "CREATE TABLE PayoutPostingLines ("
+    " PoId INTEGER NOT NULL,"
+    " PlrId INTEGER NOT NULL,"
+    " EvId TEXT NOT NULL,"
+    " PlAmount INTEGER NOT NULL,"
+    " PRIMARY KEY (PoId, PlrId, EvId));"
+    // A contestant's earnings this season before and after a posting.
+    "CREATE TABLE PayoutPostingEarnings ("
+    " PoId INTEGER NOT NULL,"
+    " PlrId INTEGER NOT NULL,"
+    " PgAmount INTEGER NOT NULL,"
+    " PgBefore TEXT,"
+    " PgAfter TEXT,"
+    " PRIMARY KEY (PoId, PlrId));",
+    // 3: the draw. Each animal's pen (the event it bucks in), whether it is
+    // kept for re-rides and whether it is out (injured); the places of each
+    // performance; the secretary's requests (up, out, buddies, two events in
+    // one performance), each with its members; and every draw made, with the
+    // rows it moved, so that it can be shown, reproduced and undone.
+    "ALTER TABLE Stocks ADD COLUMN StPen TEXT;"
+    "ALTER TABLE Stocks ADD COLUMN StReride INTEGER DEFAULT 0;"
+    "ALTER TABLE Stocks ADD COLUMN StOut INTEGER DEFAULT 0;"
+    "CREATE TABLE DrawCapacities ("
+    " RoId INTEGER, EvId TEXT, GoId INTEGER, PerfId INTEGER, DcPlaces INTEGER,"
+    " PRIMARY KEY (RoId, EvId, GoId, PerfId));"
+    "CREATE TABLE DrawRequests ("
+    " DqId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " RoId INTEGER,"
+    " DqKind TEXT,"  // U up, O out, B buddies, A two events in one performance allowed
+    " GoId INTEGER," // 0: every go-round
+    " PerfId INTEGER);"
+    "CREATE TABLE DrawRequestMembers ("
+    " DqId INTEGER, PlrId INTEGER, EvId TEXT);" // EvId empty: every event of the contestant
+    "CREATE INDEX DrawRequestMembersByRequest ON DrawRequestMembers (DqId);"
+    "CREATE TABLE Draws ("
+    " DrId INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " RoId INTEGER, EvId TEXT, GoId INTEGER,"
+    " DrWhat TEXT,"        // P performances, O running order, S stock, R re-ride stock
+    " DrSeed TEXT,"        // the 64-bit seed in decimal
+    " DrWhen TEXT,"        // UTC, ISO 8601
+    " DrUnmet TEXT,"       // what the secretary accepted unhonoured, one per line
+    " DrLastHiId INTEGER," // the last result history row the draw wrote
+    " DrUndone TEXT);"     // UTC when undone, null while in force
+    "CREATE INDEX DrawsByGoRound ON Draws (RoId, EvId, GoId);"
+    "CREATE TABLE DrawRows ("
+    " DrId INTEGER, ptId INTEGER, PlrEnt INTEGER,"
+    // Before and after; OldPerfId -1: a row the draw made (a performance's placeholder).
+    " OldPerfId INTEGER, OldOrd INTEGER, OldStId INTEGER,"
+    " NewPerfId INTEGER, NewOrd INTEGER, NewStId INTEGER);"
+    "CREATE INDEX DrawRowsByDraw ON DrawRows (DrId);",
 };
 static_assert(std::size(kSteps) == SeasonSchema::CurrentVersion);
 

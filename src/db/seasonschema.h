@@ -15,7 +15,9 @@ class SqlConnection;
 namespace SeasonSchema {
 
 // 1: the ResultHistory table.
-constexpr int CurrentVersion = 1;
+// 2: payouts: schedules, event purses, postings of earnings.
+// 3: the draw: pens, capacities, requests and the draws made.
+constexpr int CurrentVersion = 3;
 
 // Runs every step above the file's version, each step with the new version
 // number in one transaction: a crash between steps leaves a file of an

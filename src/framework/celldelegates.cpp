@@ -1,5 +1,6 @@
 #include "celldelegates.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -7,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 
 QWidget* LimitedTextDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                            const QModelIndex&) const
@@ -17,6 +19,32 @@ QWidget* LimitedTextDelegate::createEditor(QWidget* parent, const QStyleOptionVi
     return edit;
 }
 
+namespace {
+
+// The limit of a cell is for what the operator types: a picked item keeps its
+// whole text (a bib and a name are longer than the bib cell), so that it still
+// reads as the item picked.
+class TypedLengthValidator : public QValidator
+{
+public:
+    TypedLengthValidator(int maxLength, QComboBox* combo)
+        : QValidator(combo), m_max(maxLength), m_combo(combo)
+    {
+    }
+    State validate(QString& input, int&) const override
+    {
+        if (input.size() <= m_max || m_combo->findText(input, Qt::MatchExactly) >= 0)
+            return Acceptable;
+        return Invalid;
+    }
+
+private:
+    int m_max;
+    QComboBox* m_combo;
+};
+
+} // namespace
+
 QWidget* ComboDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                      const QModelIndex& index) const
 {
@@ -25,7 +53,12 @@ QWidget* ComboDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(20);
     combo->addItems(m_items ? m_items(index) : QStringList());
-    combo->lineEdit()->setMaxLength(m_maxLength);
+    combo->lineEdit()->setValidator(new TypedLengthValidator(m_maxLength, combo));
+    // The pop-up shows its items whole, however narrow the cell.
+    QAbstractItemView* view = combo->view();
+    view->setMinimumWidth(view->sizeHintForColumn(0) +
+                          view->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2 * view->frameWidth() +
+                          8);
     return combo;
 }
 
@@ -40,7 +73,9 @@ void ComboDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, con
 {
     auto* combo = static_cast<QComboBox*>(editor);
     const QString text = combo->currentText();
-    // A picked item is told apart from the same text typed by hand.
+    // A picked item is told apart from the same text typed by hand. Its text
+    // is whole (the limit holds for typed text only), so it still reads as
+    // the item picked.
     const int picked = combo->currentIndex() >= 0 && combo->itemText(combo->currentIndex()) == text
                            ? combo->currentIndex()
                            : -1;

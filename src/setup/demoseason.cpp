@@ -145,6 +145,8 @@ DemoSeason::Outcome DemoSeason::create(const QByteArray& description)
                 animal.coId = contractor.coId;
                 animal.bib = attr(xml, "bib");
                 animal.name = attr(xml, "name");
+                animal.pen = attr(xml, "pen");
+                animal.reride = attr(xml, "reride") == QLatin1String("1");
                 ok = m_db.AddStock(animal);
                 stock.insert(animal.bib, static_cast<quint16>(animal.stId));
                 xml.skipCurrentElement();

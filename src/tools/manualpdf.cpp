@@ -22,25 +22,38 @@
 
 namespace {
 
-// Images wider than the text are scaled down to its width.
-void fitImages(QTextDocument& doc, qreal width)
+// Images wider than the text are scaled down to its width, keeping their
+// proportions. The pictures are read from the manual's folder here: the
+// document only loads its resources while it lays itself out, too late to
+// size them.
+void fitImages(QTextDocument& doc, const QString& folder, qreal width)
 {
+    struct Found
+    {
+        int position;
+        int length;
+        QTextImageFormat format;
+    };
+    QList<Found> found;
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            QTextImageFormat image = fragment.charFormat().toImageFormat();
-            if (!image.isValid())
-                continue;
-            const QImage picture = doc.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
-            if (picture.isNull() || picture.width() <= width)
-                continue;
-            image.setWidth(width);
-            image.setHeight(picture.height() * width / picture.width());
-            QTextCursor cursor(&doc);
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(image);
+            const QTextImageFormat image = fragment.charFormat().toImageFormat();
+            if (image.isValid())
+                found.append({fragment.position(), fragment.length(), image});
         }
+    }
+    // Changed after the walk: a changed format splits and merges fragments.
+    for (Found& f : found) {
+        const QImage picture(QDir(folder).filePath(QUrl(f.format.name()).path()));
+        if (picture.isNull() || picture.width() <= width)
+            continue;
+        f.format.setWidth(width);
+        f.format.setHeight(picture.height() * width / picture.width());
+        QTextCursor cursor(&doc);
+        cursor.setPosition(f.position);
+        cursor.setPosition(f.position + f.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(f.format);
     }
 }
 
@@ -86,7 +99,8 @@ int main(int argc, char** argv)
             return 1;
         QString text = QString::fromUtf8(file.readAll());
         // Links between chapters mean nothing on paper: keep their text.
-        static const QRegularExpression chapterLink(QStringLiteral(R"((?<!!)\[([^\]]+)\]\([^)\s]+\.md[^)]*\))"));
+        static const QRegularExpression chapterLink(
+            QStringLiteral(R"((?<!!)\[([^\]]+)\]\([^)\s]+\.md[^)]*\))"));
         text.replace(chapterLink, QStringLiteral("\\1"));
         markdown += text + QStringLiteral("\n\n");
     }
@@ -108,7 +122,7 @@ int main(int argc, char** argv)
     doc.setMarkdown(markdown);
     const QRectF page = pdf.pageLayout().paintRectPixels(pdf.resolution());
     doc.setPageSize(page.size());
-    fitImages(doc, page.width() - 8);
+    fitImages(doc, folder, page.width() - 8);
     breakBeforeChapters(doc);
     doc.print(&pdf);
     if (!QFile::exists(output)) {

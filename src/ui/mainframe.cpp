@@ -32,6 +32,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QLabel>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -163,7 +164,19 @@ void CMainFrame::createBars()
     m_messages = new CBarMessage(*m_db, *m_prompt, m_messageDock);
     m_messageDock->setWidget(m_messages);
     m_messageDock->widget()->setMinimumSize(200, 150);
-    addDockWidget(Qt::BottomDockWidgetArea, m_messageDock);
+    // Both bars beside the view, one over the other: the list keeps the
+    // height of the window for its rows.
+    addDockWidget(Qt::RightDockWidgetArea, m_messageDock);
+    splitDockWidget(m_leaderDock, m_messageDock, Qt::Vertical);
+
+    // What to do next in Run Performance, while no other message is shown.
+    m_keysHint =
+        new QLabel(QStringLiteral("Select a contestant, press a display key (F2-F12) to show him, E to "
+                                  "type his result, Enter to save."),
+                   this);
+    m_keysHint->setObjectName(QStringLiteral("keysHint"));
+    statusBar()->addWidget(m_keysHint, 1);
+    m_keysHint->hide();
 
     for (QDockWidget* dock : {m_selectorDock, m_leaderDock, m_messageDock}) {
         dock->hide();
@@ -224,13 +237,6 @@ void CMainFrame::SwitchView(int viewId)
     if (viewId == m_currentView || !ViewTable::isView(viewId))
         return;
 
-    for (int i = 0; i < m_tabs->count(); ++i) {
-        if (m_tabs->tabData(i).toInt() == viewId) {
-            const QSignalBlocker block(m_tabs);
-            m_tabs->setCurrentIndex(i);
-        }
-    }
-
     CWorkView* next = view(viewId);
     if (next && viewId != m_activeView) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -243,16 +249,25 @@ void CMainFrame::SwitchView(int viewId)
         m_stack->setCurrentWidget(next);
         m_activeView = viewId;
         // Run Performance shows the keys of the rodeo's profile and talks to
-        // the arena while it is shown.
-        if (viewId == ViewTable::RunPerformance) {
+        // the arena while it is shown: once it has set its own current entry,
+        // so that nothing the timing console sends meanwhile reaches an entry
+        // another view left current.
+        if (viewId == ViewTable::RunPerformance)
             m_files->SetCurProf(m_db->rodeoInfo().profile);
-            m_output->StartCommunications(m_arena.get());
-        }
         next->activated();
+        if (viewId == ViewTable::RunPerformance)
+            m_output->StartCommunications(m_arena.get());
         showPortStatus();
         QApplication::restoreOverrideCursor();
     }
     m_currentView = viewId;
+    // The tab moves once the view it leaves has asked its questions.
+    for (int i = 0; i < m_tabs->count(); ++i) {
+        if (m_tabs->tabData(i).toInt() == viewId) {
+            const QSignalBlocker block(m_tabs);
+            m_tabs->setCurrentIndex(i);
+        }
+    }
 
     if (viewId == ViewTable::Logo)
         m_selectorDock->hide();
@@ -266,6 +281,7 @@ void CMainFrame::SwitchView(int viewId)
     const bool leadersWanted =
         viewId == ViewTable::RunPerformance && stateAttr(*m_files, 2, "show", "CBarLeader") == kYes;
     m_leaderDock->setVisible(leadersWanted);
+    m_keysHint->setVisible(viewId == ViewTable::RunPerformance);
 
     if (viewId != ViewTable::Logo)
         m_files->SetCfgAtt(ViewTable::className(viewId), 1, QStringLiteral("curView"));
@@ -274,9 +290,11 @@ void CMainFrame::SwitchView(int viewId)
 
 void CMainFrame::settlePendingEdits()
 {
-    if (m_db->isRodeoOpen())
-        for (CWorkView* v : std::as_const(m_views))
-            v->settlePendingEdits();
+    if (!m_db->isRodeoOpen())
+        return;
+    saveTypedResults(false);
+    for (CWorkView* v : std::as_const(m_views))
+        v->settlePendingEdits();
 }
 
 bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
@@ -290,9 +308,12 @@ bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
         m_backups->rodeoClosing(m_db->GetSeasonName());
     if (!m_db->OpenRodeo(season, rodeo))
         return false;
-    // What the boards showed belongs to the rodeo that was open.
+    // What the boards showed belongs to the rodeo that was open, and so did
+    // the contestant the message bar showed (an id means another person in
+    // another season).
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
+    showContestantMessages(0);
     UpdateAllViews(0);
     emit rodeoChanged();
 
@@ -369,6 +390,7 @@ void CMainFrame::CloseRodeo()
     m_db->CloseRodeo();
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
+    showContestantMessages(0);
     SwitchView(ViewTable::Logo);
     m_files->SetCfgAtt(QString(), 1, QStringLiteral("curView"));
     m_files->SetCfgAtt(QString(), 0, QStringLiteral("season"));
@@ -479,21 +501,25 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-bool CMainFrame::saveTypedResults()
+bool CMainFrame::saveTypedResults(bool mayCancel)
 {
-    // A result typed into a bar and not saved is never dropped without a word.
+    // A result typed into a bar and not saved is never dropped without a word,
+    // nor saved into another rodeo than the one it was typed for.
     for (CDlgBarEdit* bar : findChildren<CDlgBarEdit*>()) {
         if (!bar->isChanged() || bar->entryKey() == 0)
             continue;
         const int answer = m_prompt->ask(
             QStringLiteral("The result typed for %1 has not been saved.\nDo you want to save it?")
                 .arg(bar->competitorName()),
-            QStringLiteral("Scorvane\u00ae Rodeo"), UserPrompt::Buttons::YesNoCancel,
+            QStringLiteral("Scorvane\u00ae Rodeo"),
+            mayCancel ? UserPrompt::Buttons::YesNoCancel : UserPrompt::Buttons::YesNo,
             UserPrompt::Icon::Question);
         if (answer == UserPrompt::Cancel)
             return false;
-        if (answer == UserPrompt::Yes && !bar->save())
+        if (answer == UserPrompt::Yes && !bar->save() && mayCancel)
             return false; // the bar said why; the window stays open with the result in it
+        if (bar->isChanged())
+            bar->cancel(); // not saved: dropped with its rodeo
     }
     return true;
 }

@@ -97,6 +97,9 @@ public:
     bool SaveResult(const RegEntry& entry, const ResultRecord& result,
                     ChangeSource source = ChangeSource::Program) override;
     SeasonBackups& backups() { return *m_backups; }
+    // "Payouts...": the open rodeo's payouts and the season standings (the
+    // dialog, modal); the views reload afterwards, as earnings may change.
+    void showPayouts();
     // Imports an entry file into the chosen events (names as the rodeo's
     // event list shows them) and tells the operator what came of it; on
     // success the Contestant Entry and Performance Entry views reload.
@@ -119,6 +122,10 @@ public:
     // The Run Performance view's clock message (empty: the clock shows the time).
     void showClockMessage(const QString& text) override;
     QString clockMessage() const { return m_clockMessage; }
+    // Before a view drops what its bars show (another event, go-round or
+    // performance, the view shown again): a typed result not saved is asked
+    // about, saved (Yes) or dropped (No).
+    void settleTypedResults() { saveTypedResults(false); }
     // Run Performance selected another row: the timer input is told whether
     // the selection still agrees with the current entry.
     void runPerformanceSelectionChanged() { publishTimerSnapshot(); }
@@ -221,9 +228,10 @@ private:
     void createPortWatch();
     void retryPorts();
     void showPortStatus();
-    // Asks about every bar holding a typed result that was not saved; false
-    // when the window is to stay open.
-    bool saveTypedResults();
+    // Asks about every bar holding a typed result that was not saved: Yes
+    // saves it, No drops it. False when the operator cancelled (mayCancel:
+    // closing the window) or a save failed there.
+    bool saveTypedResults(bool mayCancel = true);
     static constexpr int StatusMessageMs = 15000;
 
     // The live results as the state file has them, at start; a server that
@@ -268,6 +276,7 @@ private:
 
     std::unique_ptr<TimerMailbox> m_timerMailbox;
     QLabel* m_portStatus = nullptr;
+    QLabel* m_keysHint = nullptr;
     QTimer* m_stateSave = nullptr;
     static constexpr int StateSaveDelayMs = 300;
     QTimer* m_portRetry = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/dialogs/about/aboutdialog.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
+#include "ui/dialogs/payouts/dlgpayouts.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
@@ -63,6 +64,8 @@ void CMainFrame::createMenus()
         CDlgRodeoOpen dlg(*m_db, *m_prompt, *this, CDlgRodeoOpen::Mode::Delete, m_db->GetSeasonName(), this);
         dlg.exec();
     });
+    file->addSeparator();
+    addCommand(file, CommandId::Payouts, QStringLiteral("Payouts..."), [this] { showPayouts(); });
     file->addSeparator();
     addCommand(file, CommandId::RefreshOutputs, QStringLiteral("Refresh Outputs"),
                [this] { m_output->Refresh(1); });
@@ -167,6 +170,8 @@ void CMainFrame::updateCommandStates()
         if (ViewTable::isWorkView(id)) {
             enabled = enabled && rodeoOpen;
             checked = id == m_currentView;
+        } else if (id == CommandId::Payouts) {
+            enabled = enabled && rodeoOpen;
         } else if (id == CommandId::RefreshOutputs) {
             enabled = enabled && m_currentView == ViewTable::RunPerformance;
         } else if (id == CommandId::ToggleViewSelector) {
@@ -202,6 +207,19 @@ void CMainFrame::configureDisplayButtons()
     // The buttons of Run Performance show the keys' captions.
     if (m_runPerf && m_currentView == ViewTable::RunPerformance)
         m_runPerf->reloadDisplayButtons();
+}
+
+// --- Payouts ------------------------------------------------------------------------
+
+void CMainFrame::showPayouts()
+{
+    if (!m_db->isRodeoOpen())
+        return;
+    settlePendingEdits();
+    CDlgPayouts dialog(*m_db, *m_prompt, m_files->dataFolder() + QStringLiteral("Html/"), this);
+    dialog.exec();
+    // Posting changes the contestants' earnings this season.
+    UpdateAllViews(0);
 }
 
 // --- Help ---------------------------------------------------------------------

@@ -1,12 +1,10 @@
 #include "app/filemgr.h"
 #include "common/logcapture.h"
 
-#include <gtest/gtest.h>
-
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace {
@@ -62,7 +60,7 @@ TEST_F(FileMgrTest, FirstStartWritesEveryDefaultFile)
     ASSERT_TRUE(state.load(path("Tallyra.xml")));
     EXPECT_EQ(state.root().attribute(QStringLiteral("version")), QStringLiteral("051"));
     EXPECT_EQ(attr(*mgr, 1, "style"), QStringLiteral("3"));
-    EXPECT_EQ(attr(*mgr, 2, "show", "CBarLeader"), QStringLiteral("Yes"));
+    EXPECT_EQ(attr(*mgr, 2, "show", "CBarLeader"), QStringLiteral("Yes")); // shown from the first start
     EXPECT_EQ(attr(*mgr, 3, "left", "CViewRunPerf", "IDC_LIST_COMPEITIORS"), QString());
     EXPECT_EQ(attr(*mgr, 3, "top", "CViewRegEntry", "IDC_LIST_COMPETITORS"), QString());
     EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join(QLatin1Char('\n')).toStdString();
@@ -102,9 +100,12 @@ TEST_F(FileMgrTest, SettingsSurviveARestart)
         auto mgr = start();
         EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("Summer \"Series\""), 0, QStringLiteral("season")));
         EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("CViewReports"), 1, QStringLiteral("curView")));
-        EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("show"), QStringLiteral("CBarMessage")));
-        EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("BR"), 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf")));
-        EXPECT_TRUE(mgr->SetSize({10, 20, 310, 220}, 3, QStringLiteral("CViewBoxEntry"), QStringLiteral("IDC_LIST_RESULTS")));
+        EXPECT_TRUE(
+            mgr->SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("show"), QStringLiteral("CBarMessage")));
+        EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("BR"), 2, QStringLiteral("curEvn"),
+                                   QStringLiteral("CViewRunPerf")));
+        EXPECT_TRUE(mgr->SetSize({10, 20, 310, 220}, 3, QStringLiteral("CViewBoxEntry"),
+                                 QStringLiteral("IDC_LIST_RESULTS")));
     } // saved here
     auto mgr = start();
     EXPECT_EQ(attr(*mgr, 0, "season"), QStringLiteral("Summer \"Series\""));
@@ -120,9 +121,8 @@ TEST_F(FileMgrTest, StateFileOfAnotherVersionIsReplaced)
 {
     for (const char* version : {"50", "052", " 051", ""}) {
         QDir().mkpath(folder());
-        writeFile(path("Tallyra.xml"),
-                  QByteArray("<Tallyra version=\"") + version +
-                      "\" season=\"S\" rodeo=\"R\"><Frame style=\"1\"/></Tallyra>");
+        writeFile(path("Tallyra.xml"), QByteArray("<Tallyra version=\"") + version +
+                                           "\" season=\"S\" rodeo=\"R\"><Frame style=\"1\"/></Tallyra>");
         auto mgr = start();
         EXPECT_EQ(attr(*mgr, 0, "version"), QStringLiteral("051")) << version;
         EXPECT_EQ(attr(*mgr, 0, "season"), QString()) << version;
@@ -141,19 +141,45 @@ TEST_F(FileMgrTest, StateFileOfTheSameVersionIsKept)
     EXPECT_EQ(attr(*mgr, 0, "rodeo"), QStringLiteral("Rodeo 1"));
 }
 
-TEST_F(FileMgrTest, AStateFileOfTheSameVersionGainsWhatTheTemplateGained)
+// A file of the same version written before the template gained an attribute
+// gets it with its default, and keeps what it holds; a change is announced
+// (the owner writes the file soon after), a value set again unchanged is not.
+TEST_F(FileMgrTest, AttributesTheTemplateGainedAreAddedToAnOlderFile)
+{
+    start().reset();
+    {
+        XmlDocument state;
+        ASSERT_TRUE(state.load(path("Tallyra.xml")));
+        XmlNode view = state.selectSingleNode(QStringLiteral(".//Frame/CViewRunPerf"));
+        ASSERT_FALSE(view.isNull());
+        view.setAttribute(QStringLiteral("curEvn"), QStringLiteral("BR"));
+        ASSERT_TRUE(state.root().firstChildElement(QStringLiteral("Frame")).isNull() == false);
+        // As an older program wrote it: no curKey.
+        ASSERT_TRUE(state.loadXml(state.xml().replace(QStringLiteral(" curKey=\"\""), QString())));
+        ASSERT_TRUE(state.save(path("Tallyra.xml")));
+    }
+    auto mgr = start();
+    EXPECT_EQ(attr(*mgr, 2, "curEvn", "CViewRunPerf"), QStringLiteral("BR"));
+    int changes = 0;
+    mgr->setOnChange([&] { ++changes; });
+    EXPECT_TRUE(
+        mgr->SetCfgAtt(QStringLiteral("2817"), 2, QStringLiteral("curKey"), QStringLiteral("CViewRunPerf")));
+    EXPECT_EQ(attr(*mgr, 2, "curKey", "CViewRunPerf"), QStringLiteral("2817"));
+    EXPECT_TRUE(
+        mgr->SetCfgAtt(QStringLiteral("2817"), 2, QStringLiteral("curKey"), QStringLiteral("CViewRunPerf")));
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(FileMgrTest, AnElementTheTemplateGainedIsAddedToAnOlderFile)
 {
     QDir().mkpath(folder());
     writeFile(path("Tallyra.xml"), QByteArray("<Tallyra version=\"051\" season=\"S\" rodeo=\"R\"><Frame style=\"1\">"
                                               "<CViewRunPerf curEvn=\"BR\"/></Frame></Tallyra>"));
     auto mgr = start();
-    // What the file holds stays.
     EXPECT_EQ(attr(*mgr, 0, "season"), QStringLiteral("S"));
-    EXPECT_EQ(attr(*mgr, 2, "curEvn", "CViewRunPerf"), QStringLiteral("BR"));
-    // An attribute and a whole element the template has and the file lacks come with their defaults.
-    QString value;
-    EXPECT_TRUE(mgr->GetCfgAtt(value, 2, QStringLiteral("curKey"), QStringLiteral("CViewRunPerf")));
+    // A whole element the template has and the file lacks comes with its defaults.
     EXPECT_EQ(attr(*mgr, 2, "port", "LiveResults"), QStringLiteral("8080"));
+    EXPECT_EQ(attr(*mgr, 2, "on", "LiveResults"), QStringLiteral("No"));
     EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("on"), QStringLiteral("LiveResults")));
 }
 
@@ -171,8 +197,8 @@ TEST_F(FileMgrTest, BrokenStateFilesAreReplacedByTheTemplate)
         XmlDocument onDisk;
         EXPECT_TRUE(onDisk.load(path("Tallyra.xml")));
         // The operator's file is kept aside, byte for byte, and he is told where.
-        const QString bad = kept.isEmpty() ? path("Tallyra.xml.bad")
-                                           : path("Tallyra.xml.bad") + QString::number(kept.size());
+        const QString bad =
+            kept.isEmpty() ? path("Tallyra.xml.bad") : path("Tallyra.xml.bad") + QString::number(kept.size());
         EXPECT_EQ(readFile(bad), content);
         const QStringList notices = mgr->takeNotices();
         ASSERT_EQ(notices.size(), 1);
@@ -185,8 +211,9 @@ TEST_F(FileMgrTest, UnreadableStateFileIsLoggedAndNeverOverwritten)
 {
     QDir().mkpath(path("Tallyra.xml")); // a folder where the file should be
     auto mgr = start();
-    EXPECT_TRUE(log.containsPrefix(QStringLiteral(
-        "Failed to load the rodeo configuration file.  FileMgr::LoadCfg  Path:") + path("Tallyra.xml")));
+    EXPECT_TRUE(log.containsPrefix(
+        QStringLiteral("Failed to load the rodeo configuration file.  FileMgr::LoadCfg  Path:") +
+        path("Tallyra.xml")));
     QString v;
     EXPECT_FALSE(mgr->GetCfgAtt(v, 0, QStringLiteral("season")));
     EXPECT_FALSE(mgr->SetCfgAtt(QStringLiteral("x"), 0, QStringLiteral("season")));
@@ -200,8 +227,8 @@ TEST_F(FileMgrTest, AccessNeverCreatesElementsOrAttributes)
 {
     auto mgr = start();
     EXPECT_FALSE(mgr->SetCfgAtt(QStringLiteral("1"), 1, QStringLiteral("unknown")));
-    EXPECT_TRUE(log.contains(QStringLiteral(
-        "Failed to get the node.  FileMgr::SetCfgAtt  XPath:.//Frame/@unknown, Error:")));
+    EXPECT_TRUE(log.contains(
+        QStringLiteral("Failed to get the node.  FileMgr::SetCfgAtt  XPath:.//Frame/@unknown, Error:")));
     QString v = QStringLiteral("before");
     EXPECT_FALSE(mgr->GetCfgAtt(v, 2, QStringLiteral("show"), QStringLiteral("CBarNothing")));
     EXPECT_TRUE(v.isEmpty()); // emptied first
@@ -239,7 +266,8 @@ TEST_F(FileMgrTest, EditedProfilesSurviveUnlessOlderThanTheBuiltIn)
 {
     QDir().mkpath(folder());
     writeFile(path("ProfileDefault.rpf"), "<Profile name=\"Default\" version=\"3\" paging=\"9\"/>");
-    writeFile(path("ProfilePlaySeq.rpf"), "<Profile name=\"PlaySequenceDefault\" version=\"2\" paging=\"9\"/>");
+    writeFile(path("ProfilePlaySeq.rpf"),
+              "<Profile name=\"PlaySequenceDefault\" version=\"2\" paging=\"9\"/>");
     start();
     EXPECT_TRUE(readFile(path("ProfileDefault.rpf")).contains("paging=\"9\""));
     EXPECT_FALSE(readFile(path("ProfilePlaySeq.rpf")).contains("paging=\"9\""));

@@ -79,6 +79,47 @@ TEST_F(SchemaTest, AnOldSeasonIsUpgradedWhenOpenedAndKeepsItsResults)
     EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ResultHistory")), 1);
 }
 
+// A season of the first program with the result history (version 1) gains
+// the draw's tables and the animals' pens, and keeps its animals, results
+// and history.
+TEST_F(SchemaTest, ASeasonWithTheHistoryGainsTheDrawAndKeepsItsRows)
+{
+    makeFirstVersionSeason(QStringLiteral(
+        "CREATE TABLE ResultHistory (HiId INTEGER PRIMARY KEY AUTOINCREMENT, HiWhen TEXT NOT NULL, "
+        "HiSource TEXT, HiAction TEXT, HiTable TEXT, RoId INTEGER, EvId TEXT, GoId INTEGER, ptId INTEGER, "
+        "PlrEnt INTEGER, OldGoId INTEGER, OldptId INTEGER, OldPlrEnt INTEGER, HiOld TEXT, HiNew TEXT);"
+        "INSERT INTO ResultHistory (HiWhen, HiSource, HiAction) VALUES ('2026-07-04T18:00:00.000Z', 'Entry "
+        "Bar', "
+        "'Update');"
+        "INSERT INTO Stocks (StBib, StName, StWeight) VALUES ('21', 'Widow Maker', 1150);"
+        "PRAGMA user_version = 1;"));
+    ASSERT_EQ(version(), 1);
+    ASSERT_TRUE(open());
+    EXPECT_EQ(version(), SeasonSchema::CurrentVersion);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT JTot FROM Scores")), 7700);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM ResultHistory")), 1);
+    ASSERT_EQ(db->stock().size(), 1);
+    const StockRec animal = db->stock().at(0);
+    EXPECT_EQ(animal.name, QStringLiteral("Widow Maker"));
+    EXPECT_EQ(animal.weight, 1150u);
+    EXPECT_TRUE(animal.pen.isEmpty());
+    EXPECT_FALSE(animal.reride || animal.out);
+
+    // The new columns and tables take what the draw writes.
+    StockRec penned = animal;
+    penned.pen = QStringLiteral("SB");
+    penned.reride = true;
+    ASSERT_TRUE(db->UpdateStock(penned));
+    DrawRequestRec up;
+    up.perf = 1;
+    up.members = {{1, QString()}};
+    EXPECT_TRUE(db->AddDrawRequest(up));
+    db->CloseRodeo();
+    ASSERT_TRUE(open());
+    EXPECT_EQ(db->stock().at(0).pen, QStringLiteral("SB"));
+    EXPECT_TRUE(db->stock().at(0).reride);
+}
+
 TEST_F(SchemaTest, AStepThatFailsLeavesTheSeasonAtItsVersion)
 {
     // A table in the way of the first step: the step is undone whole.

@@ -144,9 +144,10 @@ TEST(OperatorJourney, ATimedPerformanceWithTheConsoleGivesEveryoneHisOwnRun)
         auto* list = named<QTableView>(QStringLiteral("ports"), dialog);
         const int timer = list ? rowWith(list, QStringLiteral("Name"), QStringLiteral("TK2 Timer")) : -1;
         EXPECT_GE(timer, 0);
-        if (timer >= 0)
+        if (timer >= 0) {
             EXPECT_TRUE(cellText(list, timer, QStringLiteral("Status")).startsWith(QStringLiteral("Failed")))
                 << cellText(list, timer, QStringLiteral("Status")).toStdString();
+        }
         click(findIn(dialog, QStringLiteral("Cancel")));
     });
     chooseMenu({QStringLiteral("View"), QStringLiteral("Monitor Ports")});

@@ -149,6 +149,15 @@ TEST_F(ReportsTest, TheFinalIsSelectedAsFinals)
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows.at(0).at(1), QStringLiteral("Smith, Ann"));
     EXPECT_EQ(rows.at(0).at(5), QStringLiteral("84.5"));
+
+    // An event marked in whole points shows whole points, cut as the lists,
+    // the entry bar and the scoreboards cut them.
+    exec(QStringLiteral("UPDATE RodeoEvents SET ReFraction = 'F' WHERE EvId = 'SB'"));
+    db->CloseRodeo();
+    ASSERT_TRUE(db->OpenRodeo(QStringLiteral("S1"), QStringLiteral("Spring")));
+    ASSERT_TRUE(builder->refresh());
+    builder->select(key(GoRound, QStringLiteral("SB"), 4));
+    EXPECT_EQ(dataRows(page(QStringLiteral("StandingGo.html"))).at(0).at(5), QStringLiteral("84"));
 }
 
 TEST_F(ReportsTest, StatisticsAreAddedOncePerEvent)

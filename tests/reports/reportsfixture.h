@@ -17,6 +17,8 @@ protected:
              {QStringLiteral("Spring Rodeo"), QStringLiteral("Renée's Arena"), QString(),
               QStringLiteral("June 1-3"), QStringLiteral("Cody, WY"), roId});
         insertRodeoEvent(roId, QStringLiteral("SB"), 3, QStringLiteral("C4"));
+        // Marked in halves: its rides below are.
+        exec(QStringLiteral("UPDATE RodeoEvents SET ReFraction = 'N' WHERE EvId = 'SB'"));
         insertRodeoEvent(roId, QStringLiteral("BR"), 2, QStringLiteral("C2"), 3);
         insertRodeoEvent(roId, QStringLiteral("TR"), 1, QStringLiteral("C2"), 1);
 

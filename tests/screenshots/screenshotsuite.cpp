@@ -14,9 +14,14 @@
 #include "ui/dialogs/copy/copylist.h"
 #include "ui/dialogs/copy/dlgcopycontestants.h"
 #include "ui/dialogs/copy/dlgcopystocks.h"
+#include "ui/dialogs/draw/dlgdraw.h"
+#include "ui/dialogs/draw/dlgdrawrequest.h"
+#include "ui/dialogs/draw/dlgdrawsheet.h"
 #include "ui/dialogs/input/dlgsingleinput.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
+#include "ui/dialogs/payouts/dlgpayouts.h"
+#include "ui/dialogs/payouts/dlgpayoutschedules.h"
 #include "ui/dialogs/live/dlgliveqr.h"
 #include "ui/dialogs/live/dlgliveresults.h"
 #include "live/livepages.h"
@@ -56,7 +61,9 @@
 #include "ui/views/runperf/viewrunperf.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -67,6 +74,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -456,10 +464,124 @@ void ScreenshotSuite::demoSeason()
     frame.resize(1280, 720);
     if (frame.OpenDemoSeason()) {
         save(&frame, QStringLiteral("mainwindow-demo-season"));
+        payouts(frame);
+        drawDialogs(frame, data.path() + QStringLiteral("/Html/"));
         liveResults(frame, prompt);
     }
     frame.closeWithoutAsking();
 }
+
+void ScreenshotSuite::payouts(CMainFrame& frame)
+{
+    // The demo rodeo's three events paid: the first go-round and the
+    // average of the bronc riding and the barrels, the team roping per roper.
+    CDatabaseManager& db = frame.database();
+    db.AddBuiltInPayoutSchedules();
+    QVector<PayoutSchedule> schedules;
+    db.GetPayoutSchedules(schedules);
+    qint64 standard = 0;
+    for (const PayoutSchedule& s : schedules)
+        if (s.name == QLatin1String("Standard"))
+            standard = s.id;
+    const struct
+    {
+        const char* event;
+        Cents added;
+        Cents fee;
+        int deduction;
+    } purses[] = {{"SB", 250000, 15000, 500}, {"BR", 150000, 10000, 0}, {"TR", 100000, 12500, 300}};
+    for (const auto& p : purses) {
+        EventPurse purse;
+        if (!db.GetEventPurse(QString::fromLatin1(p.event), purse))
+            continue;
+        purse.purse.addedMoney = p.added;
+        purse.purse.entryFee = p.fee;
+        purse.purse.deductionShare = p.deduction;
+        purse.split.goRounds = {4000, 0};
+        purse.split.average = 6000;
+        purse.split.finalRound = 0;
+        purse.scheduleId = standard;
+        db.SaveEventPurse(purse);
+    }
+    const QString html = frame.files().dataFolder() + QStringLiteral("Html/");
+    {
+        CDlgPayouts dialog(db, frame.prompt(), html, &frame);
+        dialog.resize(1280, 720);
+        dialog.event()->setCurrentIndex(dialog.event()->findData(QStringLiteral("SB")));
+        save(&dialog, QStringLiteral("dialog-payouts-event"));
+        dialog.event()->setCurrentIndex(dialog.event()->findData(QStringLiteral("TR")));
+        save(&dialog, QStringLiteral("dialog-payouts-team"));
+        dialog.event()->setCurrentIndex(0);
+        save(&dialog, QStringLiteral("dialog-payouts-rodeo"));
+    }
+    {
+        CDlgPayoutSchedules dialog(db, frame.prompt(), &frame);
+        dialog.schedules()->setCurrentIndex(dialog.schedules()->findText(QStringLiteral("Standard")));
+        save(&dialog, QStringLiteral("dialog-payout-schedules"));
+    }
+    db.PostEarnings();
+    {
+        CDlgPayouts dialog(db, frame.prompt(), html, &frame);
+        dialog.resize(1280, 720);
+        dialog.tabs()->setCurrentIndex(1);
+        dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("BR")));
+        save(&dialog, QStringLiteral("dialog-payouts-standings"));
+    }
+void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
+{
+    // The demo season's saddle bronc, go-round 2: two requests, the draw of
+    // performances, running order and animals before it is accepted, the
+    // request dialog, and the sheet of the accepted draw.
+    CDatabaseManager& db = frame.database();
+    const auto named = [&](const char* last) {
+        for (const ContestantRec& c : db.contestants())
+            if (c.lastName == QLatin1String(last))
+                return c.plrId;
+        return 0u;
+    };
+    DrawRequestRec buddies;
+    buddies.kind = DrawRequestRec::Kind::Buddies;
+    buddies.members = {{named("Sundell"), QString()}, {named("Wright"), QString()}};
+    db.AddDrawRequest(buddies);
+    DrawRequestRec up;
+    up.perf = 2;
+    up.goRound = 2;
+    up.members = {{named("Thurston"), QStringLiteral("SB")}};
+    db.AddDrawRequest(up);
+
+    frame.SwitchView(ViewTable::StockEntry);
+    save(&frame, QStringLiteral("view-stockentry-pens"));
+
+    CDlgDraw dialog(db, frame.prompt(), htmlFolder, &frame);
+    dialog.select(QStringLiteral("SB"), 2);
+    dialog.stockBox()->setChecked(true);
+    dialog.setSeed(20260704);
+    dialog.draw();
+    save(&dialog, QStringLiteral("dialog-draw"));
+    {
+        QVector<CDlgDrawRequest::Choice> people;
+        for (const ContestantRec& c : db.contestants())
+            people.append({QStringLiteral("%1, %2").arg(c.lastName, c.firstName), c.plrId});
+        QVector<CDlgDrawRequest::Choice> events;
+        for (const EventCfg& e : db.events())
+            events.append({e.label, e.id});
+        CDlgDrawRequest request(people, events, 2, &dialog);
+        request.kind()->setCurrentIndex(2);
+        request.contestant(0)->setCurrentIndex(1);
+        request.contestant(1)->setCurrentIndex(2);
+        request.event(1)->setCurrentIndex(2);
+        save(&request, QStringLiteral("dialog-draw-request"));
+    }
+    if (dialog.unmetLabel()->text().isEmpty()) {
+        dialog.acceptDraw();
+        DrawSession session(db);
+        const QString page = session.writeSheet(QStringLiteral("SB"), 2, htmlFolder);
+        if (!page.isEmpty()) {
+            CDlgDrawSheet sheet(page, page.left(page.size() - 5) + QStringLiteral(".pdf"), &dialog);
+            save(&sheet, QStringLiteral("dialog-draw-sheet"));
+        }
+    }
+    frame.SwitchView(ViewTable::Logo);
 
 void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
 {

@@ -28,6 +28,8 @@ private:
     void simulators(class CMainFrame& frame);
     void setupAndEntryViews();
     void demoSeason();
+    void payouts(class CMainFrame& frame);
+    void drawDialogs(class CMainFrame& frame, const QString& htmlFolder);
     // The live results: the dialogs, and the pages in a phone's and a
     // desktop's width (headless Chromium, when it is installed).
     void liveResults(CMainFrame& frame, class UserPrompt& prompt);

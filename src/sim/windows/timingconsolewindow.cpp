@@ -20,8 +20,8 @@ TimingConsoleWindow::TimingConsoleWindow(QWidget* parent) : QWidget(parent, Qt::
     setWindowTitle(QStringLiteral("Timing Console Simulator"));
 
     m_kind = new QComboBox;
-    m_kind->addItems(
-        {QStringLiteral("UDP"), QStringLiteral("TCP"), QStringLiteral("Serial"), QStringLiteral("Pseudo-terminal")});
+    m_kind->addItems({QStringLiteral("UDP"), QStringLiteral("TCP"), QStringLiteral("Serial"),
+                      QStringLiteral("Pseudo-terminal")});
     m_host = new QLineEdit(QStringLiteral("127.0.0.1"));
     m_port = new QSpinBox;
     m_port->setRange(1, 65535);
@@ -29,8 +29,10 @@ TimingConsoleWindow::TimingConsoleWindow(QWidget* parent) : QWidget(parent, Qt::
     m_device = new QLineEdit;
     m_device->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
     m_device->setEnabled(false);
-    m_host->setMinimumWidth(QFontMetrics(m_host->font()).horizontalAdvance(QStringLiteral("255.255.255.255  ")));
-    m_device->setMinimumWidth(QFontMetrics(m_device->font()).horizontalAdvance(QStringLiteral("/dev/ttyUSB10  ")));
+    m_host->setMinimumWidth(
+        QFontMetrics(m_host->font()).horizontalAdvance(QStringLiteral("255.255.255.255  ")));
+    m_device->setMinimumWidth(
+        QFontMetrics(m_device->font()).horizontalAdvance(QStringLiteral("/dev/ttyUSB10  ")));
     auto* connectButton = new QPushButton(QStringLiteral("Connect"));
     connect(m_kind, &QComboBox::currentIndexChanged, this, [this](int kind) {
         const bool network = kind == ConsoleLink::Udp || kind == ConsoleLink::Tcp;
@@ -142,6 +144,10 @@ bool TimingConsoleWindow::connectLink()
     settings.port = m_port->value();
     settings.device = m_device->text().trimmed();
     const bool ok = m_driver.link().open(settings);
+    // A console that is switched on sends its picture at once, then once a
+    // second: a reader learns what it shows before anything changes.
+    if (ok)
+        m_driver.sendImage();
     showState();
     return ok;
 }
@@ -160,8 +166,8 @@ void TimingConsoleWindow::showState()
 {
     const TimingConsole& console = m_driver.console();
     m_clock->setText(TimingConsole::clockText(console.elapsedMs(m_driver.now())).trimmed());
-    QString state = console.isRunning() ? QStringLiteral("Running")
-                    : console.isNoTime() ? QStringLiteral("No Time")
+    QString state = console.isRunning()                     ? QStringLiteral("Running")
+                    : console.isNoTime()                    ? QStringLiteral("No Time")
                     : console.elapsedMs(m_driver.now()) > 0 ? QStringLiteral("Stopped")
                                                             : QStringLiteral("Ready");
     if (console.penaltyMs() > 0)
@@ -186,8 +192,9 @@ void TimingConsoleWindow::sendMarks()
 
 void TimingConsoleWindow::chooseScript()
 {
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Play Script"), QString(),
-                                                      QStringLiteral("Scripts (*.txt *.script);;All files (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Play Script"), QString(),
+                                     QStringLiteral("Scripts (*.txt *.script);;All files (*)"));
     if (!path.isEmpty())
         playScript(path);
 }
@@ -200,7 +207,8 @@ bool TimingConsoleWindow::playScript(const QString& path)
         return false;
     }
     QString error;
-    const std::optional<ConsoleScript> script = ConsoleScript::parse(QString::fromUtf8(file.readAll()), &error);
+    const std::optional<ConsoleScript> script =
+        ConsoleScript::parse(QString::fromUtf8(file.readAll()), &error);
     if (!script) {
         m_script->setText(error);
         return false;

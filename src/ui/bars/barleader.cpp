@@ -68,6 +68,7 @@ namespace {
 QTableView* leaderTable(LeaderListModel* model, bool overall, QWidget* parent)
 {
     auto* t = new QTableView(parent);
+    t->setObjectName(overall ? QStringLiteral("overallLeaders") : QStringLiteral("goLeaders"));
     t->setModel(model);
     t->verticalHeader()->hide();
     t->setSelectionMode(QAbstractItemView::NoSelection);

@@ -85,7 +85,10 @@ void CBarMessage::showContestant(quint32 plrId)
     QVector<MessageRec> messages;
     if (plrId != 0 && !m_db.GetPlrMessages(plrId, messages)) {
         logReport("Failed to get player messages for ID:%d.  OnUpdate", plrId);
-        return;
+        // Nothing rather than the messages of whoever was shown before, and
+        // no contestant for Add, Edit and Delete to act on.
+        m_plrId = 0;
+        messages.clear();
     }
     m_model->setMessages(messages);
 }

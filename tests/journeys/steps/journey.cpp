@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
@@ -32,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <deque>
 #include <gtest/gtest.h>
 
@@ -619,6 +621,51 @@ void chooseMenu(const QStringList& path)
     }
 }
 
+void chooseContextMenu(QWidget* widget, QPoint at, const QString& item)
+{
+    if (!clickable(widget, "right-click"))
+        return;
+    // The menu runs its own event loop: it is worked from a timer inside it.
+    bool opened = false;
+    auto* poll = new QTimer;
+    poll->setInterval(20);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, item, &opened] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        opened = true;
+        QAction* chosen = nullptr;
+        QStringList offers;
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && a->isVisible()) {
+                offers << normalized(a->text());
+                if (normalized(a->text()) == normalized(item))
+                    chosen = a;
+            }
+        if (!chosen || !chosen->isEnabled()) {
+            failStep(QStringLiteral("The context menu offers no enabled \"%1\"; it offers: %2")
+                         .arg(item, offers.join(QStringLiteral(" | "))));
+            menu->close();
+            return;
+        }
+        mouseAt(menu, menu->actionGeometry(chosen).center(), false);
+    });
+    poll->start();
+    // The press, then the context-menu event the window system makes of it
+    // (QTest hands mouse events to the widget directly, past the window that
+    // would make it); the release goes to the menu.
+    QTest::mousePress(widget, Qt::RightButton, {}, at);
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QApplication::sendEvent(widget, &menuEvent);
+    QCoreApplication::processEvents();
+    if (!opened) {
+        delete poll;
+        failStep(QStringLiteral("A right-click on %1 opened no menu").arg(describe(widget)));
+    }
+}
+
 QWidget* focused()
 {
     QWidget* w = QApplication::focusWidget();
@@ -785,6 +832,70 @@ void clickCell(QTableView* table, int row, const QString& columnTitle)
 void doubleClickCell(QTableView* table, int row, const QString& columnTitle)
 {
     mouseOnCell(table, row, columnTitle, true);
+}
+
+bool clickTree(QTreeView* tree, const QStringList& path)
+{
+    if (!clickable(tree, "click in"))
+        return false;
+    QAbstractItemModel* model = tree->model();
+    QModelIndex parent;
+    QModelIndex item;
+    for (int level = 0; level < path.size(); ++level) {
+        item = QModelIndex();
+        for (int r = 0; r < model->rowCount(parent) && !item.isValid(); ++r) {
+            const QModelIndex candidate = model->index(r, 0, parent);
+            if (normalized(candidate.data().toString()) == normalized(path[level]))
+                item = candidate;
+        }
+        if (!item.isValid()) {
+            QStringList there;
+            for (int r = 0; r < model->rowCount(parent); ++r)
+                there << model->index(r, 0, parent).data().toString();
+            failStep(QStringLiteral("The tree has no \"%1\" here; it has: %2")
+                         .arg(path[level], there.join(QStringLiteral(" | "))));
+            return false;
+        }
+        tree->scrollTo(item);
+        QCoreApplication::processEvents();
+        if (level + 1 < path.size() && !tree->isExpanded(item)) {
+            // The branch arrow left of the item's text.
+            const QRect r = tree->visualRect(item);
+            mouseAt(tree->viewport(), QPoint(qMax(2, r.left() - tree->indentation() / 2), r.center().y()),
+                    false);
+            if (!tree->isExpanded(item))
+                tree->expand(item); // a style without arrows: as a double click would
+        }
+        parent = item;
+    }
+    const QRect r = tree->visualRect(item).intersected(tree->viewport()->rect());
+    if (r.isEmpty()) {
+        failStep(QStringLiteral("The tree item \"%1\" cannot be seen").arg(path.join(QLatin1Char('/'))));
+        return false;
+    }
+    mouseAt(tree->viewport(), r.center(), false);
+    return tree->currentIndex() == item;
+}
+
+QWidget* showing(const QString& value, QWidget* within)
+{
+    QWidget* found = nullptr;
+    waitFor(
+        [&] {
+            const QList<QWidget*> roots =
+                within ? QList<QWidget*>{within}
+                       : (searchRoot() ? QList<QWidget*>{searchRoot()} : visibleWindows());
+            for (QWidget* root : roots)
+                for (QWidget* w : root->findChildren<QWidget*>())
+                    if (w->isVisible() && (qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w)) &&
+                        normalized(textOf(w)) == normalized(value))
+                        return (found = w) != nullptr;
+            return false;
+        },
+        2000);
+    if (!found)
+        failStep(QStringLiteral("No visible field shows \"%1\"").arg(value));
+    return found;
 }
 
 // --- Dialogs ------------------------------------------------------------------------------------------

@@ -23,6 +23,7 @@ class QAbstractItemView;
 class QComboBox;
 class QTableView;
 class QTemporaryDir;
+class QTreeView;
 class QWidget;
 class SqlConnection;
 
@@ -96,6 +97,10 @@ void click(const QString& caption);
 void doubleClick(QWidget* widget);
 // Menu bar and menus: chooseMenu({"Configure", "Simulators", "Timing Console..."}).
 void chooseMenu(const QStringList& path);
+// A right-click at a point of the widget and, in the context menu it opens,
+// the item that reads item (which may open a modal dialog: answer it with
+// expectDialog before). Fails when no menu opens or it offers no such item.
+void chooseContextMenu(QWidget* widget, QPoint at, const QString& item);
 // Keys into the widget that has the focus (fails when nothing has it).
 void type(const QString& text);
 void key(int key, Qt::KeyboardModifiers modifiers = {});
@@ -117,6 +122,19 @@ QString cellText(const QTableView* table, int row, const QString& columnTitle);
 // The mouse on a cell (scrolled into view first).
 void clickCell(QTableView* table, int row, const QString& columnTitle);
 void doubleClickCell(QTableView* table, int row, const QString& columnTitle);
+
+// The tree's item at path (each level by its text), expanded down to it with
+// the mouse on the branch arrows and clicked; false (and a failure) when a
+// level is not there.
+bool clickTree(QTreeView* tree, const QStringList& path);
+
+// A visible field that shows value (a drop-down's current item, a line
+// edit's text), inside within when given.
+QWidget* showing(const QString& value, QWidget* within = nullptr);
+template <class T> T* showing(const QString& value, QWidget* within = nullptr)
+{
+    return qobject_cast<T*>(showing(value, within));
+}
 
 // --- Dialogs ---------------------------------------------------------------------------------
 

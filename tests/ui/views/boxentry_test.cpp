@@ -129,8 +129,9 @@ TEST_P(BoxEntryCellTest, TypedResultIsCheckedThenSaved)
     results->edit(cell);
     auto* editor = qobject_cast<CMaskedEdit*>(results->indexWidget(cell));
     ASSERT_TRUE(editor);
-    EXPECT_EQ(frame->database().curEntry().goRound, c.go);
-    EXPECT_EQ(frame->database().curEntry().ptId, ids[0]);
+    // Typing a cell makes nobody current: the timing console's next run is
+    // not this contestant's.
+    EXPECT_EQ(frame->database().curEntry().ptId, 0u);
     QTest::keyClicks(editor, QString::fromLatin1(c.keys));
     const QString typed = editor->text();
     prompt.clear();
@@ -162,9 +163,10 @@ TEST_P(BoxEntryCellTest, TypedResultIsCheckedThenSaved)
     }
     // The list shows the saved result at once, and the history says where it came from.
     EXPECT_FALSE(cell.data().toString().trimmed().isEmpty());
-    auto history = fresh.query(QStringLiteral("SELECT HiSource FROM ResultHistory WHERE EvId = ? AND ptId = ? "
-                                              "ORDER BY rowid DESC LIMIT 1"),
-                               {QString::fromLatin1(c.eventId), ids[0]});
+    auto history =
+        fresh.query(QStringLiteral("SELECT HiSource FROM ResultHistory WHERE EvId = ? AND ptId = ? "
+                                   "ORDER BY rowid DESC LIMIT 1"),
+                    {QString::fromLatin1(c.eventId), ids[0]});
     ASSERT_TRUE(history && history->moveFirst());
     EXPECT_EQ(history->toText(QStringLiteral("HiSource")), QStringLiteral("Box Entry"));
 }
@@ -301,7 +303,10 @@ public:
     int findRowCount() const override { return int(rows.size()); }
     QString findText(int row, int field) const override { return rows[row][field]; }
     void showFound(int row) override { shown = row; }
-    void addFound(const QString& a, const QString& b, const QString& c) override { added << QStringList{a, b, c}; }
+    void addFound(const QString& a, const QString& b, const QString& c) override
+    {
+        added << QStringList{a, b, c};
+    }
 
     QVector<QStringList> rows;
     int shown = -1;

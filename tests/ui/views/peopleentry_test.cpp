@@ -272,6 +272,14 @@ TEST_F(PeopleEntryTest, StockCellsDeletingAndAdding)
               QStringLiteral("Powder River"));
     typeInto(grid, model->index(ace, CSyncGridListCtrlStocks::Weight), QStringLiteral("1234"));
     EXPECT_EQ(scalar("SELECT StWeight FROM Stocks WHERE StName = 'Ace'"), 1234);
+    // The draw's marks: the pen's event id, kept for re-rides, out.
+    typeInto(grid, model->index(ace, CSyncGridListCtrlStocks::Pen), QStringLiteral("sb"));
+    typeInto(grid, model->index(ace, CSyncGridListCtrlStocks::Reride), QStringLiteral("Yes"));
+    typeInto(grid, model->index(ace, CSyncGridListCtrlStocks::Out), QStringLiteral("yes"));
+    EXPECT_EQ(text("SELECT StPen || StReride || StOut FROM Stocks WHERE StName = 'Ace'"), QStringLiteral("SB11"));
+    typeInto(grid, model->index(ace, CSyncGridListCtrlStocks::Out), QString());
+    EXPECT_EQ(scalar("SELECT StOut FROM Stocks WHERE StName = 'Ace'"), 0);
+    EXPECT_EQ(model->index(ace, CSyncGridListCtrlStocks::Reride).data().toString(), QStringLiteral("Yes"));
 
     const qint64 lady = scalar("SELECT StId FROM Stocks WHERE StName = 'Painted Lady'");
     exec("INSERT INTO Scores (RoId, EvId, GoId, ptId, PlrEnt, StId) VALUES (1, 'SB', 1, 1, 1, ?)", {lady});

@@ -117,6 +117,7 @@ void CViewBoxEntry::reload()
 
 void CViewBoxEntry::activated()
 {
+    m_frame.settleTypedResults();
     fillEvents();
 }
 
@@ -148,6 +149,7 @@ void CViewBoxEntry::eventChanged()
     if (!found)
         return;
     const EventCfg event = *found;
+    m_frame.settleTypedResults();
     m_find->clearFields();
     RegEntry current;
     current.eventId = event.id;
@@ -295,15 +297,9 @@ std::optional<std::pair<QString, QString>> CViewBoxEntry::beginResultEdit(const 
     if (key == 0 || go == 0 || !found)
         return std::nullopt;
     const EventCfg event = *found;
-    RegEntry current;
-    current.eventId = event.id;
-    current.goRound = static_cast<quint16>(go);
-    current.ptId = entryKeyId(key);
-    current.plrEnt = static_cast<quint16>(entryKeyNumber(key));
-    if (!m_frame.SelectCompetition(current)) {
-        m_frame.prompt().inform(QStringLiteral("Failed to set the current perfromance settings"));
-        return std::nullopt;
-    }
+    // The current entry stays as this view set it (the event, no contestant):
+    // a typed cell is saved for its own row, and making its contestant
+    // current would hand him whatever the timing console sends next.
     m_editGo = go;
     const ResultCellMask mask(event);
     return std::pair{mask.mask(), mask.initialText(db.standings().find(go, key))};

@@ -15,6 +15,15 @@ void RecordGridModel::setIds(QVector<quint32> ids)
 void RecordGridModel::insertId(int row, quint32 id)
 {
     row = qBound(0, row, int(m_ids.size()));
+    if (row == int(m_ids.size())) {
+        // The new-entry row becomes the record and a new empty row follows:
+        // the cell being edited (and Tab from it) stays on the record typed.
+        beginInsertRows(QModelIndex(), row + 1, row + 1);
+        m_ids.append(id);
+        endInsertRows();
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        return;
+    }
     beginInsertRows(QModelIndex(), row, row);
     m_ids.insert(row, id);
     endInsertRows();
@@ -70,4 +79,3 @@ Qt::ItemFlags RecordGridModel::flags(const QModelIndex& index) const
         f |= Qt::ItemIsEditable;
     return f;
 }
-

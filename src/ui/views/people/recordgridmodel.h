@@ -31,6 +31,7 @@ public:
     int rowOf(quint32 id) const { return id == 0 ? -1 : int(m_ids.indexOf(id)); }
     bool isNewRow(int row) const { return row == int(m_ids.size()); }
     int recordCount() const { return int(m_ids.size()); }
+    // A record at row; at the new-entry row, that row becomes the record.
     void insertId(int row, quint32 id);
     void removeId(int row);
     void refreshAll();

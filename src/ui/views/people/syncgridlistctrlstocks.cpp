@@ -6,12 +6,13 @@
 #include "framework/celldelegates.h"
 #include "ui/mainframe.h"
 
-
 namespace {
 
 const QVector<RecordGridModel::Column> kColumns = {
-    {"", 15, 0},    {"Bib", 50, 5},   {"Name", 75, 20}, {"Home Town", 150, 25}, {"Stock Contractor", 75, 31},
-    {"Age", 50, 2}, {"Weight", 50, 4}};
+    {"", 15, 0},    {"Bib", 50, 5},    {"Name", 75, 20}, {"Home Town", 150, 25}, {"Stock Contractor", 75, 31},
+    {"Age", 50, 2}, {"Weight", 50, 4}, {"Pen", 45, 7},   {"Re-ride", 55, 3},     {"Out", 40, 3}};
+
+const QString kYes = QStringLiteral("Yes");
 
 // A cell's text; a record that is gone shows nothing.
 QString stockText(CMainFrame& frame, quint32 id, int column)
@@ -38,6 +39,12 @@ QString stockText(CMainFrame& frame, quint32 id, int column)
         return QString::number(s->age);
     case CSyncGridListCtrlStocks::Weight:
         return QString::number(s->weight);
+    case CSyncGridListCtrlStocks::Pen:
+        return s->pen;
+    case CSyncGridListCtrlStocks::Reride:
+        return s->reride ? kYes : QString();
+    case CSyncGridListCtrlStocks::Out:
+        return s->out ? kYes : QString();
     default:
         return QString();
     }
@@ -53,11 +60,23 @@ CSyncGridListCtrlStocks::CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* par
 {
     setObjectName(QStringLiteral("CSyncGridListCtrlStocks"));
     setItemDelegate(new TextOrComboDelegate(
-        [](const QModelIndex& index) { return index.column() == Contractor; },
-        [this](const QModelIndex&) {
-            QStringList names;
-            m_frame.database().GetContractors(names);
-            return names;
+        [](const QModelIndex& index) {
+            return index.column() >= Contractor && index.column() != Age && index.column() != Weight;
+        },
+        [this](const QModelIndex& index) {
+            QStringList items;
+            if (index.column() == Contractor) {
+                m_frame.database().GetContractors(items);
+            } else if (index.column() == Pen) {
+                // The events an animal is drawn for: scored events of single riders.
+                items << QString();
+                for (const EventCfg& e : m_frame.database().events())
+                    if (e.isScored() && !e.isTeam())
+                        items << e.id;
+            } else {
+                items << QString() << kYes;
+            }
+            return items;
         },
         [](const QModelIndex& index) { return kColumns.value(index.column()).limit; }, this));
 }
@@ -67,7 +86,7 @@ int CSyncGridListCtrlStocks::sortKeyOf(int column)
     // Marker: name; bib, name, home town with case ignored; the contractor by
     // its identity; age and weight as numbers.
     static const int keys[] = {3, 2, 3, 4, 7, 5, 6};
-    return column >= 0 && column < 7 ? keys[column] : 3;
+    return column >= 0 && column < 7 ? keys[column] : 3; // the draw's marks sort by name
 }
 
 QVector<quint32> CSyncGridListCtrlStocks::collectionIds() const
@@ -129,6 +148,15 @@ bool CSyncGridListCtrlStocks::editCell(int row, int column, const QString& typed
         break;
     case Weight:
         animal.weight = static_cast<quint32>(qMax(0, leadingInt(typed)));
+        break;
+    case Pen:
+        animal.pen = typed.trimmed().toUpper().left(7);
+        break;
+    case Reride:
+        animal.reride = typed.trimmed().compare(kYes, Qt::CaseInsensitive) == 0;
+        break;
+    case Out:
+        animal.out = typed.trimmed().compare(kYes, Qt::CaseInsensitive) == 0;
         break;
     default:
         return false;

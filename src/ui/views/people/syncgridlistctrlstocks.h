@@ -6,14 +6,17 @@ class CMainFrame;
 
 // The grid of Stock Entry: every animal of the season in the collection's
 // order, edited in place and saved at once, the new-entry row last; the
-// contractor cell picks or names a stock contractor. A click on a column
+// contractor cell picks or names a stock contractor; the pen cell picks the
+// event the animal is drawn for, and two cells mark it kept for re-rides or
+// out (injured). A click on a column
 // title sorts the collection itself. Owns its Find bar's "Add".
 // User-interface thread only.
 class CSyncGridListCtrlStocks : public RecordGridView
 {
     Q_OBJECT
 public:
-    enum Column { Marker, Bib, Name, HomeTown, Contractor, Age, Weight };
+    // Pen, Reride and Out mark the animals for the draw.
+    enum Column { Marker, Bib, Name, HomeTown, Contractor, Age, Weight, Pen, Reride, Out };
 
     explicit CSyncGridListCtrlStocks(CMainFrame& frame, QWidget* parent = nullptr);
 

@@ -21,6 +21,9 @@ RegEntryModel::RegEntryModel(CDatabaseManager& db, QObject* parent) : HandlerEdi
 void RegEntryModel::load(const EntryRows::Selection& selection, int performances)
 {
     beginResetModel();
+    if (!(selection.eventId == m_sel.eventId && selection.goRound == m_sel.goRound &&
+          selection.perf == m_sel.perf))
+        m_newTeamName.clear();
     m_sel = selection;
     m_columns.clear();
     const bool eventNode = !m_sel.eventId.isEmpty();
@@ -32,7 +35,8 @@ void RegEntryModel::load(const EntryRows::Selection& selection, int performances
         if (perfNode)
             m_columns.append({K::RunningOrder});
         for (int m = 0; m < 3; ++m)
-            m_columns << Column{K::MemberBib, m} << Column{K::MemberFirstName, m} << Column{K::MemberLastName, m};
+            m_columns << Column{K::MemberBib, m} << Column{K::MemberFirstName, m}
+                      << Column{K::MemberLastName, m};
     } else {
         m_columns << Column{K::Marker} << Column{K::Bib} << Column{K::FirstName} << Column{K::LastName};
         if (perfNode)
@@ -126,6 +130,8 @@ int RegEntryModel::columnCount(const QModelIndex& parent) const
 
 QString RegEntryModel::text(int row, const Column& column) const
 {
+    if (isNewRow(row) && column.kind == Kind::TeamName)
+        return m_newTeamName; // typed before the team's first member
     if (row >= m_rows.size())
         return {};
     const EntryKey key = m_rows[row].key;
@@ -185,7 +191,8 @@ QString RegEntryModel::text(int row, const Column& column) const
     }
     case K::GoPlace: {
         const auto found = m_db.LookupEntry(key, m_sel.eventId, column.number);
-        return found.found && found.perf > 0 ? QStringLiteral("P%1-%2").arg(found.perf).arg(found.ord) : QString();
+        return found.found && found.perf > 0 ? QStringLiteral("P%1-%2").arg(found.perf).arg(found.ord)
+                                             : QString();
     }
     case K::Filler:
         break;
@@ -234,24 +241,39 @@ QVariant RegEntryModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole)
         return {};
     switch (c.kind) {
-    case Kind::Marker: return QString();
-    case Kind::Bib: return QStringLiteral("Bib");
-    case Kind::FirstName: return QStringLiteral("First Name");
-    case Kind::LastName: return QStringLiteral("Last Name");
-    case Kind::RunningOrder: return QStringLiteral("P%1").arg(m_sel.perf);
-    case Kind::StockBib: return QStringLiteral("Stock Bib");
-    case Kind::StockName: return QStringLiteral("Stock Name");
-    case Kind::TeamName: return QStringLiteral("Team");
-    case Kind::MemberBib: return QStringLiteral("Bib %1").arg(c.number + 1);
-    case Kind::MemberFirstName: return QStringLiteral("First Name %1").arg(c.number + 1);
-    case Kind::MemberLastName: return QStringLiteral("Last Name %1").arg(c.number + 1);
-    case Kind::EventCount: return m_db.events()[c.number].id;
+    case Kind::Marker:
+        return QString();
+    case Kind::Bib:
+        return QStringLiteral("Bib");
+    case Kind::FirstName:
+        return QStringLiteral("First Name");
+    case Kind::LastName:
+        return QStringLiteral("Last Name");
+    case Kind::RunningOrder:
+        return QStringLiteral("P%1").arg(m_sel.perf);
+    case Kind::StockBib:
+        return QStringLiteral("Stock Bib");
+    case Kind::StockName:
+        return QStringLiteral("Stock Name");
+    case Kind::TeamName:
+        return QStringLiteral("Team");
+    case Kind::MemberBib:
+        return QStringLiteral("Bib %1").arg(c.number + 1);
+    case Kind::MemberFirstName:
+        return QStringLiteral("First Name %1").arg(c.number + 1);
+    case Kind::MemberLastName:
+        return QStringLiteral("Last Name %1").arg(c.number + 1);
+    case Kind::EventCount:
+        return m_db.events()[c.number].id;
     case Kind::GoPlace: {
         const EventCfg* e = m_db.GetEvent(m_sel.eventId);
-        return e && c.number > e->goRoundCount() ? QStringLiteral("Final") : QStringLiteral("G%1").arg(c.number);
+        return e && c.number > e->goRoundCount() ? QStringLiteral("Final")
+                                                 : QStringLiteral("G%1").arg(c.number);
     }
-    case Kind::PerfOrder: return QStringLiteral("P%1").arg(c.number);
-    case Kind::Filler: return QString();
+    case Kind::PerfOrder:
+        return QStringLiteral("P%1").arg(c.number);
+    case Kind::Filler:
+        return QString();
     }
     return {};
 }
@@ -297,4 +319,3 @@ Qt::ItemFlags RegEntryModel::flags(const QModelIndex& index) const
         f |= Qt::ItemIsEditable;
     return f;
 }
-

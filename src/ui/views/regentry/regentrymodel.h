@@ -1,9 +1,8 @@
 #pragma once
 
 #include "db/records.h"
-#include "setup/entryrows.h"
-
 #include "framework/handlereditmodel.h"
+#include "setup/entryrows.h"
 
 #include <QVector>
 
@@ -61,6 +60,15 @@ public:
     EntryKey keyAt(int row) const;
     bool isEntered(int row) const;
     bool isNewRow(int row) const { return row == int(m_rows.size()) && m_hasNewRow; }
+    // The name typed into the new team row before its first member: the team
+    // is made with it when a member is given.
+    void setNewTeamName(const QString& name)
+    {
+        m_newTeamName = name;
+        const int row = int(m_rows.size());
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
+    QString newTeamName() const { return m_newTeamName; }
     int rowOf(EntryKey key) const;
     // The entry of the row in the shown go-round of the selected event, as
     // the database manager holds it (go-round, performance, order, animal).
@@ -82,4 +90,5 @@ private:
     QVector<EntryRows::Row> m_rows;
     int m_split = 0;
     bool m_hasNewRow = false;
+    QString m_newTeamName;
 };

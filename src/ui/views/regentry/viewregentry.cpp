@@ -10,6 +10,7 @@
 #include "reports/reporttree.h"
 #include "results/finalists.h"
 #include "setup/entryedits.h"
+#include "ui/dialogs/draw/dlgdraw.h"
 #include "ui/dialogs/resolve/dlgregresolver.h"
 #include "ui/mainframe.h"
 
@@ -55,6 +56,8 @@ CViewRegEntry::CViewRegEntry(CMainFrame& frame, QWidget* parent)
     m_tree->setHeaderHidden(true);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_tree, &QWidget::customContextMenuRequested, this, &CViewRegEntry::showTreeMenu);
 
     auto* modeBox = new QGroupBox(QStringLiteral("View"), this);
     auto* modeLayout = new QVBoxLayout(modeBox);
@@ -84,8 +87,9 @@ CViewRegEntry::CViewRegEntry(CMainFrame& frame, QWidget* parent)
         sideLayout->addWidget(b);
 
     m_model = new RegEntryModel(frame.database(), this);
-    m_model->setEditHandler(
-        [this](int row, int column, const QString& text, int picked) { return editCell(row, column, text, picked); });
+    m_model->setEditHandler([this](int row, int column, const QString& text, int picked) {
+        return editCell(row, column, text, picked);
+    });
     m_grid = new CSyncGridPair(this);
     m_grid->setModel(m_model, 0);
     setUpEditors();
@@ -130,7 +134,8 @@ void CViewRegEntry::remember(const Node& node)
     FileMgr& files = m_frame.files();
     files.SetCfgAtt(node.eventId, 2, QStringLiteral("curEvn"), element);
     files.SetCfgAtt(node.go > 0 ? QString::number(node.go) : QString(), 2, QStringLiteral("curGo"), element);
-    files.SetCfgAtt(node.perf > 0 ? QString::number(node.perf) : QString(), 2, QStringLiteral("curPerf"), element);
+    files.SetCfgAtt(node.perf > 0 ? QString::number(node.perf) : QString(), 2, QStringLiteral("curPerf"),
+                    element);
 }
 
 CViewRegEntry::Node CViewRegEntry::nodeOf(const QModelIndex& index) const
@@ -267,7 +272,10 @@ void CViewRegEntry::loadLists()
         const bool narrow = kind == K::Marker || kind == K::EventCount || kind == K::PerfOrder ||
                             kind == K::RunningOrder || kind == K::GoPlace;
         QTableView* t = c < m_model->splitColumn() ? m_grid->left() : m_grid->right();
-        t->setColumnWidth(c, kind == K::Marker ? 18 : narrow ? 44 : kind == K::Bib || kind == K::MemberBib ? 52 : 100);
+        t->setColumnWidth(c, kind == K::Marker                        ? 18
+                             : narrow                                 ? 44
+                             : kind == K::Bib || kind == K::MemberBib ? 52
+                                                                      : 100);
     }
     const int row = m_model->rowOf(current);
     if (row >= 0)
@@ -445,6 +453,45 @@ void CViewRegEntry::buildFinal()
     loadLists();
 }
 
+// --- The draw --------------------------------------------------------------------------
+
+void CViewRegEntry::showTreeMenu(const QPoint& at)
+{
+    const QModelIndex index = m_tree->indexAt(at);
+    const Node node = nodeOf(index);
+    if (!node.valid || node.eventId.isEmpty() || node.perf != 0)
+        return; // the draw is of an event's go-round
+    m_tree->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    QMenu menu(this);
+    QAction* draw = menu.addAction(QStringLiteral("Draw..."));
+    if (menu.exec(m_tree->viewport()->mapToGlobal(at)) == draw)
+        openDraw(node.eventId, node.go > 0 ? node.go : 1);
+}
+
+void CViewRegEntry::openDraw(const QString& eventId, int go)
+{
+    CDatabaseManager& db = m_frame.database();
+    CDlgDraw dialog(db, m_frame.prompt(), m_frame.files().dataFolder() + QStringLiteral("Html/"), this);
+    // The final's running order by the standing, as Build Final orders it.
+    dialog.setRanks([this, &db](const QString& id) {
+        QHash<EntryKey, int> ranks;
+        const EventCfg* event = db.GetEvent(id);
+        RegEntry selection;
+        selection.eventId = id;
+        selection.goRound = static_cast<quint16>(event ? event->goRoundCount() + 1 : 1);
+        if (event && m_frame.SelectCompetition(selection))
+            for (const ResultRecord& r : db.standings().overall())
+                if (r.position > 0)
+                    ranks.insert(r.key, r.position);
+        return ranks;
+    });
+    dialog.select(eventId, go);
+    dialog.exec();
+    Node node = selectedNode();
+    buildTree(node);
+    loadLists();
+}
+
 // --- Entering and deleting ---------------------------------------------------------
 
 bool CViewRegEntry::enter(quint32 ptId)
@@ -453,7 +500,8 @@ bool CViewRegEntry::enter(quint32 ptId)
     const EntryRows::Selection& sel = m_model->selection();
     UserPrompt& prompt = m_frame.prompt();
     if (sel.mode == EntryRows::Season) {
-        const bool held = sel.team ? db.teamEntries().holdsCompetitor(ptId) : db.playerEntries().holdsCompetitor(ptId);
+        const bool held =
+            sel.team ? db.teamEntries().holdsCompetitor(ptId) : db.playerEntries().holdsCompetitor(ptId);
         if (held) {
             prompt.inform(sel.team ? QStringLiteral("There is already an entry of the team in the list!")
                                    : QStringLiteral("There Is Already An Entry Of The Player In The List!"));
@@ -466,7 +514,8 @@ bool CViewRegEntry::enter(quint32 ptId)
     entry.eventId = sel.eventId;
     entry.goRound = static_cast<quint16>(m_model->goRound());
     entry.perf = static_cast<quint16>(sel.perf);
-    entry.ord = sel.perf > 0 ? static_cast<quint16>(db.FreeRunningOrder(sel.eventId, entry.goRound, sel.perf)) : 0;
+    entry.ord =
+        sel.perf > 0 ? static_cast<quint16>(db.FreeRunningOrder(sel.eventId, entry.goRound, sel.perf)) : 0;
     entry.ptId = ptId;
     entry.teamFlag = sel.team ? RegEntry::TeamEntry : RegEntry::OwnEntry;
     CDlgRegResolver resolver(sel.team, this);
@@ -614,12 +663,17 @@ bool CViewRegEntry::editTeam(int row, int column, const QString& text, int picke
     }
     if (c.kind == K::TeamName) {
         const QString name = text.left(EntryEdits::TeamNameLimit);
+        if (newRow) {
+            // A team starts from its members: the name waits for the first.
+            m_model->setNewTeamName(name);
+            return true;
+        }
         if (name == team.name)
             return false;
         team.name = name;
-        if (newRow)
-            return false; // a new team starts from its members
     } else {
+        if (newRow)
+            team.name = m_model->newTeamName();
         EntryEdits edits(db, m_frame.prompt());
         const auto field = EntryEdits::Field(int(c.kind) - int(K::MemberBib));
         const quint32 pickedId = picked >= 0 && picked < m_pickIds.size() ? m_pickIds[picked] : 0;
@@ -635,6 +689,7 @@ bool CViewRegEntry::editTeam(int row, int column, const QString& text, int picke
     int decision = 0;
     if (!db.AddTeam(team, decision) && team.tmId == 0)
         return false;
+    m_model->setNewTeamName(QString());
     enter(team.tmId);
     return true;
 }
@@ -660,9 +715,12 @@ void CViewRegEntry::setUpEditors()
         switch (m_model->column(index.column()).kind) {
         case K::Bib:
         case K::MemberBib:
-        case K::StockBib: return 5;
-        case K::TeamName: return EntryEdits::TeamNameLimit;
-        default: return 15;
+        case K::StockBib:
+            return 5;
+        case K::TeamName:
+            return EntryEdits::TeamNameLimit;
+        default:
+            return 15;
         }
     };
     auto* names = new TextOrComboDelegate(
@@ -675,15 +733,16 @@ void CViewRegEntry::setUpEditors()
                    m_model->isNewRow(index.row());
         },
         [this](const QModelIndex& index) { return pickList(index); }, limit, this);
-    auto* order = new DigitsDelegate(4,
-                                     [this](const QModelIndex& index) {
-                                         const RegEntryModel::Column c = m_model->column(index.column());
-                                         const EntryRows::Selection& sel = m_model->selection();
-                                         const int perf = c.kind == K::RunningOrder ? sel.perf : c.number;
-                                         return QString::number(m_frame.database().FreeRunningOrder(
-                                             sel.eventId, m_model->goRound(), perf));
-                                     },
-                                     this);
+    auto* order = new DigitsDelegate(
+        4,
+        [this](const QModelIndex& index) {
+            const RegEntryModel::Column c = m_model->column(index.column());
+            const EntryRows::Selection& sel = m_model->selection();
+            const int perf = c.kind == K::RunningOrder ? sel.perf : c.number;
+            return QString::number(
+                m_frame.database().FreeRunningOrder(sel.eventId, m_model->goRound(), perf));
+        },
+        this);
     auto* count = new DigitsDelegate(3, {}, this);
     m_grid->left()->setItemDelegate(names);
     m_grid->right()->setItemDelegate(names);

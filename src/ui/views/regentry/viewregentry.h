@@ -43,6 +43,9 @@ public:
     void addPerformance();
     void removePerformance();
     void buildFinal();
+    // "Draw..." on an event or go-round node: the draw dialog for that event
+    // and go-round (go-round 1 for an event), the tree and lists reloaded after.
+    void openDraw(const QString& eventId, int go);
     // The row's competitor entered into the selected event, go-round and
     // performance (the list's "Add Entry").
     bool addEntryFor(int row);
@@ -79,6 +82,7 @@ private:
     void storeRectangles();
     void restoreRectangles();
     void showMenu(const QPoint& at);
+    void showTreeMenu(const QPoint& at);
     bool editCell(int row, int column, const QString& text, int picked);
     bool editContestant(int row, int field, const QString& text, int picked);
     bool editTeam(int row, int column, const QString& text, int picked);

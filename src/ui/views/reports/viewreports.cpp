@@ -79,6 +79,12 @@ CViewReports::CViewReports(CMainFrame& frame, const QString& htmlFolder, QWidget
         CDlgResultHistory dialog(m_frame.database(), m_frame.prompt(), this);
         dialog.exec();
     });
+    auto* payouts = new QPushButton(QStringLiteral("Payouts..."), this);
+    payouts->setObjectName(QStringLiteral("payouts"));
+    payouts->setToolTip(
+        QStringLiteral("The purse of each event, who won how much, and the season's earnings"));
+    buttons->addWidget(payouts);
+    connect(payouts, &QPushButton::clicked, this, [this] { m_frame.showPayouts(); });
     right->addLayout(buttons);
     layout->addLayout(right, 1);
 

@@ -142,8 +142,15 @@ bool EntryListEditor::editTeam(int row, int column, const QString& text, int pic
         team = *held;
     }
     if (column == RunPerfModel::TeamName) {
+        if (newRow) {
+            // A team starts from its members: the name waits for the first.
+            m_model.setNewTeamName(text.left(EntryEdits::TeamNameLimit));
+            return true;
+        }
         team.name = text.left(EntryEdits::TeamNameLimit);
     } else if (column >= RunPerfModel::MemberBib1 && column < RunPerfModel::TeamFiller) {
+        if (newRow)
+            team.name = m_model.newTeamName();
         EntryEdits edits(db, m_frame.prompt());
         const int member = (column - RunPerfModel::MemberBib1) / 3;
         const auto field = EntryEdits::Field((column - RunPerfModel::MemberBib1) % 3);
@@ -162,6 +169,7 @@ bool EntryListEditor::editTeam(int row, int column, const QString& text, int pic
     int decision = 0;
     if ((!db.AddTeam(team, decision) && team.tmId == 0) || !addEntry(team.tmId, true) || !change->commit())
         return false;
+    m_model.setNewTeamName(QString());
     entryAdded();
     return true;
 }

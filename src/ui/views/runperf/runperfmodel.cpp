@@ -26,6 +26,8 @@ RunPerfModel::RunPerfModel(CDatabaseManager& db, QObject* parent) : HandlerEditM
 void RunPerfModel::load(const QString& eventId, int goRound, int perf)
 {
     beginResetModel();
+    if (eventId != m_eventId || goRound != m_goRound || perf != m_perf)
+        m_newTeamName.clear();
     m_rows.clear();
     m_eventId = eventId;
     m_goRound = goRound;
@@ -161,10 +163,20 @@ QString RunPerfModel::resultText(EntryKey key, int goRound) const
     return r ? ResultCellText(*r, m_scored, m_fraction, m_precision) : QString();
 }
 
+void RunPerfModel::setNewTeamName(const QString& name)
+{
+    m_newTeamName = name;
+    const int row = int(m_rows.size());
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 QString RunPerfModel::leftText(int row, int column) const
 {
-    if (isNewRow(row))
+    if (isNewRow(row)) {
+        if (m_team && column == TeamName)
+            return m_newTeamName; // typed before the team's first member
         return column == Marker ? QStringLiteral("*") : QString();
+    }
     const EntryKey key = m_rows[row].key;
     const quint32 id = entryKeyId(key);
     if (!m_team) {

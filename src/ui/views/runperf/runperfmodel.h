@@ -48,6 +48,10 @@ public:
     EntryKey keyAt(int row) const;
     int rowOf(EntryKey key) const;
     bool isNewRow(int row) const { return row == int(m_rows.size()); }
+    // The name typed into the new team row before its first member: the team
+    // is made with it when a member is given.
+    void setNewTeamName(const QString& name);
+    QString newTeamName() const { return m_newTeamName; }
     int runningOrderAt(int row) const;
     quint16 stockAt(int row) const;
 
@@ -83,6 +87,7 @@ private:
     int m_goRounds = 0;
     bool m_hasFinal = false;
     bool m_team = false;
+    QString m_newTeamName;
     bool m_scored = true;
     bool m_fraction = false;
     QString m_precision;

@@ -183,6 +183,7 @@ void CViewRunPerf::reload()
 
 void CViewRunPerf::activated()
 {
+    m_frame.settleTypedResults();
     if (m_pending == 0)
         m_pending = 1;
     m_displayGroup->setTitle(QStringLiteral("Profile: ") + literalCaption(m_frame.files().curProfileName()));
@@ -218,6 +219,7 @@ void CViewRunPerf::eventChanged()
     if (!event)
         return;
     const EventCfg ev = *event;
+    m_frame.settleTypedResults();
     m_frame.showContestantMessages(0);
     raise(2);
     const bool sameEvent = state("curEvn") == ev.id;
@@ -238,6 +240,7 @@ void CViewRunPerf::eventChanged()
 
 void CViewRunPerf::goRoundChanged()
 {
+    m_frame.settleTypedResults();
     raise(3);
     CDatabaseManager& db = m_frame.database();
     const QString eventId = m_eventBox->currentData().toString();
@@ -254,6 +257,7 @@ void CViewRunPerf::goRoundChanged()
 
 void CViewRunPerf::performanceChanged()
 {
+    m_frame.settleTypedResults();
     raise(4);
     const QString eventId = m_eventBox->currentData().toString();
     // The contestant selected here before (this run, or before a restart),

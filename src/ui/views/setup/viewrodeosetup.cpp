@@ -79,7 +79,8 @@ void CViewRodeoSetup::buildForm()
     displayForm->addRow(QStringLiteral("Name"), names);
     displayForm->addRow(QStringLiteral("Dates"), m_display[RodeoSetupSheet::Dates]);
     displayForm->addRow(QStringLiteral("Location"), m_display[RodeoSetupSheet::Location]);
-    auto* note = new QLabel(QStringLiteral("The Maximum Length of Each Display String Is 21 Characters"), display);
+    auto* note =
+        new QLabel(QStringLiteral("The Maximum Length of Each Display String Is 21 Characters"), display);
     note->setWordWrap(true);
     displayForm->addRow(note);
 
@@ -113,13 +114,14 @@ void CViewRodeoSetup::buildForm()
     m_finals = new QSpinBox(eventsGroup);
     m_finals->setRange(0, 999);
     m_judges = fixedList({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4")}, true, eventsGroup);
-    m_scoreEntry = fixedList({QStringLiteral("Combined"), QStringLiteral("Subtotal"), QStringLiteral("Separate")},
-                             true, eventsGroup);
+    m_scoreEntry =
+        fixedList({QStringLiteral("Combined"), QStringLiteral("Subtotal"), QStringLiteral("Separate")}, true,
+                  eventsGroup);
     m_fraction = fixedList({QStringLiteral("Full"), QStringLiteral("Fraction")}, false, eventsGroup);
-    m_precision =
-        fixedList({QStringLiteral("0.1"), QStringLiteral("0.01"), QStringLiteral("0.001")}, true, eventsGroup);
-    m_ranking = fixedList({QStringLiteral("Longest to Shortest"), QStringLiteral("Shortest to Longest")}, true,
-                          eventsGroup);
+    m_precision = fixedList({QStringLiteral("0.1"), QStringLiteral("0.01"), QStringLiteral("0.001")}, true,
+                            eventsGroup);
+    m_ranking = fixedList({QStringLiteral("Longest to Shortest"), QStringLiteral("Shortest to Longest")},
+                          true, eventsGroup);
     m_judgesLabel = new QLabel(QStringLiteral("Number of Judges"), eventsGroup);
     m_scoreEntryLabel = new QLabel(QStringLiteral("Score Entry"), eventsGroup);
     m_rankingLabel = new QLabel(QStringLiteral("Ranking Order"), eventsGroup);
@@ -162,12 +164,15 @@ void CViewRodeoSetup::connectControls()
                 rodeoTextEdited(field, apply(text), held());
         });
     };
-    rodeoText(m_name, [this](const QString& t) { return m_sheet.setRodeoName(t); },
-              [this] { return m_sheet.rodeo().name; });
+    rodeoText(
+        m_name, [this](const QString& t) { return m_sheet.setRodeoName(t); },
+        [this] { return m_sheet.rodeo().name; });
     for (int i = 0; i < 5; ++i) {
         const auto which = RodeoSetupSheet::DisplayText(i);
-        rodeoText(m_display[size_t(i)], [this, which](const QString& t) { return m_sheet.setDisplayText(which, t); },
-                  [this, which] { return m_sheet.displayText(which); });
+        rodeoText(
+            m_display[size_t(i)],
+            [this, which](const QString& t) { return m_sheet.setDisplayText(which, t); },
+            [this, which] { return m_sheet.displayText(which); });
     }
     connect(m_date, &QDateEdit::dateChanged, this, [this](const QDate& date) {
         if (!m_filling && m_sheet.setDate(date))
@@ -183,7 +188,8 @@ void CViewRodeoSetup::connectControls()
         if (!m_filling)
             showSelectedEvent();
     });
-    connect(m_eventName->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& t) { eventNameTyped(t); });
+    connect(m_eventName->lineEdit(), &QLineEdit::textEdited, this,
+            [this](const QString& t) { eventNameTyped(t); });
     connect(m_eventName, &QComboBox::activated, this, [this](int item) { eventNamePicked(item); });
     connect(m_resultKind, &QComboBox::activated, this, [this](int) {
         if (m_sheet.setResultKind(selectedEvent(), m_resultKind->currentText())) {
@@ -269,8 +275,10 @@ void CViewRodeoSetup::addEventName(const QString& name)
 
 int CViewRodeoSetup::selectedEvent() const
 {
+    // The current row: a click makes a row current before it selects it, and
+    // the form must show (and edits go to) the row the operator clicked.
     const QModelIndex current = m_events->selectionModel()->currentIndex();
-    return current.isValid() && m_events->selectionModel()->isRowSelected(current.row(), {}) ? current.row() : -1;
+    return current.isValid() ? current.row() : -1;
 }
 
 void CViewRodeoSetup::selectEvent(int index)
@@ -279,8 +287,8 @@ void CViewRodeoSetup::selectEvent(int index)
         m_events->selectionModel()->clear();
         return;
     }
-    m_events->selectionModel()->setCurrentIndex(m_model->index(index, 0), QItemSelectionModel::ClearAndSelect |
-                                                                              QItemSelectionModel::Rows);
+    m_events->selectionModel()->setCurrentIndex(
+        m_model->index(index, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void CViewRodeoSetup::showSelectedEvent()
@@ -478,8 +486,8 @@ void CViewRodeoSetup::settlePendingEdits()
     const QString question = m_sheet.leavingQuestion();
     if (question.isEmpty())
         return;
-    const int answer = m_frame.prompt().ask(question, QStringLiteral("Message"), UserPrompt::Buttons::OkCancel,
-                                            UserPrompt::Icon::Question);
+    const int answer = m_frame.prompt().ask(question, QStringLiteral("Message"),
+                                            UserPrompt::Buttons::OkCancel, UserPrompt::Icon::Question);
     if (answer == UserPrompt::Ok)
         save();
     else
