@@ -527,6 +527,8 @@ void ScreenshotSuite::payouts(CMainFrame& frame)
         dialog.standingsOf()->setCurrentIndex(dialog.standingsOf()->findData(QStringLiteral("BR")));
         save(&dialog, QStringLiteral("dialog-payouts-standings"));
     }
+}
+
 void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
 {
     // The demo season's saddle bronc, go-round 2: two requests, the draw of
@@ -582,6 +584,7 @@ void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
         }
     }
     frame.SwitchView(ViewTable::Logo);
+}
 
 void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
 {
@@ -611,6 +614,7 @@ void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
         frame.SaveResult(second[0], ride, ChangeSource::EntryBar);
         frame.SelectCompetition(second[1]);
     }
+    frame.SwitchView(ViewTable::RunPerformance);
     frame.show();
     save(&frame, QStringLiteral("mainwindow-live-status"));
     {
