@@ -598,6 +598,7 @@ void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
     }
     // Saddle bronc, go-round 1, performance 2 under way: its first rider has
     // ridden, the second is up.
+    frame.SwitchView(ViewTable::RunPerformance);
     CDatabaseManager& db = frame.database();
     QVector<RegEntry> second;
     for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("SB"), 1))
@@ -614,7 +615,6 @@ void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
         frame.SaveResult(second[0], ride, ChangeSource::EntryBar);
         frame.SelectCompetition(second[1]);
     }
-    frame.SwitchView(ViewTable::RunPerformance);
     frame.show();
     save(&frame, QStringLiteral("mainwindow-live-status"));
     {
