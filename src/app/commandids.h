@@ -20,6 +20,7 @@ constexpr int MonitorPorts = 32817;
 constexpr int ScoreboardSimulator = 32901;
 constexpr int TimingConsoleSimulator = 32902;
 constexpr int LoopbackSetup = 32903;
+constexpr int LiveResults = 32904;
 constexpr int UsersManual = 32784;
 constexpr int About = 57664;
 

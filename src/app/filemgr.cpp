@@ -175,22 +175,27 @@ bool FileMgr::LoadCfg()
             return false;
         }
     } else {
-        // Attributes the template has gained since the file was written are
-        // added with their defaults; what the file holds stays.
-        addMissingAttributes(templ.root(), m_state.root());
+        // Attributes and elements the template has gained since the file was
+        // written are added with their defaults; what the file holds stays.
+        addMissingDefaults(templ.root(), m_state.root());
     }
     return true;
 }
 
-void FileMgr::addMissingAttributes(const XmlNode& from, XmlNode to)
+void FileMgr::addMissingDefaults(const XmlNode& from, XmlNode to)
 {
     if (from.isNull() || to.isNull())
         return;
     for (const XmlNode& a : from.attributes())
         if (!to.hasAttribute(a.name()))
             to.setAttribute(a.name(), a.text());
-    for (const XmlNode& child : from.childElements())
-        addMissingAttributes(child, to.firstChildElement(child.name()));
+    for (const XmlNode& child : from.childElements()) {
+        const XmlNode held = to.firstChildElement(child.name());
+        if (held.isNull())
+            to.appendChild(child); // an element the template gained: copied with its defaults
+        else
+            addMissingDefaults(child, held);
+    }
 }
 
 void FileMgr::changed()

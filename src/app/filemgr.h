@@ -90,7 +90,7 @@ private:
     void installProfile(const QString& fileName, int kind);
     void installDefaultIo();
     static QString cfgXPath(int level, const QString& attr, const QString& elem1, const QString& elem2);
-    static void addMissingAttributes(const XmlNode& from, XmlNode to);
+    static void addMissingDefaults(const XmlNode& from, XmlNode to);
     void changed();
 
     QString m_dataFolder;

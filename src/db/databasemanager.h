@@ -89,6 +89,11 @@ public:
     QString GetEventTable(const QString& eventId) const;
     bool SetCurEntry(const RegEntry& entry);
     bool ReloadCurStats();
+    // The standings of any event of the open rodeo, read from its rows as
+    // ReloadCurStats reads the current event's; the current entry and the
+    // current standings are left alone. False when the event's go-round
+    // count cannot be taken (out is then empty).
+    bool ReadStandings(const EventCfg& event, Standings& out) const;
     void SortContestants(int key);
     void SortStock(int key);
     int contestantSortKey() const { return m_contestantSortKey; }

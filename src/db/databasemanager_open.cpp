@@ -316,15 +316,22 @@ bool CDatabaseManager::ReloadCurStats()
         logReport("Failed to get the event.  DBMgr::ReloadCurStats  Event:%s", m_curEntry.eventId);
         return false;
     }
-    const int goRounds = event->goRoundCount();
-    const bool scored = event->isScored();
-    if (!m_standings.beginRebuild(goRounds, scored, event->ranking == RankingLongestFirst))
+    return ReadStandings(*event, m_standings);
+}
+
+bool CDatabaseManager::ReadStandings(const EventCfg& event, Standings& out) const
+{
+    out.clear();
+    const int goRounds = event.goRoundCount();
+    const bool scored = event.isScored();
+    if (!out.beginRebuild(goRounds, scored, event.ranking == RankingLongestFirst))
         return false;
 
     const QString table = scored ? QStringLiteral("Scores") : QStringLiteral("Times");
-    const QString sql = QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table);
+    const QString sql =
+        QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table);
     for (int go = 1; go <= goRounds + 1; ++go) {
-        auto rs = m_conn->query(sql, {m_rodeo.id, event->id, go});
+        auto rs = m_conn->query(sql, {m_rodeo.id, event.id, go});
         if (!rs)
             continue; // a go-round that cannot be read is skipped
         for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
@@ -342,10 +349,10 @@ bool CDatabaseManager::ReloadCurStats()
                 r.JR[j] = static_cast<quint16>(rs->toUInt(QStringLiteral("JR%1").arg(j + 1)));
                 r.JS[j] = static_cast<quint16>(rs->toUInt(QStringLiteral("JS%1").arg(j + 1)));
             }
-            m_standings.addRecord(go, r);
+            out.addRecord(go, r);
         }
     }
-    m_standings.finishRebuild();
+    out.finishRebuild();
     return true;
 }
 

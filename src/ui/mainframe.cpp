@@ -8,6 +8,8 @@
 #include "db/seasonbackups.h"
 #include "io/outputmanager.h"
 #include "io/timermailbox.h"
+#include "live/livepublisher.h"
+#include "live/liveservice.h"
 #include "results/values.h"
 #include "setup/demoseason.h"
 #include "ui/arenacontext.h"
@@ -99,10 +101,14 @@ CMainFrame::CMainFrame(const Setup& setup, QWidget* parent) : QMainWindow(parent
     m_output->LoadConfiguration();
     connectTimerInput();
     createPortWatch();
+    startLiveResults();
 }
 
 CMainFrame::~CMainFrame()
 {
+    // The live results stop reading the rodeo before anything of it goes.
+    m_livePublisher.reset();
+    m_live.reset();
     m_files->setOnChange(nullptr);
     if (!m_stateStored && isVisible())
         storeShowState();
@@ -217,6 +223,13 @@ void CMainFrame::UpdateAllViews(int hint)
         v->OnUpdate(hint);
 }
 
+void CMainFrame::eventsChanged(int exceptView)
+{
+    for (CWorkView* v : std::as_const(m_views))
+        if (v->viewId() != exceptView)
+            v->OnUpdate(v->viewId());
+}
+
 bool CMainFrame::RefreshView(int viewId)
 {
     CWorkView* v = view(viewId);
@@ -309,6 +322,7 @@ bool CMainFrame::ActivateRodeo(const QString& season, const QString& rodeo)
     m_arena->clearDisplayed();
     showContestantMessages(0);
     UpdateAllViews(0);
+    emit rodeoChanged();
 
     const QString storedSeason = stateAttr(*m_files, 0, "season");
     const QString storedRodeo = stateAttr(*m_files, 0, "rodeo");
@@ -390,6 +404,7 @@ void CMainFrame::CloseRodeo()
     m_files->SetCfgAtt(QString(), 0, QStringLiteral("rodeo"));
     offerDemoSeason();
     updateCommandStates();
+    emit rodeoChanged();
 }
 
 bool CMainFrame::SelectCompetition(const RegEntry& selection)
@@ -398,6 +413,7 @@ bool CMainFrame::SelectCompetition(const RegEntry& selection)
     m_entrySelected = true;
     publishTimerSnapshot();
     m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
+    emit currentEntryChanged();
     return selected;
 }
 
@@ -451,6 +467,7 @@ bool CMainFrame::SaveResult(const RegEntry& entry, const ResultRecord& result, C
         m_runPerf->resultSaved(entry, result);
     if (m_boxEntry)
         m_boxEntry->resultSaved(entry, result);
+    emit resultSaved(entry, result);
     return true;
 }
 

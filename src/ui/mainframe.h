@@ -2,6 +2,7 @@
 
 #include "db/records.h"
 #include "io/timersink.h"
+#include "live/livesettings.h"
 #include "results/resultrecord.h"
 #include "ui/bars/entrybarhost.h"
 #include "ui/rodeoactivator.h"
@@ -13,6 +14,9 @@
 #include <memory>
 
 class ArenaContext;
+class LivePublisher;
+class LiveService;
+class QPushButton;
 class CBarLeader;
 class CBarMessage;
 class CViewBoxEntry;
@@ -67,6 +71,10 @@ public:
     bool RefreshView(int viewId);
     // The framework's "update all views": hint 0 reloads every view.
     void UpdateAllViews(int hint);
+    // The rodeo's events were added, deleted or changed (Rodeo Setup): every
+    // other view reloads from the one event list there is now, so that none
+    // holds a place in the list as it was.
+    void eventsChanged(int exceptView);
     int currentView() const { return m_currentView; }
     CWorkView* view(int viewId) const { return m_views.value(viewId, nullptr); }
 
@@ -157,6 +165,12 @@ signals:
     void displayButtonPressed(int commandId);
     // The clock's message changed (empty: show the running time again).
     void clockMessageChanged(const QString& text);
+    // A result was saved (SaveResult succeeded).
+    void resultSaved(const RegEntry& entry, const ResultRecord& result);
+    // Another entry is current (SelectCompetition).
+    void currentEntryChanged();
+    // A rodeo was opened or closed.
+    void rodeoChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -176,6 +190,19 @@ public:
     // "IO.xml"; false when that failed (the operator is told).
     bool setLoopback(bool on);
     bool isLoopbackOn() const;
+
+    // --- Live results (mainframe_live.cpp) --------------------------------------
+    // Configure > Live Results: the dialog, then the choices stored and applied.
+    void configureLiveResults();
+    // Applies the choices: the server and the folder on or off. False when the
+    // server could not listen (liveProblem() says why).
+    bool applyLiveSettings(const LiveSettings& settings);
+    const LiveSettings& liveSettings() const { return m_liveSettings; }
+    QString liveProblem() const { return m_liveProblem; }
+    // The address readers reach the server at; empty when it is not serving.
+    QString liveUrl() const;
+    LiveService* liveService() const { return m_live.get(); }
+    QPushButton* liveStatus() const { return m_liveStatus; }
 
 private:
     // Views holding edits of the open rodeo save or drop them now.
@@ -210,6 +237,14 @@ private:
     // closing the window) or a save failed there.
     bool saveTypedResults(bool mayCancel = true);
     static constexpr int StatusMessageMs = 15000;
+
+    // The live results as the state file has them, at start; a server that
+    // cannot listen is reported in the status bar only.
+    void startLiveResults();
+    void updateLiveStatus();
+    void showLiveAddress();
+    // The entry being run, for the live results; null when none is.
+    const RegEntry* liveCurrentEntry() const;
 
     // "Display Buttons...": the display button configuration.
     void configureDisplayButtons();
@@ -259,4 +294,12 @@ private:
     quint32 m_messageContestant = 0;
     bool m_askBeforeClosing = true;
     bool m_stateStored = false;
+
+    // Last: they read the database manager until they go.
+    LiveSettings m_liveSettings;
+    QString m_liveProblem;
+    QString m_liveFolderProblem;
+    QPushButton* m_liveStatus = nullptr;
+    std::unique_ptr<LiveService> m_live;
+    std::unique_ptr<LivePublisher> m_livePublisher;
 };

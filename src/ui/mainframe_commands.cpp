@@ -86,6 +86,8 @@ void CMainFrame::createMenus()
             m_output->ApplyDialogChanges(dlg.configuration(), m_currentView == ViewTable::RunPerformance);
         showPortStatus();
     });
+    addCommand(configure, CommandId::LiveResults, QStringLiteral("Live Results..."),
+               [this] { configureLiveResults(); });
     QMenu* simulators = configure->addMenu(QStringLiteral("Simulators"));
     addCommand(simulators, CommandId::ScoreboardSimulator, QStringLiteral("Scoreboard..."),
                [this] { showScoreboardSimulator(); });

@@ -170,6 +170,19 @@ TEST_F(FileMgrTest, AttributesTheTemplateGainedAreAddedToAnOlderFile)
     EXPECT_EQ(changes, 1);
 }
 
+TEST_F(FileMgrTest, AnElementTheTemplateGainedIsAddedToAnOlderFile)
+{
+    QDir().mkpath(folder());
+    writeFile(path("Tallyra.xml"), QByteArray("<Tallyra version=\"051\" season=\"S\" rodeo=\"R\"><Frame style=\"1\">"
+                                              "<CViewRunPerf curEvn=\"BR\"/></Frame></Tallyra>"));
+    auto mgr = start();
+    EXPECT_EQ(attr(*mgr, 0, "season"), QStringLiteral("S"));
+    // A whole element the template has and the file lacks comes with its defaults.
+    EXPECT_EQ(attr(*mgr, 2, "port", "LiveResults"), QStringLiteral("8080"));
+    EXPECT_EQ(attr(*mgr, 2, "on", "LiveResults"), QStringLiteral("No"));
+    EXPECT_TRUE(mgr->SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("on"), QStringLiteral("LiveResults")));
+}
+
 TEST_F(FileMgrTest, BrokenStateFilesAreReplacedByTheTemplate)
 {
     const QByteArray broken[] = {QByteArray(), QByteArray("not xml at all"),

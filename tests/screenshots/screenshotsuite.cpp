@@ -22,6 +22,11 @@
 #include "ui/dialogs/io/dlgmonitorports.h"
 #include "ui/dialogs/payouts/dlgpayouts.h"
 #include "ui/dialogs/payouts/dlgpayoutschedules.h"
+#include "ui/dialogs/live/dlgliveqr.h"
+#include "ui/dialogs/live/dlgliveresults.h"
+#include "live/livepages.h"
+#include "live/liveservice.h"
+#include "common/headlesschromium.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
@@ -65,6 +70,8 @@
 #include <QListView>
 #include <QListWidget>
 #include <QPixmap>
+#include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -459,6 +466,7 @@ void ScreenshotSuite::demoSeason()
         save(&frame, QStringLiteral("mainwindow-demo-season"));
         payouts(frame);
         drawDialogs(frame, data.path() + QStringLiteral("/Html/"));
+        liveResults(frame, prompt);
     }
     frame.closeWithoutAsking();
 }
@@ -576,6 +584,86 @@ void ScreenshotSuite::drawDialogs(CMainFrame& frame, const QString& htmlFolder)
         }
     }
     frame.SwitchView(ViewTable::Logo);
+}
+
+void ScreenshotSuite::liveResults(CMainFrame& frame, UserPrompt& prompt)
+{
+    LiveSettings settings;
+    settings.serve = true;
+    settings.port = 0; // any free port: pictures never take the operator's
+    settings.address = QStringLiteral("127.0.0.1");
+    if (!frame.applyLiveSettings(settings)) {
+        std::fprintf(stderr, "the live results cannot be served: %s\n", qPrintable(frame.liveProblem()));
+        return;
+    }
+    // Saddle bronc, go-round 1, performance 2 under way: its first rider has
+    // ridden, the second is up.
+    frame.SwitchView(ViewTable::RunPerformance);
+    CDatabaseManager& db = frame.database();
+    QVector<RegEntry> second;
+    for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("SB"), 1))
+        if (e.perf == 2 && e.ptId != 0)
+            second << e;
+    std::sort(second.begin(), second.end(),
+              [](const RegEntry& a, const RegEntry& b) { return a.ord < b.ord; });
+    if (second.size() >= 2) {
+        frame.SelectCompetition(second[0]);
+        ResultRecord ride;
+        ride.score = 8450;
+        ride.time = 8000;
+        ride.success = 1;
+        frame.SaveResult(second[0], ride, ChangeSource::EntryBar);
+        frame.SelectCompetition(second[1]);
+    }
+    frame.show();
+    save(&frame, QStringLiteral("mainwindow-live-status"));
+    {
+        LiveSettings shown = settings;
+        shown.address.clear();
+        shown.port = LiveSettings::DefaultPort;
+        shown.title = QStringLiteral("Demo Days Rodeo");
+        CDlgLiveResults dlg(shown, {QStringLiteral("192.168.1.20"), QStringLiteral("127.0.0.1")}, prompt,
+                            &frame);
+        save(&dlg, QStringLiteral("dialog-live-results"));
+        CDlgLiveQr qr(QStringLiteral("http://192.168.1.20:8080/"), &frame);
+        save(&qr, QStringLiteral("dialog-live-qr"));
+    }
+    const quint16 port = frame.liveService()->serverPort();
+    QThread::msleep(300); // the last snapshot rendered
+    livePage(port, QStringLiteral("now.html"), QStringLiteral("now"));
+    livePage(port, QStringLiteral("index.html"), QStringLiteral("index"));
+    livePage(port, LivePages::eventFileName(QStringLiteral("SB")), QStringLiteral("event"));
+}
+
+void ScreenshotSuite::livePage(quint16 port, const QString& page, const QString& name)
+{
+    if (!HeadlessChromium::installed()) {
+        std::fprintf(stderr, "chromium is not installed: the live results pages are not pictured\n");
+        return;
+    }
+    const QTemporaryDir profile;
+    for (const auto& [width, height, size] :
+         {std::tuple{360, 800, "phone"}, std::tuple{1280, 800, "desktop"}}) {
+        const QString path = QStringLiteral("%1/live-%2-%3.png").arg(m_out, name, QLatin1String(size));
+        QFile::remove(path);
+        QProcess browser;
+        browser.setStandardOutputFile(QProcess::nullDevice());
+        browser.setStandardErrorFile(QProcess::nullDevice());
+        browser.start(HeadlessChromium::path(),
+                      HeadlessChromium::arguments(profile.path())
+                          << QStringLiteral("--hide-scrollbars")
+                          << QStringLiteral("--window-size=%1,%2").arg(width).arg(height)
+                          << QStringLiteral("--screenshot=") + path
+                          << QStringLiteral("http://127.0.0.1:%1/%2").arg(port).arg(page));
+        if (!browser.waitForFinished(60000)) {
+            browser.kill();
+            browser.waitForFinished();
+        }
+        if (QFile::exists(path))
+            ++m_written;
+        else
+            std::fprintf(stderr, "cannot picture %s\n", qPrintable(path));
+    }
 }
 
 void ScreenshotSuite::setupAndEntryViews()

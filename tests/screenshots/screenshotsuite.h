@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class CMainFrame;
 class QWidget;
@@ -29,6 +30,10 @@ private:
     void demoSeason();
     void payouts(class CMainFrame& frame);
     void drawDialogs(class CMainFrame& frame, const QString& htmlFolder);
+    // The live results: the dialogs, and the pages in a phone's and a
+    // desktop's width (headless Chromium, when it is installed).
+    void liveResults(CMainFrame& frame, class UserPrompt& prompt);
+    void livePage(quint16 port, const QString& page, const QString& name);
 
     QString m_out;
     QString m_template;

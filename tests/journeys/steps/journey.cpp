@@ -164,7 +164,9 @@ public:
     }
 
     void expect(Expectation e) { m_expected.push_back(std::move(e)); }
-    bool pending() const { return !m_expected.empty() || m_acting > 0; }
+    // Expectations not met yet, or answers still at work; an answer that
+    // waits for the dialogs it expects itself does not wait for itself.
+    bool pending() const { return !m_expected.empty() || m_acting > m_inAnswer; }
     QString firstPending() const { return m_expected.empty() ? QString() : m_expected.front().text; }
     const QStringList& answered() const { return m_answered; }
     void clear()
@@ -210,8 +212,11 @@ private:
                             ADD_FAILURE()
                                 << "The dialog \"" << e.text.toStdString() << "\" is not the active window; "
                                 << describe(QApplication::activeWindow()).toStdString() << " is";
-                        if (dialog)
+                        if (dialog) {
+                            ++m_inAnswer;
                             e.act(dialog);
+                            --m_inAnswer;
+                        }
                     }
                     --m_acting;
                 });
@@ -243,6 +248,7 @@ private:
     QList<QPointer<QWidget>> m_reportedCovered;
     QStringList m_answered;
     int m_acting = 0;
+    int m_inAnswer = 0; // answers running on the stack now
 };
 
 DialogWatcher& watcher()
@@ -896,6 +902,20 @@ QWidget* showing(const QString& value, QWidget* within)
     if (!found)
         failStep(QStringLiteral("No visible field shows \"%1\"").arg(value));
     return found;
+}
+
+QWidget* editCell(QTableView* table, int row, const QString& columnTitle)
+{
+    doubleClickCell(table, row, columnTitle);
+    const int c = column(table, columnTitle);
+    QWidget* editor = nullptr;
+    if (c >= 0)
+        waitFor([&] { return (editor = table->indexWidget(table->model()->index(row, c))) != nullptr; },
+                2000);
+    if (!editor)
+        failStep(
+            QStringLiteral("No editor opened on the cell at row %1 under \"%2\"").arg(row).arg(columnTitle));
+    return editor;
 }
 
 // --- Dialogs ------------------------------------------------------------------------------------------

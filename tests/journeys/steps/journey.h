@@ -122,6 +122,9 @@ QString cellText(const QTableView* table, int row, const QString& columnTitle);
 // The mouse on a cell (scrolled into view first).
 void clickCell(QTableView* table, int row, const QString& columnTitle);
 void doubleClickCell(QTableView* table, int row, const QString& columnTitle);
+// A double click on the cell and the editor that opens over it (a line edit
+// or a drop-down); null (and a failure) when none opens.
+QWidget* editCell(QTableView* table, int row, const QString& columnTitle);
 
 // The tree's item at path (each level by its text), expanded down to it with
 // the mouse on the branch arrows and clicked; false (and a failure) when a

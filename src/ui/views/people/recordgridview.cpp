@@ -68,7 +68,12 @@ void RecordGridView::selectLater(int row)
 {
     // After the cell's editor has closed: moving the current cell while it
     // is open would hand the editor's text over a second time.
-    QTimer::singleShot(0, this, [this, row] { selectRow(row); });
+    // A Tab from the cell has moved on along the same row meanwhile: the
+    // operator is typing the record's next cell, which stays where it is.
+    QTimer::singleShot(0, this, [this, row] {
+        if (currentIndex().row() != row)
+            selectRow(row);
+    });
 }
 
 void RecordGridView::selectRow(int row)

@@ -443,6 +443,7 @@ void CViewRodeoSetup::newEvent()
     selectEvent(index);
     showSelectedEvent();
     setEdited(true);
+    m_frame.eventsChanged(viewId()); // the event is written already
 }
 
 void CViewRodeoSetup::deleteEvent()
@@ -454,6 +455,7 @@ void CViewRodeoSetup::deleteEvent()
     selectEvent(0);
     showSelectedEvent();
     setEdited(true);
+    m_frame.eventsChanged(viewId()); // the event is deleted already
 }
 
 void CViewRodeoSetup::save()
@@ -465,6 +467,7 @@ void CViewRodeoSetup::save()
     const bool saved = m_frame.SaveRodeoSetup(m_sheet.rodeoChanged() ? &rodeo : nullptr, m_sheet.events());
     fill(false);
     setEdited(false);
+    m_frame.eventsChanged(viewId());
     if (!saved)
         m_frame.prompt().warn(QStringLiteral("The changes could not be saved; nothing of them was written.\n"
                                              "The settings as they are stored are shown again."));
