@@ -6,9 +6,12 @@
 //   and once with them, which is how long the pieces take in all;
 // - formatting the whole image of a 500-entry event with the leaders on their
 //   second page, from a generated season;
+// - the same whole image's datagrams written with a raw UDP socket (the
+//   baseline of the refresh);
 // - a saved result through to the scoreboards (the row, the standings and a
 //   refresh with code 8), beside raw sends of the same datagrams.
 #include "app/userprompt.h"
+#include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
 #include "io/scoreboardblocks.h"
@@ -175,6 +178,39 @@ void run(benchmark::State& state, std::chrono::microseconds pause)
     }
     state.SetItemsProcessed(state.iterations() * 2 * 21);
     state.SetBytesProcessed(state.iterations() * 2 * ScoreboardLayout::ImageLength);
+}
+
+// The baseline of the whole image: the datagrams of one such refresh written
+// to the same two boards with a raw UDP socket.
+void BM_RawUdpSendOfTheWholeImage(benchmark::State& state)
+{
+    TwoScoreboards boards(std::chrono::microseconds(0));
+    if (!boards.error().empty()) {
+        state.SkipWithError(boards.error().c_str());
+        return;
+    }
+    boards.drain();
+    boards.refresh();
+    const QList<QByteArray> datagrams = boards.take();
+    // 21 pieces and the update trigger to each board.
+    if (datagrams.size() != 2 * 22) {
+        state.SkipWithError("the refresh did not send 22 datagrams to each board");
+        return;
+    }
+    // take() lists the first board's datagrams, then the second's.
+    const QList<QByteArray> one = datagrams.mid(0, 22);
+    QUdpSocket raw;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        for (int b = 0; b < 2; ++b)
+            for (const QByteArray& d : one)
+                bytes += raw.writeDatagram(d, QHostAddress::LocalHost, boards.boardPort(b));
+        state.PauseTiming();
+        boards.drain();
+        state.ResumeTiming();
+    }
+    state.counters["datagrams"] = double(datagrams.size());
+    state.SetBytesProcessed(bytes);
 }
 
 void BM_RefreshWholeImageTwoRips_WithoutPauses(benchmark::State& state)
@@ -358,7 +394,7 @@ BENCHMARK(BM_BuildWholeImage500Entries)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_SavedResultToScoreboards)
     ->ArgName("syncOff")
@@ -366,22 +402,27 @@ BENCHMARK(BM_SavedResultToScoreboards)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RawUdpSendOfTheSameDatagrams)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RawUdpSendOfTheWholeImage)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RefreshWholeImageTwoRips_WithoutPauses)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RefreshWholeImageTwoRips_With2msPauses)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 
 // The streams' I/O threads and the manager's own thread run event loops, which
