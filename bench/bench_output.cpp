@@ -26,7 +26,9 @@
 #include <QNetworkDatagram>
 #include <QTemporaryDir>
 #include <QUdpSocket>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <map>
 #include <memory>
 
 namespace {
@@ -223,27 +225,32 @@ void BM_RefreshWholeImageTwoRips_With2msPauses(benchmark::State& state)
     run(state, std::chrono::microseconds(2000));
 }
 
-// A season with one rodeo whose scored event has 500 entries in each of
+// A season with one rodeo whose events have 500 (or more) entries in each of
 // three go-rounds (results in the first two, half of the third).
 class Season
 {
 public:
-    static Season& get()
+    // The season with entries in each go-round of its events, made on first use.
+    static Season& get(int entries = 500)
     {
-        static Season season;
-        return season;
+        static std::map<int, std::unique_ptr<Season>> seasons;
+        std::unique_ptr<Season>& season = seasons[entries];
+        if (!season)
+            season.reset(new Season(entries));
+        return *season;
     }
     CDatabaseManager* db() { return m_ready ? m_db.get() : nullptr; }
     const SeasonGenerator::Result& info() const { return m_info; }
     const std::string& error() const { return m_error; }
 
 private:
-    Season()
+    explicit Season(int entries)
     {
         const QString data = m_dir.path() + QStringLiteral("/data/");
         SeasonGenerator generator(data, QStringLiteral(TALLYRA_TEMPLATE_DB));
         SeasonGenerator::Options options;
-        options.contestants = 2000;
+        options.contestants = std::max(2000, entries);
+        options.entriesPerGoRound = entries;
         options.animals = 300;
         options.rodeos = 1;
         options.events = 11;
@@ -307,13 +314,15 @@ void BM_BuildWholeImage500Entries(benchmark::State& state)
 }
 
 // One saved result, as the entry bar saves it, through to the last datagram
-// handed to the sockets of two scoreboards (no pauses between pieces).
+// handed to the sockets of two scoreboards (no pauses between pieces), in a
+// go-round of 500, 2,000 or 10,000 entries.
 void BM_SavedResultToScoreboards(benchmark::State& state)
 {
-    CDatabaseManager* db = Season::get().db();
+    Season& season = Season::get(int(state.range(1)));
+    CDatabaseManager* db = season.db();
     RegEntry entry;
-    if (!db || !makeCurrent(*db, Season::get().info().scoredEvent, &entry)) {
-        state.SkipWithError(db ? "no current entry" : Season::get().error().c_str());
+    if (!db || !makeCurrent(*db, season.info().scoredEvent, &entry)) {
+        state.SkipWithError(db ? "no current entry" : season.error().c_str());
         return;
     }
     TwoScoreboards boards(std::chrono::microseconds(0), db);
@@ -347,6 +356,7 @@ void BM_SavedResultToScoreboards(benchmark::State& state)
         ++i;
     }
     db->connection().execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    state.counters["goRoundEntries"] = double(db->standings().goRound(entry.goRound).size());
 }
 
 // The baseline of the same run: the datagrams one such refresh sends, written
@@ -396,10 +406,14 @@ BENCHMARK(BM_BuildWholeImage500Entries)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
+// Second argument: the entries in each go-round of the event.
 BENCHMARK(BM_SavedResultToScoreboards)
-    ->ArgName("syncOff")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"syncOff", "entries"})
+    ->Args({0, 500})
+    ->Args({1, 500})
+    ->Args({1, 2000})
+    ->Args({1, 10000})
+    ->Args({0, 10000})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->Repetitions(benchsmoke::repetitions(5))
