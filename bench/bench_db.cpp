@@ -159,40 +159,8 @@ BENCHMARK(BM_RawSqliteOpenRodeoSelects)->Unit(benchmark::kMillisecond);
 // a raw UPDATE, durable (synchronous=FULL) or not.
 void BM_RawSqliteOneRowUpdate(benchmark::State& state)
 {
-    BigSeason* season = prepared(state);
-    if (!season)
-        return;
-    // A row of the scored event's first go-round, put back as it was after.
-    rawsql::Connection raw;
-    QByteArray original;
-    if (!raw.open(season->database()) ||
-        !raw.prepare(
-            {QStringLiteral("SELECT JTot, JR1, JS1, rowid FROM Scores WHERE EvId = '%1' AND GoId = 1 "
-                            "ORDER BY rowid LIMIT 1")
-                 .arg(season->info().scoredEvent)}) ||
-        raw.runPrepared(&original) != 1) {
-        state.SkipWithError("no row to update");
-        return;
-    }
-    const QList<QByteArray> was = original.trimmed().split('\t');
-    const bool syncOff = state.range(0) != 0;
-    if (was.size() != 4 || !raw.execute(syncOff ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=FULL") ||
-        !raw.prepare({QStringLiteral("UPDATE Scores SET JTot = ?1, JR1 = ?1, JS1 = ?1 WHERE rowid = %1")
-                          .arg(QString::fromUtf8(was[3]))})) {
-        state.SkipWithError(qPrintable(raw.error()));
-        return;
-    }
-    qint64 i = 0;
-    for (auto _ : state) {
-        if (!raw.runUpdate(2000 + int(i++ % 300))) {
-            state.SkipWithError(qPrintable(raw.error()));
-            break;
-        }
-    }
-    raw.prepare({QStringLiteral("UPDATE Scores SET JTot = %1, JR1 = %2, JS1 = %3 WHERE rowid = %4")
-                     .arg(QString::fromUtf8(was[0]), QString::fromUtf8(was[1]), QString::fromUtf8(was[2]),
-                          QString::fromUtf8(was[3]))});
-    raw.runPrepared();
+    if (BigSeason* season = prepared(state))
+        rawsql::oneRowUpdates(state, season->database(), season->info().scoredEvent, state.range(0) != 0);
 }
 BENCHMARK(BM_RawSqliteOneRowUpdate)->ArgName("syncOff")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 

@@ -9,7 +9,9 @@
 // - the same whole image's datagrams written with a raw UDP socket (the
 //   baseline of the refresh);
 // - a saved result through to the scoreboards (the row, the standings and a
-//   refresh with code 8), beside raw sends of the same datagrams.
+//   refresh with code 8) in go-rounds of 500 to 10,000 entries, beside its
+//   baseline in two parts: a raw SQLite update of one row of the same file
+//   and raw sends of the same datagrams.
 #include "app/userprompt.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
@@ -18,6 +20,7 @@
 #include "io/scoreboardstate.h"
 #include "io/scoreboardtext.h"
 #include "platform/stream/txstream.h"
+#include "rawsql.h"
 #include "seasongenerator.h"
 
 #include <QCoreApplication>
@@ -242,6 +245,11 @@ public:
     CDatabaseManager* db() { return m_ready ? m_db.get() : nullptr; }
     const SeasonGenerator::Result& info() const { return m_info; }
     const std::string& error() const { return m_error; }
+    QString database() const
+    {
+        return m_dir.path() + QStringLiteral("/data/") + m_info.season + QLatin1Char('/') + m_info.season +
+               QStringLiteral(".mdb");
+    }
 
 private:
     explicit Season(int entries)
@@ -397,6 +405,18 @@ void BM_RawUdpSendOfTheSameDatagrams(benchmark::State& state)
     state.SetBytesProcessed(bytes);
 }
 
+// The other half of the save's baseline: one row of the same event updated
+// with raw SQLite, in the same go-round sizes.
+void BM_RawSqliteOneRowUpdate(benchmark::State& state)
+{
+    Season& season = Season::get(int(state.range(1)));
+    if (!season.db()) {
+        state.SkipWithError(season.error().c_str());
+        return;
+    }
+    rawsql::oneRowUpdates(state, season.database(), season.info().scoredEvent, state.range(0) != 0);
+}
+
 } // namespace
 
 BENCHMARK(BM_BuildWholeImage500Entries)
@@ -412,6 +432,16 @@ BENCHMARK(BM_SavedResultToScoreboards)
     ->Args({0, 500})
     ->Args({1, 500})
     ->Args({1, 2000})
+    ->Args({1, 10000})
+    ->Args({0, 10000})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(benchsmoke::repetitions(5))
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RawSqliteOneRowUpdate)
+    ->ArgNames({"syncOff", "entries"})
+    ->Args({0, 500})
+    ->Args({1, 500})
     ->Args({1, 10000})
     ->Args({0, 10000})
     ->Unit(benchmark::kMicrosecond)

@@ -1,6 +1,7 @@
 #include "rawsql.h"
 
 #include <QMutex>
+#include <benchmark/benchmark.h>
 #include <dlfcn.h>
 #include <sqlite3.h>
 
@@ -155,6 +156,39 @@ void Connection::finalize()
     for (sqlite3_stmt* stmt : m_statements)
         sqlite3_finalize(stmt);
     m_statements.clear();
+}
+
+void oneRowUpdates(benchmark::State& state, const QString& path, const QString& eventId, bool syncOff)
+{
+    Connection raw;
+    QByteArray original;
+    if (!raw.open(path) ||
+        !raw.prepare(
+            {QStringLiteral("SELECT JTot, JR1, JS1, rowid FROM Scores WHERE EvId = '%1' AND GoId = 1 "
+                            "ORDER BY rowid LIMIT 1")
+                 .arg(eventId)}) ||
+        raw.runPrepared(&original) != 1) {
+        state.SkipWithError("no row to update");
+        return;
+    }
+    const QList<QByteArray> was = original.trimmed().split('\t');
+    if (was.size() != 4 || !raw.execute(syncOff ? "PRAGMA synchronous=OFF" : "PRAGMA synchronous=FULL") ||
+        !raw.prepare({QStringLiteral("UPDATE Scores SET JTot = ?1, JR1 = ?1, JS1 = ?1 WHERE rowid = %1")
+                          .arg(QString::fromUtf8(was[3]))})) {
+        state.SkipWithError(qPrintable(raw.error()));
+        return;
+    }
+    qint64 i = 0;
+    for (auto _ : state) {
+        if (!raw.runUpdate(2000 + int(i++ % 300))) {
+            state.SkipWithError(qPrintable(raw.error()));
+            break;
+        }
+    }
+    raw.prepare({QStringLiteral("UPDATE Scores SET JTot = %1, JR1 = %2, JS1 = %3 WHERE rowid = %4")
+                     .arg(QString::fromUtf8(was[0]), QString::fromUtf8(was[1]), QString::fromUtf8(was[2]),
+                          QString::fromUtf8(was[3]))});
+    raw.runPrepared();
 }
 
 } // namespace rawsql

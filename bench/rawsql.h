@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QVector>
 
+namespace benchmark {
+class State;
+}
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -53,5 +56,11 @@ private:
     QVector<sqlite3_stmt*> m_statements;
     QString m_error;
 };
+
+// The baseline of a saved result, as a benchmark's loop: one row of the
+// event's first go-round in the database at path updated with a raw UPDATE
+// per iteration, durable (synchronous=FULL) or not; the row is put back as
+// it was afterwards.
+void oneRowUpdates(benchmark::State& state, const QString& path, const QString& eventId, bool syncOff);
 
 } // namespace rawsql
