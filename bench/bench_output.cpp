@@ -323,7 +323,8 @@ void BM_BuildWholeImage500Entries(benchmark::State& state)
 
 // One saved result, as the entry bar saves it, through to the last datagram
 // handed to the sockets of two scoreboards (no pauses between pieces), in a
-// go-round of 500, 2,000 or 10,000 entries.
+// go-round of 500, 2,000 or 10,000 entries; and the save alone, to see how
+// the row and the standings update grow.
 void BM_SavedResultToScoreboards(benchmark::State& state)
 {
     Season& season = Season::get(int(state.range(1)));
@@ -333,18 +334,24 @@ void BM_SavedResultToScoreboards(benchmark::State& state)
         state.SkipWithError(db ? "no current entry" : season.error().c_str());
         return;
     }
-    TwoScoreboards boards(std::chrono::microseconds(0), db);
-    if (!boards.error().empty()) {
-        state.SkipWithError(boards.error().c_str());
-        return;
+    // Without boards: the save alone (the row and the standings update).
+    std::unique_ptr<TwoScoreboards> boards;
+    if (state.range(2) != 0) {
+        boards = std::make_unique<TwoScoreboards>(std::chrono::microseconds(0), db);
+        if (!boards->error().empty()) {
+            state.SkipWithError(boards->error().c_str());
+            return;
+        }
     }
     // As shipped every saved row is flushed to the disk before the save
     // returns; without that, what is left is the program's own work.
     const bool syncOff = state.range(0) != 0;
     db->connection().execute(syncOff ? QStringLiteral("PRAGMA synchronous=OFF")
                                      : QStringLiteral("PRAGMA synchronous=FULL"));
-    boards.refresh(9); // the leader values the result block measures against
-    boards.drain();
+    if (boards) {
+        boards->refresh(9); // the leader values the result block measures against
+        boards->drain();
+    }
     qint64 i = 0;
     for (auto _ : state) {
         ResultRecord r;
@@ -357,10 +364,12 @@ void BM_SavedResultToScoreboards(benchmark::State& state)
             state.SkipWithError("SetStatsPerformance failed");
             break;
         }
-        boards.refresh(8);
-        state.PauseTiming();
-        boards.drain();
-        state.ResumeTiming();
+        if (boards) {
+            boards->refresh(8);
+            state.PauseTiming();
+            boards->drain();
+            state.ResumeTiming();
+        }
         ++i;
     }
     db->connection().execute(QStringLiteral("PRAGMA synchronous=FULL"));
@@ -426,14 +435,18 @@ BENCHMARK(BM_BuildWholeImage500Entries)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
-// Second argument: the entries in each go-round of the event.
+// Second argument: the entries in each go-round of the event; third: 1 to
+// the boards, 0 for the save alone.
 BENCHMARK(BM_SavedResultToScoreboards)
-    ->ArgNames({"syncOff", "entries"})
-    ->Args({0, 500})
-    ->Args({1, 500})
-    ->Args({1, 2000})
-    ->Args({1, 10000})
-    ->Args({0, 10000})
+    ->ArgNames({"syncOff", "entries", "boards"})
+    ->Args({0, 500, 1})
+    ->Args({1, 500, 1})
+    ->Args({1, 2000, 1})
+    ->Args({1, 10000, 1})
+    ->Args({0, 10000, 1})
+    ->Args({1, 500, 0})
+    ->Args({1, 2000, 0})
+    ->Args({1, 10000, 0})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->Repetitions(benchsmoke::repetitions(5))
