@@ -42,9 +42,7 @@ TEST(OperatorJourney, BoxEntryCatchesUpAndTheReportsShowIt)
 
     // Where the operator left Run Performance.
     click(QStringLiteral("Run Performance"));
-    pick(find<QComboBox>(QStringLiteral("Event:")), QStringLiteral("Barrel Racing"));
-    pick(find<QComboBox>(QStringLiteral("Go-Round:")), QStringLiteral("2"));
-    pick(find<QComboBox>(QStringLiteral("Performance:")), QStringLiteral("2"));
+    choosePerformance(QStringLiteral("Barrel Racing"), QStringLiteral("2"), QStringLiteral("2"));
 
     // Box Entry: the barrel racing's go-round 2, typed into the cells as the
     // times are read off the sheet.

@@ -58,9 +58,7 @@ TEST(OperatorJourney, TheTableWorksFromTheKeyboardAndAsksBeforeDroppingATypedRes
     EXPECT_TRUE(frame.messageBar()->isVisible());
     auto* list = named<QTableView>(QStringLiteral("leftList"));
     ASSERT_TRUE(list);
-    pick(find<QComboBox>(QStringLiteral("Event:")), QStringLiteral("Barrel Racing"));
-    pick(find<QComboBox>(QStringLiteral("Go-Round:")), QStringLiteral("1"));
-    pick(find<QComboBox>(QStringLiteral("Performance:")), QStringLiteral("1"));
+    choosePerformance(QStringLiteral("Barrel Racing"), QStringLiteral("1"), QStringLiteral("1"));
     const int rowHeight = list->rowHeight(0);
     EXPECT_GE(list->viewport()->height() / qMax(rowHeight, 1), 8)
         << "room for " << list->viewport()->height() / qMax(rowHeight, 1) << " rows";

@@ -310,6 +310,13 @@ TEST(SecretaryImportJourney, EntryFilesImportedTwiceAndFromWindows)
     ASSERT_EQ(path->text(), utf8File);
     QWidget* import = find(QStringLiteral("Import"));
 
+    // What the file itself leaves out, each time it is imported.
+    const QStringList kUtf8FileLeftOut{
+        QStringLiteral("1 lines were skipped:"),
+        QStringLiteral("Line 12: the name or the home town holds a comma that is not in quotes"),
+        QStringLiteral("Not entered:"), QStringLiteral("Line 8: Roper Lone: partner 399 was not found"),
+        QStringLiteral("Line 9: Sam Solo: partner 304 is his own number and no other roper names him")};
+
     // The first import: the names split, Wade's record replaced by the file's,
     // Lisa and Jordan left as the season has them, and their team kept.
     const int teamsBefore = count(program, QStringLiteral("SELECT COUNT(*) FROM Teams"));
@@ -333,15 +340,11 @@ TEST(SecretaryImportJourney, EntryFilesImportedTwiceAndFromWindows)
     const int tieDownGos = count(program, QStringLiteral("SELECT ReGos FROM RodeoEvents WHERE EvId = 'TD'"));
     const int entered = 3 * 2 + 2 + 2 * tieDownGos;
     EXPECT_EQ(summary.toStdString(),
-              lines({QStringLiteral("Imported 11 contestants and %1 entries (2 teams).").arg(entered),
-                     QStringLiteral("2 entries were in the rodeo already and were kept as they were."),
-                     QStringLiteral("1 lines were skipped:"),
-                     QStringLiteral("Line 12: the name or the home town holds a comma that is not in "
-                                    "quotes"),
-                     QStringLiteral("Not entered:"),
-                     QStringLiteral("Line 8: Roper Lone: partner 399 was not found"),
-                     QStringLiteral("Line 9: Sam Solo: partner 304 is his own number and no other roper "
-                                    "names him")}));
+              lines(QStringList{
+                        QStringLiteral("Imported 11 contestants and %1 entries (2 teams).").arg(entered),
+                        QStringLiteral("2 entries were in the rodeo already and were kept as they were."),
+                    } +
+                    kUtf8FileLeftOut));
     ASSERT_FALSE(::testing::Test::HasFailure());
 
     EXPECT_EQ(name(program, QStringLiteral("PlrFirstName || '|' || PlrLastName"), 201),
@@ -384,16 +387,12 @@ TEST(SecretaryImportJourney, EntryFilesImportedTwiceAndFromWindows)
     expectSummary(summary);
     runImport(import, true);
     EXPECT_EQ(summary.toStdString(),
-              lines({QStringLiteral("Imported 11 contestants and 0 entries (2 teams)."),
-                     QStringLiteral("%1 entries were in the rodeo already and were kept as they were.")
-                         .arg(entered + 2),
-                     QStringLiteral("1 lines were skipped:"),
-                     QStringLiteral("Line 12: the name or the home town holds a comma that is not in "
-                                    "quotes"),
-                     QStringLiteral("Not entered:"),
-                     QStringLiteral("Line 8: Roper Lone: partner 399 was not found"),
-                     QStringLiteral("Line 9: Sam Solo: partner 304 is his own number and no other roper "
-                                    "names him")}));
+              lines(QStringList{
+                        QStringLiteral("Imported 11 contestants and 0 entries (2 teams)."),
+                        QStringLiteral("%1 entries were in the rodeo already and were kept as they were.")
+                            .arg(entered + 2),
+                    } +
+                    kUtf8FileLeftOut));
     ASSERT_FALSE(::testing::Test::HasFailure());
     EXPECT_EQ(count(program, QStringLiteral("SELECT COUNT(*) FROM Rosters")), rosters);
     EXPECT_EQ(count(program, QStringLiteral("SELECT COUNT(*) FROM Teams")), teams);

@@ -1045,4 +1045,11 @@ bool clickLink(QTextBrowser* page, const QString& text)
     return false;
 }
 
+void choosePerformance(const QString& event, const QString& goRound, const QString& performance)
+{
+    pick(find<QComboBox>(QStringLiteral("Event:")), event);
+    pick(find<QComboBox>(QStringLiteral("Go-Round:")), goRound);
+    pick(find<QComboBox>(QStringLiteral("Performance:")), performance);
+}
+
 } // namespace journey

@@ -132,6 +132,10 @@ QWidget* editCell(QTableView* table, int row, const QString& columnTitle);
 // level is not there.
 bool clickTree(QTreeView* tree, const QStringList& path);
 
+// The event, go-round and performance picked in the visible drop-downs of
+// the view shown (Run Performance).
+void choosePerformance(const QString& event, const QString& goRound, const QString& performance);
+
 // A click on the link that reads text in a page (a text browser); false (and
 // a failure) when the page shows no such link.
 bool clickLink(QTextBrowser* page, const QString& text);
