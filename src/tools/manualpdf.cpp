@@ -26,7 +26,7 @@ namespace {
 // proportions. The pictures are read from the manual's folder here: the
 // document only loads its resources while it lays itself out, too late to
 // size them.
-void fitImages(QTextDocument& doc, const QString& folder, qreal width)
+void fitImages(QTextDocument& doc, const QString& folder, qreal width, qreal scale)
 {
     struct Found
     {
@@ -46,10 +46,12 @@ void fitImages(QTextDocument& doc, const QString& folder, qreal width)
     // Changed after the walk: a changed format splits and merges fragments.
     for (Found& f : found) {
         const QImage picture(QDir(folder).filePath(QUrl(f.format.name()).path()));
-        if (picture.isNull() || picture.width() <= width)
+        // The document draws a picture's pixels at the device's dots per
+        // inch over 96: the size given is in those pixels too.
+        if (picture.isNull() || picture.width() * scale <= width)
             continue;
-        f.format.setWidth(width);
-        f.format.setHeight(picture.height() * width / picture.width());
+        f.format.setWidth(width / scale);
+        f.format.setHeight(picture.height() * width / scale / picture.width());
         QTextCursor cursor(&doc);
         cursor.setPosition(f.position);
         cursor.setPosition(f.position + f.length, QTextCursor::KeepAnchor);
@@ -122,7 +124,7 @@ int main(int argc, char** argv)
     doc.setMarkdown(markdown);
     const QRectF page = pdf.pageLayout().paintRectPixels(pdf.resolution());
     doc.setPageSize(page.size());
-    fitImages(doc, folder, page.width() - 8);
+    fitImages(doc, folder, page.width() - 8, pdf.logicalDpiX() / 96.0);
     breakBeforeChapters(doc);
     doc.print(&pdf);
     if (!QFile::exists(output)) {

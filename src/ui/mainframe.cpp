@@ -144,6 +144,21 @@ void CMainFrame::createBars()
         const int index = m_tabs->addTab(QString::fromLatin1(views[i].caption));
         m_tabs->setTabData(index, views[i].id);
     }
+    // A tab chosen by mouse, keyboard or wheel: the tab goes back to the view
+    // shown until that view has asked its questions, then moves with it.
+    connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+        if (index < 0)
+            return;
+        const int wanted = m_tabs->tabData(index).toInt();
+        for (int i = 0; i < m_tabs->count(); ++i) {
+            if (m_tabs->tabData(i).toInt() == m_currentView) {
+                const QSignalBlocker block(m_tabs);
+                m_tabs->setCurrentIndex(i);
+            }
+        }
+        SwitchView(wanted);
+    });
+    // A click on the tab already current (the logo shown) switches too.
     connect(m_tabs, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index >= 0)
             SwitchView(m_tabs->tabData(index).toInt());

@@ -64,9 +64,7 @@ TEST(LiveResultsJourney, TheTabletFollowsAResultTypedAtTheScoringTable)
     EXPECT_TRUE(fetch(tablet, port, QStringLiteral("index.html")).contains("Demo Days Rodeo"));
 
     // The operator types a time for the first barrel racer of a performance not run yet.
-    pick(find<QComboBox>(QStringLiteral("Event:")), QStringLiteral("Barrel Racing"));
-    pick(find<QComboBox>(QStringLiteral("Go-Round:")), QStringLiteral("1"));
-    pick(find<QComboBox>(QStringLiteral("Performance:")), QStringLiteral("2"));
+    choosePerformance(QStringLiteral("Barrel Racing"), QStringLiteral("1"), QStringLiteral("2"));
     auto* list = named<QTableView>(QStringLiteral("leftList"));
     ASSERT_TRUE(list);
     const QString racer = cellText(list, 0, QStringLiteral("Last Name"));

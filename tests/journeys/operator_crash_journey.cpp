@@ -53,9 +53,7 @@ TEST(OperatorJourney, AfterACrashTheOperatorIsBackOnTheSameContestant)
     Program program;
     ASSERT_TRUE(program.start({QStringLiteral("--demo")}));
     click(QStringLiteral("Run Performance"));
-    pick(find<QComboBox>(QStringLiteral("Event:")), QStringLiteral("Barrel Racing"));
-    pick(find<QComboBox>(QStringLiteral("Go-Round:")), QStringLiteral("2"));
-    pick(find<QComboBox>(QStringLiteral("Performance:")), QStringLiteral("2"));
+    choosePerformance(QStringLiteral("Barrel Racing"), QStringLiteral("2"), QStringLiteral("2"));
     auto* list = named<QTableView>(QStringLiteral("leftList"));
     ASSERT_TRUE(list);
     clickCell(list, rowWith(list, QStringLiteral("Last Name"), QStringLiteral("Pettigrew")),

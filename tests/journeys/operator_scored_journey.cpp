@@ -163,9 +163,7 @@ TEST(OperatorJourney, AScoredPerformanceReadsTheSameEverywhereAndTheConsoleMarks
     ASSERT_TRUE(board);
 
     click(QStringLiteral("Run Performance"));
-    pick(find<QComboBox>(QStringLiteral("Event:")), QStringLiteral("Saddle Bronc"));
-    pick(find<QComboBox>(QStringLiteral("Go-Round:")), QStringLiteral("2"));
-    pick(find<QComboBox>(QStringLiteral("Performance:")), QStringLiteral("1"));
+    choosePerformance(QStringLiteral("Saddle Bronc"), QStringLiteral("2"), QStringLiteral("1"));
     ScoredRun run(program);
 
     // Each rider: shown with F2, marked as typed, the same ride everywhere.

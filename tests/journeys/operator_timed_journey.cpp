@@ -161,9 +161,7 @@ TEST(OperatorJourney, ATimedPerformanceWithTheConsoleGivesEveryoneHisOwnRun)
     table.openConsole();
     ASSERT_TRUE(table.console());
 
-    pick(find<QComboBox>(QStringLiteral("Event:")), QStringLiteral("Barrel Racing"));
-    pick(find<QComboBox>(QStringLiteral("Go-Round:")), QStringLiteral("2"));
-    pick(find<QComboBox>(QStringLiteral("Performance:")), QStringLiteral("1"));
+    choosePerformance(QStringLiteral("Barrel Racing"), QStringLiteral("2"), QStringLiteral("1"));
     ASSERT_GE(table.row(QStringLiteral("Sorensen")), 0);
 
     QMap<QString, Result> expected;

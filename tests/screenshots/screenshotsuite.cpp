@@ -3,11 +3,22 @@
 #include "app/datafolder.h"
 #include "app/filemgr.h"
 #include "app/viewtable.h"
+#include "common/headlesschromium.h"
 #include "db/databasemanager.h"
-#include "framework/syncgrid.h"
-#include "platform/sql/sqlconnection.h"
 #include "db/seasonbackups.h"
+#include "framework/syncgrid.h"
+#include "io/loopbacksetup.h"
+#include "io/outputmanager.h"
+#include "io/streamport.h"
+#include "live/livepages.h"
+#include "live/liveservice.h"
+#include "platform/sql/sqlconnection.h"
+#include "platform/stream/dialogs/streamtrafficviewer.h"
+#include "platform/stream/rtdprotocol.h"
 #include "reports/entryimporter.h"
+#include "seasongenerator.h"
+#include "sim/windows/scoreboardwindow.h"
+#include "sim/windows/timingconsolewindow.h"
 #include "ui/bars/dlgbarfindplr.h"
 #include "ui/bars/entrybarharness.h"
 #include "ui/dialogs/about/aboutdialog.h"
@@ -20,35 +31,20 @@
 #include "ui/dialogs/input/dlgsingleinput.h"
 #include "ui/dialogs/io/dlgioconfig.h"
 #include "ui/dialogs/io/dlgmonitorports.h"
-#include "ui/dialogs/payouts/dlgpayouts.h"
-#include "ui/dialogs/payouts/dlgpayoutschedules.h"
 #include "ui/dialogs/live/dlgliveqr.h"
 #include "ui/dialogs/live/dlgliveresults.h"
-#include "live/livepages.h"
-#include "live/liveservice.h"
-#include "common/headlesschromium.h"
+#include "ui/dialogs/payouts/dlgpayouts.h"
+#include "ui/dialogs/payouts/dlgpayoutschedules.h"
 #include "ui/dialogs/profile/dlgdisplayprofcfg.h"
 #include "ui/dialogs/profile/dlgdisplyprofrtdoptions.h"
 #include "ui/dialogs/profile/dlgnewprofile.h"
-#include "ui/bars/entrybarharness.h"
 #include "ui/dialogs/results/dlgresulthistory.h"
 #include "ui/dialogs/results/dlgscoretimecfg.h"
 #include "ui/dialogs/rodeo/dlgrodeonew.h"
 #include "ui/dialogs/rodeo/dlgrodeoopen.h"
 #include "ui/dialogs/season/dlgseasoncfg.h"
 #include "ui/dialogs/season/dlgseasonnew.h"
-#include "framework/syncgrid.h"
-#include "io/loopbacksetup.h"
-#include "io/outputmanager.h"
-#include "io/streamport.h"
-#include "platform/stream/dialogs/streamtrafficviewer.h"
-#include "platform/stream/rtdprotocol.h"
-#include "sim/windows/scoreboardwindow.h"
-#include "sim/windows/timingconsolewindow.h"
 #include "ui/mainframe.h"
-#include "ui/views/regentry/viewregentry.h"
-#include "ui/views/setup/viewrodeosetup.h"
-#include "seasongenerator.h"
 #include "ui/messageboxprompt.h"
 #include "ui/rodeoactivator.h"
 #include "ui/views/boxentry/viewboxentry.h"
@@ -56,16 +52,18 @@
 #include "ui/views/import/viewimport.h"
 #include "ui/views/people/viewcontentry.h"
 #include "ui/views/people/viewstockentry.h"
+#include "ui/views/regentry/viewregentry.h"
 #include "ui/views/reports/viewreports.h"
 #include "ui/views/runperf/runperfmodel.h"
 #include "ui/views/runperf/viewrunperf.h"
+#include "ui/views/setup/viewrodeosetup.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
@@ -78,8 +76,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTextBrowser>
-#include <QTreeView>
 #include <QThread>
+#include <QTreeView>
 #include <QUdpSocket>
 #include <QUrl>
 #include <QWidget>
@@ -336,8 +334,10 @@ void ScreenshotSuite::runPerformance(CMainFrame& frame)
     }
     for (const char* bar : {"CBarLeader", "CBarMessage"})
         frame.files().SetCfgAtt(QStringLiteral("Yes"), 2, QStringLiteral("show"), QString::fromLatin1(bar));
-    for (const auto& [ev, name] : {std::pair{"SB", "view-runperf-scored"}, std::pair{"BR", "view-runperf-timed"}}) {
-        frame.files().SetCfgAtt(QString::fromLatin1(ev), 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf"));
+    for (const auto& [ev, name] :
+         {std::pair{"SB", "view-runperf-scored"}, std::pair{"BR", "view-runperf-timed"}}) {
+        frame.files().SetCfgAtt(QString::fromLatin1(ev), 2, QStringLiteral("curEvn"),
+                                QStringLiteral("CViewRunPerf"));
         frame.SwitchView(ViewTable::Logo);
         frame.SwitchView(ViewTable::RunPerformance);
         auto* view = static_cast<CViewRunPerf*>(frame.view(ViewTable::RunPerformance));
@@ -349,6 +349,10 @@ void ScreenshotSuite::runPerformance(CMainFrame& frame)
         frame.resize(1280, 720);
         save(&frame, QString::fromLatin1(name));
     }
+    // The same on a full-HD screen: the bars beside the list, more rows.
+    frame.resize(1920, 1080);
+    save(&frame, QStringLiteral("view-runperf-timed-1080p"));
+    frame.resize(1280, 720);
     // A barrel racer's time from the timing console, corrected twice.
     for (const RegEntry& e : db.playerEntries().entries(QStringLiteral("BR"), 1)) {
         RegEntry entry = e;
@@ -679,7 +683,8 @@ void ScreenshotSuite::setupAndEntryViews()
     options.entriesPerGoRound = 60;
     options.performanceSize = 20;
     SeasonGenerator::Result generated;
-    if (!SeasonGenerator(DataFolder::path(), m_template).generate(QStringLiteral("Bench Season"), options, generated)) {
+    if (!SeasonGenerator(DataFolder::path(), m_template)
+             .generate(QStringLiteral("Bench Season"), options, generated)) {
         std::fprintf(stderr, "cannot generate the season\n");
         return;
     }
@@ -746,7 +751,8 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
     console.driver().setClock([&now] { return now; });
     console.connectLink();
 
-    frame.files().SetCfgAtt(QStringLiteral("BR"), 2, QStringLiteral("curEvn"), QStringLiteral("CViewRunPerf"));
+    frame.files().SetCfgAtt(QStringLiteral("BR"), 2, QStringLiteral("curEvn"),
+                            QStringLiteral("CViewRunPerf"));
     frame.SwitchView(ViewTable::RunPerformance);
     const QList<RegEntry> barrels = frame.database().playerEntries().entries(QStringLiteral("BR"), 1);
     if (!barrels.isEmpty()) {
@@ -793,8 +799,8 @@ void ScreenshotSuite::simulators(CMainFrame& frame)
     if (traffic) {
         // A block the timer input cannot read (a control character in it).
         QUdpSocket noise;
-        noise.writeDatagram(RtdProtocol::encodeTextBlock(0, QByteArray("12.3\x01"), false), QHostAddress::LocalHost,
-                            quint16(timerPort));
+        noise.writeDatagram(RtdProtocol::encodeTextBlock(0, QByteArray("12.3\x01"), false),
+                            QHostAddress::LocalHost, quint16(timerPort));
         pump(StreamTrafficViewer::StatusRefreshMs + 200);
         save(traffic, QStringLiteral("window-traffic-timer"));
         delete traffic;

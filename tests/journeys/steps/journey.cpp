@@ -32,6 +32,8 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <deque>
@@ -333,6 +335,31 @@ void failStep(const QString& what)
     ADD_FAILURE() << what.toStdString();
 }
 
+// The scroll arrow of a tab bar that moves towards its end (or its start).
+QAbstractButton* tabArrow(QTabBar* tabs, bool towardsEnd)
+{
+    QAbstractButton* found = nullptr;
+    for (auto* b : tabs->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly)) {
+        if (!b->isVisible() || !b->isEnabled())
+            continue;
+        if (!found || (towardsEnd ? b->x() > found->x() : b->x() < found->x()))
+            found = b;
+    }
+    return found;
+}
+
+// Whether a tab is wholly in sight: inside the bar and under no scroll arrow.
+bool wholeTabShown(QTabBar* tabs, int index)
+{
+    const QRect tab = tabs->tabRect(index);
+    if (!tabs->rect().contains(tab))
+        return false;
+    for (auto* b : tabs->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+        if (b->isVisible() && b->geometry().intersects(tab))
+            return false;
+    return true;
+}
+
 QPoint visibleMiddle(QWidget* w)
 {
     const QRect r = w->visibleRegion().boundingRect();
@@ -560,8 +587,22 @@ void click(const QString& caption)
     if (auto* tabs = qobject_cast<QTabBar*>(w)) {
         for (int i = 0; i < tabs->count(); ++i)
             if (normalized(tabs->tabText(i)) == normalized(caption)) {
-                if (clickable(tabs, "click"))
-                    mouseAt(tabs, tabs->tabRect(i).center(), false);
+                if (!clickable(tabs, "click"))
+                    return;
+                // A tab beyond the bar's edge: the arrows first, as a person
+                // brings it into sight.
+                for (int tries = 0; tries < tabs->count() && !wholeTabShown(tabs, i); ++tries) {
+                    QAbstractButton* arrow =
+                        tabArrow(tabs, tabs->tabRect(i).center().x() > tabs->width() / 2);
+                    if (!arrow)
+                        break;
+                    click(arrow);
+                }
+                if (!wholeTabShown(tabs, i)) {
+                    failStep(QStringLiteral("The tab \"%1\" cannot be brought into sight").arg(caption));
+                    return;
+                }
+                mouseAt(tabs, tabs->tabRect(i).center(), false);
                 return;
             }
     }
@@ -973,6 +1014,42 @@ QString queryText(SqlConnection& sql, const QString& statement, const QVariantLi
     if (!rs->moveFirst())
         return {};
     return rs->toText(rs->columns().value(0));
+}
+
+bool clickLink(QTextBrowser* page, const QString& text)
+{
+    if (!clickable(page, "click a link in"))
+        return false;
+    QStringList links;
+    for (QTextBlock block = page->document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || !fragment.charFormat().isAnchor())
+                continue;
+            if (normalized(fragment.text()) != normalized(text)) {
+                links << fragment.text();
+                continue;
+            }
+            QTextCursor cursor(page->document());
+            cursor.setPosition(fragment.position() + fragment.length() / 2);
+            page->setTextCursor(cursor);
+            page->ensureCursorVisible();
+            QCoreApplication::processEvents();
+            const QRect r = page->cursorRect(cursor);
+            mouseAt(page->viewport(), r.center(), false);
+            return true;
+        }
+    }
+    failStep(QStringLiteral("The page has no link \"%1\"; it has: %2")
+                 .arg(text, links.join(QStringLiteral(" | "))));
+    return false;
+}
+
+void choosePerformance(const QString& event, const QString& goRound, const QString& performance)
+{
+    pick(find<QComboBox>(QStringLiteral("Event:")), event);
+    pick(find<QComboBox>(QStringLiteral("Go-Round:")), goRound);
+    pick(find<QComboBox>(QStringLiteral("Performance:")), performance);
 }
 
 } // namespace journey

@@ -24,6 +24,7 @@ class QComboBox;
 class QTableView;
 class QTemporaryDir;
 class QTreeView;
+class QTextBrowser;
 class QWidget;
 class SqlConnection;
 
@@ -130,6 +131,14 @@ QWidget* editCell(QTableView* table, int row, const QString& columnTitle);
 // the mouse on the branch arrows and clicked; false (and a failure) when a
 // level is not there.
 bool clickTree(QTreeView* tree, const QStringList& path);
+
+// The event, go-round and performance picked in the visible drop-downs of
+// the view shown (Run Performance).
+void choosePerformance(const QString& event, const QString& goRound, const QString& performance);
+
+// A click on the link that reads text in a page (a text browser); false (and
+// a failure) when the page shows no such link.
+bool clickLink(QTextBrowser* page, const QString& text);
 
 // A visible field that shows value (a drop-down's current item, a line
 // edit's text), inside within when given.
