@@ -1,12 +1,14 @@
 // The database module on a large season (10,000 contestants, 2,000 animals,
 // one rodeo with 20 events x 3 go-rounds x 500 entries): opening the rodeo,
 // sorting the contestants, saving one result with its standings update,
+// beside raw SQLite running the same reads and a one-row update,
 // rebuilding the current event's standings and building the report data.
 //
 // The season is generated once per run into a temporary folder.
 #include "app/userprompt.h"
 #include "db/databasemanager.h"
 #include "platform/xml/xmldocument.h"
+#include "rawsql.h"
 #include "seasongenerator.h"
 
 #include <QCoreApplication>
@@ -41,6 +43,11 @@ public:
     const std::string& error() const { return m_error; }
     const SeasonGenerator::Result& info() const { return m_info; }
     CDatabaseManager& db() { return *m_db; }
+    QString database() const
+    {
+        return m_dir.path() + QStringLiteral("/data/") + m_info.season + QLatin1Char('/') + m_info.season +
+               QStringLiteral(".mdb");
+    }
 
     bool ensureOpen()
     {
@@ -115,6 +122,47 @@ void BM_OpenRodeo(benchmark::State& state)
     state.counters["playerEntries"] = db.playerEntries().size();
 }
 BENCHMARK(BM_OpenRodeo)->Unit(benchmark::kMillisecond);
+
+// The baseline of opening the rodeo: the read-only statements one OpenRodeo
+// runs, caught as it runs them, prepared once on a raw connection to the same
+// file and run again, every column of every row read.
+void BM_RawSqliteOpenRodeoSelects(benchmark::State& state)
+{
+    BigSeason* season = prepared(state);
+    if (!season)
+        return;
+    CDatabaseManager& db = season->db();
+    db.CloseRodeo();
+    rawsql::ReadCapture capture;
+    capture.start();
+    const bool opened = db.OpenRodeo(season->info().season, season->info().rodeo);
+    const QStringList statements = capture.stop();
+    rawsql::Connection raw;
+    if (!opened || statements.isEmpty() || !raw.open(season->database()) || !raw.prepare(statements)) {
+        state.SkipWithError(opened ? qPrintable(raw.error()) : "OpenRodeo failed");
+        return;
+    }
+    qint64 rows = 0;
+    for (auto _ : state) {
+        rows = raw.runPrepared();
+        if (rows < 0) {
+            state.SkipWithError(qPrintable(raw.error()));
+            break;
+        }
+    }
+    state.counters["statements"] = double(statements.size());
+    state.counters["rows"] = double(rows);
+}
+BENCHMARK(BM_RawSqliteOpenRodeoSelects)->Unit(benchmark::kMillisecond);
+
+// The baseline of a save: one result written to one row of the same file with
+// a raw UPDATE, durable (synchronous=FULL) or not.
+void BM_RawSqliteOneRowUpdate(benchmark::State& state)
+{
+    if (BigSeason* season = prepared(state))
+        rawsql::oneRowUpdates(state, season->database(), season->info().scoredEvent, state.range(0) != 0);
+}
+BENCHMARK(BM_RawSqliteOneRowUpdate)->ArgName("syncOff")->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
 void BM_SortContestants(benchmark::State& state)
 {

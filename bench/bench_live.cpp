@@ -17,6 +17,7 @@
 // The same-run baselines: the same saves with the live results on and no
 // reader, and with the live results off.
 #include "app/userprompt.h"
+#include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "live/livepublisher.h"
 #include "live/liveservice.h"
@@ -432,24 +433,27 @@ BENCHMARK(BM_SnapshotAfterASave)
     ->Arg(1)
     ->Arg(0)
     ->Unit(benchmark::kMillisecond)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->ReportAggregatesOnly(true);
-BENCHMARK(BM_SnapshotOfEveryEvent)->Unit(benchmark::kMillisecond)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SnapshotOfEveryEvent)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(benchsmoke::repetitions(3))
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LiveTwoHundredReaders)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LiveNoReaders)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LiveOff)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->ReportAggregatesOnly(true);

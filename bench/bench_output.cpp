@@ -6,15 +6,21 @@
 //   and once with them, which is how long the pieces take in all;
 // - formatting the whole image of a 500-entry event with the leaders on their
 //   second page, from a generated season;
+// - the same whole image's datagrams written with a raw UDP socket (the
+//   baseline of the refresh);
 // - a saved result through to the scoreboards (the row, the standings and a
-//   refresh with code 8), beside raw sends of the same datagrams.
+//   refresh with code 8) in go-rounds of 500 to 10,000 entries, beside its
+//   baseline in two parts: a raw SQLite update of one row of the same file
+//   and raw sends of the same datagrams.
 #include "app/userprompt.h"
+#include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
 #include "io/scoreboardblocks.h"
 #include "io/scoreboardstate.h"
 #include "io/scoreboardtext.h"
 #include "platform/stream/txstream.h"
+#include "rawsql.h"
 #include "seasongenerator.h"
 
 #include <QCoreApplication>
@@ -23,7 +29,9 @@
 #include <QNetworkDatagram>
 #include <QTemporaryDir>
 #include <QUdpSocket>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <map>
 #include <memory>
 
 namespace {
@@ -177,6 +185,39 @@ void run(benchmark::State& state, std::chrono::microseconds pause)
     state.SetBytesProcessed(state.iterations() * 2 * ScoreboardLayout::ImageLength);
 }
 
+// The baseline of the whole image: the datagrams of one such refresh written
+// to the same two boards with a raw UDP socket.
+void BM_RawUdpSendOfTheWholeImage(benchmark::State& state)
+{
+    TwoScoreboards boards(std::chrono::microseconds(0));
+    if (!boards.error().empty()) {
+        state.SkipWithError(boards.error().c_str());
+        return;
+    }
+    boards.drain();
+    boards.refresh();
+    const QList<QByteArray> datagrams = boards.take();
+    // 21 pieces and the update trigger to each board.
+    if (datagrams.size() != 2 * 22) {
+        state.SkipWithError("the refresh did not send 22 datagrams to each board");
+        return;
+    }
+    // take() lists the first board's datagrams, then the second's.
+    const QList<QByteArray> one = datagrams.mid(0, 22);
+    QUdpSocket raw;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        for (int b = 0; b < 2; ++b)
+            for (const QByteArray& d : one)
+                bytes += raw.writeDatagram(d, QHostAddress::LocalHost, boards.boardPort(b));
+        state.PauseTiming();
+        boards.drain();
+        state.ResumeTiming();
+    }
+    state.counters["datagrams"] = double(datagrams.size());
+    state.SetBytesProcessed(bytes);
+}
+
 void BM_RefreshWholeImageTwoRips_WithoutPauses(benchmark::State& state)
 {
     run(state, std::chrono::microseconds(0));
@@ -187,27 +228,37 @@ void BM_RefreshWholeImageTwoRips_With2msPauses(benchmark::State& state)
     run(state, std::chrono::microseconds(2000));
 }
 
-// A season with one rodeo whose scored event has 500 entries in each of
+// A season with one rodeo whose events have 500 (or more) entries in each of
 // three go-rounds (results in the first two, half of the third).
 class Season
 {
 public:
-    static Season& get()
+    // The season with entries in each go-round of its events, made on first use.
+    static Season& get(int entries = 500)
     {
-        static Season season;
-        return season;
+        static std::map<int, std::unique_ptr<Season>> seasons;
+        std::unique_ptr<Season>& season = seasons[entries];
+        if (!season)
+            season.reset(new Season(entries));
+        return *season;
     }
     CDatabaseManager* db() { return m_ready ? m_db.get() : nullptr; }
     const SeasonGenerator::Result& info() const { return m_info; }
     const std::string& error() const { return m_error; }
+    QString database() const
+    {
+        return m_dir.path() + QStringLiteral("/data/") + m_info.season + QLatin1Char('/') + m_info.season +
+               QStringLiteral(".mdb");
+    }
 
 private:
-    Season()
+    explicit Season(int entries)
     {
         const QString data = m_dir.path() + QStringLiteral("/data/");
         SeasonGenerator generator(data, QStringLiteral(TALLYRA_TEMPLATE_DB));
         SeasonGenerator::Options options;
-        options.contestants = 2000;
+        options.contestants = std::max(2000, entries);
+        options.entriesPerGoRound = entries;
         options.animals = 300;
         options.rodeos = 1;
         options.events = 11;
@@ -271,27 +322,36 @@ void BM_BuildWholeImage500Entries(benchmark::State& state)
 }
 
 // One saved result, as the entry bar saves it, through to the last datagram
-// handed to the sockets of two scoreboards (no pauses between pieces).
+// handed to the sockets of two scoreboards (no pauses between pieces), in a
+// go-round of 500, 2,000 or 10,000 entries; and the save alone, to see how
+// the row and the standings update grow.
 void BM_SavedResultToScoreboards(benchmark::State& state)
 {
-    CDatabaseManager* db = Season::get().db();
+    Season& season = Season::get(int(state.range(1)));
+    CDatabaseManager* db = season.db();
     RegEntry entry;
-    if (!db || !makeCurrent(*db, Season::get().info().scoredEvent, &entry)) {
-        state.SkipWithError(db ? "no current entry" : Season::get().error().c_str());
+    if (!db || !makeCurrent(*db, season.info().scoredEvent, &entry)) {
+        state.SkipWithError(db ? "no current entry" : season.error().c_str());
         return;
     }
-    TwoScoreboards boards(std::chrono::microseconds(0), db);
-    if (!boards.error().empty()) {
-        state.SkipWithError(boards.error().c_str());
-        return;
+    // Without boards: the save alone (the row and the standings update).
+    std::unique_ptr<TwoScoreboards> boards;
+    if (state.range(2) != 0) {
+        boards = std::make_unique<TwoScoreboards>(std::chrono::microseconds(0), db);
+        if (!boards->error().empty()) {
+            state.SkipWithError(boards->error().c_str());
+            return;
+        }
     }
     // As shipped every saved row is flushed to the disk before the save
     // returns; without that, what is left is the program's own work.
     const bool syncOff = state.range(0) != 0;
     db->connection().execute(syncOff ? QStringLiteral("PRAGMA synchronous=OFF")
                                      : QStringLiteral("PRAGMA synchronous=FULL"));
-    boards.refresh(9); // the leader values the result block measures against
-    boards.drain();
+    if (boards) {
+        boards->refresh(9); // the leader values the result block measures against
+        boards->drain();
+    }
     qint64 i = 0;
     for (auto _ : state) {
         ResultRecord r;
@@ -304,13 +364,16 @@ void BM_SavedResultToScoreboards(benchmark::State& state)
             state.SkipWithError("SetStatsPerformance failed");
             break;
         }
-        boards.refresh(8);
-        state.PauseTiming();
-        boards.drain();
-        state.ResumeTiming();
+        if (boards) {
+            boards->refresh(8);
+            state.PauseTiming();
+            boards->drain();
+            state.ResumeTiming();
+        }
         ++i;
     }
     db->connection().execute(QStringLiteral("PRAGMA synchronous=FULL"));
+    state.counters["goRoundEntries"] = double(db->standings().goRound(entry.goRound).size());
 }
 
 // The baseline of the same run: the datagrams one such refresh sends, written
@@ -351,6 +414,18 @@ void BM_RawUdpSendOfTheSameDatagrams(benchmark::State& state)
     state.SetBytesProcessed(bytes);
 }
 
+// The other half of the save's baseline: one row of the same event updated
+// with raw SQLite, in the same go-round sizes.
+void BM_RawSqliteOneRowUpdate(benchmark::State& state)
+{
+    Season& season = Season::get(int(state.range(1)));
+    if (!season.db()) {
+        state.SkipWithError(season.error().c_str());
+        return;
+    }
+    rawsql::oneRowUpdates(state, season.database(), season.info().scoredEvent, state.range(0) != 0);
+}
+
 } // namespace
 
 BENCHMARK(BM_BuildWholeImage500Entries)
@@ -358,30 +433,53 @@ BENCHMARK(BM_BuildWholeImage500Entries)
     ->Arg(0)
     ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
+// Second argument: the entries in each go-round of the event; third: 1 to
+// the boards, 0 for the save alone.
 BENCHMARK(BM_SavedResultToScoreboards)
-    ->ArgName("syncOff")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"syncOff", "entries", "boards"})
+    ->Args({0, 500, 1})
+    ->Args({1, 500, 1})
+    ->Args({1, 2000, 1})
+    ->Args({1, 10000, 1})
+    ->Args({0, 10000, 1})
+    ->Args({1, 500, 0})
+    ->Args({1, 2000, 0})
+    ->Args({1, 10000, 0})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RawSqliteOneRowUpdate)
+    ->ArgNames({"syncOff", "entries"})
+    ->Args({0, 500})
+    ->Args({1, 500})
+    ->Args({1, 10000})
+    ->Args({0, 10000})
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RawUdpSendOfTheSameDatagrams)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RawUdpSendOfTheWholeImage)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime()
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RefreshWholeImageTwoRips_WithoutPauses)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RefreshWholeImageTwoRips_With2msPauses)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
-    ->Repetitions(5)
+    ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 
 // The streams' I/O threads and the manager's own thread run event loops, which

@@ -10,6 +10,7 @@
 // beside a raw SQLite baseline in the same run: the same result rows read and
 // the same number of rows written in one transaction with plain statements.
 #include "app/userprompt.h"
+#include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "reports/payoutpages.h"
 #include "seasongenerator.h"
@@ -125,7 +126,7 @@ void BM_ComputePayouts(benchmark::State& state)
     state.counters["events"] = r->events;
     state.counters["contestantsPaid"] = r->cheques;
 }
-BENCHMARK(BM_ComputePayouts)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ComputePayouts)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 void BM_ComputeAndPostEarnings(benchmark::State& state)
 {
@@ -146,7 +147,7 @@ void BM_ComputeAndPostEarnings(benchmark::State& state)
     state.counters["contestantsPaid"] = r->cheques;
     state.counters["postingLines"] = r->lines;
 }
-BENCHMARK(BM_ComputeAndPostEarnings)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ComputeAndPostEarnings)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 void BM_ComputeAndWritePages(benchmark::State& state)
 {
@@ -163,7 +164,7 @@ void BM_ComputeAndWritePages(benchmark::State& state)
         }
     }
 }
-BENCHMARK(BM_ComputeAndWritePages)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ComputeAndWritePages)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 // Baseline: the rodeo's result rows of the paying events read, and as many
 // rows written in one transaction as a posting writes (an earnings update, a
@@ -237,7 +238,7 @@ void BM_RawSqliteReadAndWrite(benchmark::State& state)
         sqlite3_finalize(stmt);
     sqlite3_close(db);
 }
-BENCHMARK(BM_RawSqliteReadAndWrite)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RawSqliteReadAndWrite)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 } // namespace
 

@@ -6,6 +6,7 @@
 //   the same renumbering as two raw SQLite statements in one transaction.
 #include "app/userprompt.h"
 #include "app/viewtable.h"
+#include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "framework/syncgrid.h"
 #include "platform/sql/sqlconnection.h"
@@ -49,9 +50,13 @@ struct Season
         options.events = 8;
         options.goRounds = 2;
         options.performanceSize = 500;
-        ok = SeasonGenerator(data, QStringLiteral(TALLYRA_TEMPLATE_DB)).generate(QStringLiteral("Big"), options, result);
+        ok = SeasonGenerator(data, QStringLiteral(TALLYRA_TEMPLATE_DB))
+                 .generate(QStringLiteral("Big"), options, result);
     }
-    QString database() const { return data + result.season + QLatin1Char('/') + result.season + QStringLiteral(".mdb"); }
+    QString database() const
+    {
+        return data + result.season + QLatin1Char('/') + result.season + QStringLiteral(".mdb");
+    }
 
     QTemporaryDir dir;
     QString data;
@@ -104,7 +109,7 @@ void BM_EventNodeFill(benchmark::State& state)
     }
     state.counters["rows"] = w.view->model()->rowCount();
 }
-BENCHMARK(BM_EventNodeFill)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_EventNodeFill)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 // Moves the last of a performance of 500 to the front and back again: each
 // iteration renumbers 499 entries.
@@ -139,7 +144,7 @@ void BM_TypedRunningOrderRenumbers(benchmark::State& state)
         front = !front;
     }
 }
-BENCHMARK(BM_TypedRunningOrderRenumbers)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_TypedRunningOrderRenumbers)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 // Baseline: the same renumbering as raw statements on the same rows.
 void BM_RawSqliteRenumber(benchmark::State& state)
@@ -154,9 +159,10 @@ void BM_RawSqliteRenumber(benchmark::State& state)
         return;
     }
     const QByteArray event = season().result.scoredEvent.toUtf8();
-    const char* statements[] = {
-        "UPDATE Scores SET Ord = Ord + 1 WHERE EvId = ?1 AND GoId = 1 AND PerfId = 1 AND Ord >= 1 AND ptId > 0",
-        "UPDATE Scores SET Ord = Ord - 1 WHERE EvId = ?1 AND GoId = 1 AND PerfId = 1 AND Ord > 1 AND ptId > 0"};
+    const char* statements[] = {"UPDATE Scores SET Ord = Ord + 1 WHERE EvId = ?1 AND GoId = 1 AND PerfId = 1 "
+                                "AND Ord >= 1 AND ptId > 0",
+                                "UPDATE Scores SET Ord = Ord - 1 WHERE EvId = ?1 AND GoId = 1 AND PerfId = 1 "
+                                "AND Ord > 1 AND ptId > 0"};
     sqlite3_stmt* stmts[2] = {};
     for (int s = 0; s < 2; ++s) {
         sqlite3_prepare_v2(db, statements[s], -1, &stmts[s], nullptr);
@@ -174,7 +180,7 @@ void BM_RawSqliteRenumber(benchmark::State& state)
         sqlite3_finalize(stmt);
     sqlite3_close(db);
 }
-BENCHMARK(BM_RawSqliteRenumber)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_RawSqliteRenumber)->Unit(benchmark::kMillisecond)->MinTime(benchsmoke::minTime(2.0));
 
 } // namespace
 

@@ -23,6 +23,7 @@
 // the run), blocks_sent and blocks_received.
 #include "app/userprompt.h"
 #include "app/viewtable.h"
+#include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
 #include "io/timerinput.h"
@@ -314,19 +315,19 @@ void runFeed(benchmark::State& state, int rate, int seconds, int finishEvery, bo
 
 void BM_TimerFeed100PerSecondFor60s(benchmark::State& state)
 {
-    runFeed(state, 100, 60, 100, state.range(0) != 0);
+    runFeed(state, 100, benchsmoke::seconds(60), 100, state.range(0) != 0);
 }
 
 void BM_TimerFlood10000PerSecondFor10s(benchmark::State& state)
 {
-    runFeed(state, 10000, 10, 1, true);
+    runFeed(state, 10000, benchsmoke::seconds(10), 1, true);
 }
 
 // The same-run baseline: no console at all, so that program_cpu_pct shows what
 // the 1 ms pulse and the idle window cost by themselves.
 void BM_NoFeedFor20s(benchmark::State& state)
 {
-    runFeed(state, 0, 20, 0, true);
+    runFeed(state, 0, benchsmoke::seconds(20), 0, true);
 }
 
 } // namespace
@@ -336,19 +337,19 @@ BENCHMARK(BM_TimerFeed100PerSecondFor60s)
     ->Arg(1)
     ->Arg(0)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_NoFeedFor20s)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_TimerFlood10000PerSecondFor10s)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->Unit(benchmark::kSecond)
     ->UseRealTime()
     ->ReportAggregatesOnly(true);

@@ -3,8 +3,10 @@
 #include "app/log.h"
 #include "monitorpages.h"
 #include "outputmanager.h"
+#include "platform/stream/rtdprotocol.h"
 
 #include <algorithm>
+#include <vector>
 
 void OutputManager::Refresh(int code)
 {
@@ -21,6 +23,10 @@ void OutputManager::Refresh(int code)
     if (!rips.empty() && rips.front()->isStarted()) {
         m_networkLayout = std::any_of(rips.begin(), rips.end(),
                                       [](const auto& rip) { return rip->type() == RipStream::Network; });
+        // Whatever the refresh sends on a stream goes in one hand-over at the
+        // end: texts, then the display command or the update trigger.
+        for (const auto& rip : rips)
+            rip->beginBatch();
         const OutputContext& ctx = context();
         m_state.linesPerPage = ScoreboardLayout::linesPerPage(m_networkLayout, ctx.currentProfile().paging);
         const bool anyLeaders = ctx.leadersFlag(0) || ctx.leadersFlag(1);
@@ -46,6 +52,13 @@ void OutputManager::Refresh(int code)
         const bool textSent = !run.text.isEmpty() || !run.second.isEmpty();
         if (status < 0 || (textSent && !commandSent))
             SendUpdateTrigger();
+        // Every stream sends at once; the refresh ends when all have sent.
+        std::vector<RipStream::Sending> sending;
+        sending.reserve(rips.size());
+        for (const auto& rip : rips)
+            sending.push_back(rip->startBatch(m_config.port(rip->port())));
+        for (size_t i = 0; i < rips.size(); ++i)
+            rips[i]->finishBatch(sending[i], m_config.port(rips[i]->port()));
     } else if (!rips.empty()) {
         logReport("Communications not started for RIP");
     } else {
@@ -75,8 +88,9 @@ void OutputManager::SetText(const QString& text, int offset)
 {
     QMutexLocker lock(&m_refreshMutex);
     // A failure on one stream is logged by it and does not stop the others.
+    const QByteArray wire = RtdProtocol::toWireText(text);
     for (const auto& rip : m_config.rips)
-        rip->SetText(text, offset, m_config.port(rip->port()));
+        rip->SetText(text, wire, offset, m_config.port(rip->port()));
 }
 
 void OutputManager::SetCommand(const RtdCommand& command)

@@ -5,7 +5,9 @@
 #include "platform/stream/txstream.h"
 #include "streamport.h"
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 RipStream::RipStream() : PortUser(Role::Rip), m_image(ImageLength, QLatin1Char(' ')) {}
 
@@ -114,62 +116,54 @@ std::unique_ptr<RipStream> RipStream::clone() const
 
 int RipStream::SetText(const QString& text, int offset, StreamPort* port)
 {
+    return SetText(text, RtdProtocol::toWireText(text), offset, port);
+}
+
+int RipStream::SetText(const QString& text, const QByteArray& wire, int offset, StreamPort* port)
+{
     QMutexLocker lock(&m_lock);
-    m_pendingText = text;
-    m_pendingOffset = offset;
-
-    int status = TxStream::StatusNotOpen;
-    if (port) {
-        const qint64 wireOffset = qint64(offset) + m_offset;
-        if (wireOffset < std::numeric_limits<qint32>::min() ||
-            wireOffset + text.size() > std::numeric_limits<qint32>::max()) {
-            status = TxStream::StatusFailed;
-            logReport("The text offset is out of range.  Mgr::SetText  RIP:%s, Offset:%d, Stream Offset:%d",
-                      m_name, offset, m_offset);
-        } else {
-            status = port->stream().protocol().sendTextBlock(text, m_updateEveryPacket, int(wireOffset),
-                                                             m_breakupPackets);
-            if (status < 0)
-                logReport("Failed to send the text.  Mgr::SetText  RIP:%s, Error:%s", m_name,
-                          errorDescription(port->lastError()));
-        }
+    if (!port)
+        return TxStream::StatusNotOpen;
+    const qint64 wireOffset = qint64(offset) + m_offset;
+    if (wireOffset < std::numeric_limits<qint32>::min() ||
+        wireOffset + text.size() > std::numeric_limits<qint32>::max()) {
+        logReport("The text offset is out of range.  Mgr::SetText  RIP:%s, Offset:%d, Stream Offset:%d",
+                  m_name, offset, m_offset);
+        return TxStream::StatusFailed;
     }
-
-    // The image is what the sign was sent: only text that went out enters it.
-    if (status >= 0) {
-        const qint64 first = qMax<qint64>(0, offset);
-        const qint64 end = qMin<qint64>(ImageLength, qint64(offset) + text.size());
-        for (qint64 i = first; i < end; ++i)
-            m_image[i] = text[i - offset];
+    const int status = port->stream().protocol().appendTextBlock(m_batch, wire, m_updateEveryPacket,
+                                                                 int(wireOffset), m_breakupPackets);
+    if (status < 0) {
+        logFailure(TextGathered, port);
+        return status;
     }
-    m_pendingText.clear();
-    m_pendingOffset = 0;
-    return status;
+    m_pendingTexts.append({text, offset});
+    return sendOrGather(port, TextGathered);
 }
 
 int RipStream::SetCommand(const RtdCommand& command, StreamPort* port)
 {
     QMutexLocker lock(&m_lock);
+    if (!port)
+        return TxStream::StatusNotOpen;
     m_pendingCommand = command;
     m_commandPending = true;
-
+    RtdProtocol& protocol = port->stream().protocol();
     int status = TxStream::StatusOk;
-    if (!port) {
-        status = TxStream::StatusNotOpen;
-    } else if (command.mode == RtdCommand::SelectedFrame) {
-        status = port->stream().protocol().showFrame(command.sign, command.frame);
+    if (command.mode == RtdCommand::SelectedFrame) {
+        protocol.appendShowFrame(m_batch, command.sign, command.frame);
     } else if (command.sendsSomething()) {
         const QString drive = command.drive.isNull() ? QString() : QString(command.drive);
-        status = port->stream().protocol().playSequence(command.sign, command.mode, command.times, drive,
-                                                        command.library, command.sequence);
+        status = protocol.appendPlaySequence(m_batch, command.sign, command.mode, command.times, drive,
+                                             command.library, command.sequence);
     }
-    if (port && status < 0)
-        logReport("Failed to send the command.  Mgr::SetCommand  RIP:%s, Error:%s", m_name,
-                  errorDescription(port->lastError()));
-
-    m_pendingCommand = RtdCommand();
-    m_commandPending = false;
-    return status;
+    if (status < 0) {
+        logFailure(CommandGathered, port);
+        m_pendingCommand = RtdCommand();
+        m_commandPending = false;
+        return status;
+    }
+    return sendOrGather(port, CommandGathered);
 }
 
 int RipStream::SendUpdateTrigger(StreamPort* port)
@@ -177,11 +171,85 @@ int RipStream::SendUpdateTrigger(StreamPort* port)
     QMutexLocker lock(&m_lock);
     if (!port)
         return TxStream::StatusNotOpen;
-    const int status = port->stream().protocol().sendUpdateTrigger();
+    port->stream().protocol().appendUpdateTrigger(m_batch);
+    return sendOrGather(port, TriggerGathered);
+}
+
+void RipStream::beginBatch()
+{
+    QMutexLocker lock(&m_lock);
+    m_batching = true;
+}
+
+RipStream::Sending RipStream::startBatch(StreamPort* port)
+{
+    QMutexLocker lock(&m_lock);
+    m_batching = false;
+    Sending sending;
+    sending.kinds = std::exchange(m_gathered, 0);
+    sending.texts.swap(m_pendingTexts);
+    m_pendingCommand = RtdCommand();
+    m_commandPending = false;
+    if (port && sending.kinds != 0)
+        sending.send = port->stream().protocol().startBatch(m_batch);
+    m_batch.clear();
+    return sending;
+}
+
+int RipStream::finishBatch(Sending& sending, StreamPort* port)
+{
+    const int status = sending.send.wait();
+    QMutexLocker lock(&m_lock);
+    if (!port)
+        return TxStream::StatusNotOpen;
     if (status < 0)
-        logReport("Failed to send the update trigger.  Mgr::Refresh  RIP:%s, Error:%s", m_name,
-                  errorDescription(port->lastError()));
+        logFailure(sending.kinds, port);
+    else
+        takeIntoImage(sending.texts);
     return status;
+}
+
+int RipStream::sendOrGather(StreamPort* port, int kind)
+{
+    if (m_batching) {
+        m_gathered |= kind;
+        return TxStream::StatusOk;
+    }
+    // On its own: sent at once, the caller waiting unless long text goes out
+    // in pieces with pauses.
+    const int status = port->stream().protocol().sendBatch(m_batch, RtdProtocol::Delivery::WaitUnlessPaused);
+    m_batch.clear();
+    if (status < 0)
+        logFailure(kind, port);
+    else
+        takeIntoImage(m_pendingTexts);
+    m_pendingTexts.clear();
+    m_pendingCommand = RtdCommand();
+    m_commandPending = false;
+    return status;
+}
+
+void RipStream::logFailure(int kinds, StreamPort* port) const
+{
+    const QString error = errorDescription(port->lastError());
+    if (kinds & TextGathered)
+        logReport("Failed to send the text.  Mgr::SetText  RIP:%s, Error:%s", m_name, error);
+    if (kinds & CommandGathered)
+        logReport("Failed to send the command.  Mgr::SetCommand  RIP:%s, Error:%s", m_name, error);
+    if (kinds & TriggerGathered)
+        logReport("Failed to send the update trigger.  Mgr::Refresh  RIP:%s, Error:%s", m_name, error);
+}
+
+void RipStream::takeIntoImage(const QVector<PendingText>& texts)
+{
+    // The image is what the sign was sent: only text that went out enters it.
+    for (const PendingText& p : texts) {
+        const qsizetype first = qMax<qsizetype>(0, p.offset);
+        const qsizetype end = qMin<qsizetype>(ImageLength, qsizetype(p.offset) + p.text.size());
+        if (end > first)
+            std::copy(p.text.constBegin() + (first - p.offset), p.text.constBegin() + (end - p.offset),
+                      m_image.begin() + first);
+    }
 }
 
 QString RipStream::image() const

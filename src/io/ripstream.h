@@ -1,10 +1,14 @@
 #pragma once
 
+#include "platform/stream/txmessagebatch.h"
+#include "platform/stream/txpendingsend.h"
 #include "portuser.h"
 #include "rtdcommand.h"
 
+#include <QByteArray>
 #include <QMutex>
 #include <QString>
+#include <QVector>
 #include <memory>
 
 class StreamPort;
@@ -44,13 +48,39 @@ public:
 
     // Sends text at offset (+ the stream's offset) through port, then puts it
     // into the image. Without a port nothing is sent. Negative on failure.
+    // wire is the text as it goes on the wire (RtdProtocol::toWireText), made
+    // once for every stream of a refresh.
     int SetText(const QString& text, int offset, StreamPort* port);
+    int SetText(const QString& text, const QByteArray& wire, int offset, StreamPort* port);
     // Sends the command through the port's protocol object: a sequence for mode
     // 0 with a sequence name, a frame for mode 2, nothing otherwise.
     int SetCommand(const RtdCommand& command, StreamPort* port);
     // One space at the update trigger offset with the update flag; the stream's
     // offset is not added.
     int SendUpdateTrigger(StreamPort* port);
+
+    // Between beginBatch() and startBatch() the three calls above only gather
+    // their messages (their result says whether they could be made);
+    // startBatch() hands them to the port in one go and finishBatch() waits
+    // until its I/O thread sent them (pauses between pieces included, as a
+    // refresh that ends with a command or trigger always waited for them),
+    // then puts the texts into the image. A refresh sends this way: one hand-over
+    // per stream, every stream sending at once, not one call per text and
+    // command. finishBatch() is negative when the batch failed (logged).
+    struct PendingText
+    {
+        QString text;
+        int offset = 0;
+    };
+    struct Sending
+    {
+        TxPendingSend send;
+        QVector<PendingText> texts;
+        int kinds = 0;
+    };
+    void beginBatch();
+    Sending startBatch(StreamPort* port);
+    int finishBatch(Sending& sending, StreamPort* port);
 
     QString image() const;
 
@@ -66,9 +96,17 @@ private:
     bool m_breakupPackets = true;
     bool m_updateEveryPacket = false;
 
+    // The texts, commands and trigger gathered (in batch) or being sent.
+    enum Gathered { TextGathered = 1, CommandGathered = 2, TriggerGathered = 4 };
+    int sendOrGather(StreamPort* port, int kind);
+    void logFailure(int kinds, StreamPort* port) const;
+    void takeIntoImage(const QVector<PendingText>& texts);
+
     QString m_image;
-    QString m_pendingText;
-    int m_pendingOffset = 0;
+    QVector<PendingText> m_pendingTexts;
     RtdCommand m_pendingCommand;
     bool m_commandPending = false;
+    bool m_batching = false;
+    int m_gathered = 0; // Gathered kinds in m_batch
+    TxMessageBatch m_batch;
 };

@@ -1,9 +1,8 @@
 #include "results/standingorder.h"
 
-#include "results/mergesort.h"
-
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -105,22 +104,51 @@ bool GoesBefore(StandingType type, quint8 roundCount, const ResultRecord& a, con
     return false;
 }
 
+quint64 StandingSortKey(StandingType type, quint8 roundCount, const ResultRecord& r)
+{
+    constexpr quint64 Max32 = std::numeric_limits<quint32>::max();
+    const auto ranked = [](quint64 group, quint64 value) {
+        return (group << 32) | value;
+    };
+    switch (type) {
+    case StandingType::ScoredGoRound:
+        // Scores, highest first; then "no score"; then entries yet to ride.
+        if (r.score != 0)
+            return ranked(0, Max32 - r.score);
+        return ranked(isNoResult(r) ? 1 : 2, 0);
+    case StandingType::TimedShortestFirstGoRound:
+        // Times, shortest first; then "no time"; then entries yet to run.
+        if (r.time != 0)
+            return ranked(0, r.time);
+        return ranked(isNoResult(r) ? 1 : 2, 0);
+    case StandingType::TimedLongestFirstGoRound:
+        // Longest first, entries without a time after them, "no time" last.
+        return isNoResult(r) ? ranked(1, 0) : ranked(0, Max32 - r.time);
+    case StandingType::ScoredOverall:
+        return Max32 - r.score;
+    case StandingType::TimedShortestFirstOverall: {
+        const quint64 everyRound = roundCount != 0 && r.ride == roundCount ? 0 : 1;
+        return (everyRound << 40) | (quint64(0xFF - r.success) << 32) | r.time;
+    }
+    case StandingType::TimedLongestFirstOverall:
+        return Max32 - r.time;
+    }
+    return 0;
+}
+
 void OrderStanding(std::vector<ResultRecord>& items, StandingType type, quint8 roundCount)
 {
-    // The same merge over pointers: the same comparisons in the same order,
-    // so the same order, without moving whole records at every step (the
-    // standings are ordered again after every saved result).
-    std::vector<ResultRecord*> order;
+    // Keys and places are sorted, then the records moved once each.
+    std::vector<std::pair<quint64, quint32>> order;
     order.reserve(items.size());
-    for (ResultRecord& r : items)
-        order.push_back(&r);
-    StableMergeSort(order, [type, roundCount](const ResultRecord* a, const ResultRecord* b) {
-        return GoesBefore(type, roundCount, *a, *b);
-    });
+    for (size_t i = 0; i < items.size(); ++i)
+        order.emplace_back(StandingSortKey(type, roundCount, items[i]), quint32(i));
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<ResultRecord> sorted;
     sorted.reserve(items.size());
-    for (ResultRecord* r : order)
-        sorted.push_back(std::move(*r));
+    for (const auto& entry : order)
+        sorted.push_back(std::move(items[entry.second]));
     items.swap(sorted);
 }
 

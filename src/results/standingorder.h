@@ -24,6 +24,20 @@ bool IsScoredStanding(StandingType type);
 // that ran every round ranks ahead of one that did not).
 bool GoesBefore(StandingType type, quint8 roundCount, const ResultRecord& a, const ResultRecord& b);
 
+// Where a record stands in its standing as one number: a standing is ordered
+// by ascending key, records with equal keys keeping the order they had.
+//
+// The keys follow GoesBefore for every two records it orders one way, and
+// settle the pairs it orders both ways (two "no score" entries of a scored
+// go-round, two entries without a result of a timed one) as equal, so that
+// ordering a standing again never moves anything. For the timed
+// shortest-first overall order GoesBefore leaves some pairs unordered that
+// a third record orders (two entries with the same successes and different
+// fails): there the keys go by the rule it states, runs of every round
+// first, then more successful runs, then the smaller total time.
+quint64 StandingSortKey(StandingType type, quint8 roundCount, const ResultRecord& r);
+
+// Orders by StandingSortKey, stable.
 void OrderStanding(std::vector<ResultRecord>& items, StandingType type, quint8 roundCount);
 
 // "Competition" numbering (1, 2, 2, 4) by score or time; no result, no position.

@@ -6,29 +6,71 @@
 
 ResultRecord* Standings::Standing::find(EntryKey key)
 {
-    const auto it = index.constFind(key);
-    return it == index.constEnd() ? nullptr : &items[size_t(*it)];
+    const qsizetype at = index.find(key);
+    return at < 0 ? nullptr : &items[size_t(at)];
 }
 
 const ResultRecord* Standings::Standing::find(EntryKey key) const
 {
-    const auto it = index.constFind(key);
-    return it == index.constEnd() ? nullptr : &items[size_t(*it)];
+    const qsizetype at = index.find(key);
+    return at < 0 ? nullptr : &items[size_t(at)];
 }
 
 void Standings::Standing::reindex()
 {
     index.clear();
     index.reserve(qsizetype(items.size()));
+    // From the back, so that a key listed twice finds its first place.
     for (qsizetype i = qsizetype(items.size()) - 1; i >= 0; --i)
-        index.insert(items[size_t(i)].key, i);
+        index.set(items[size_t(i)].key, i);
 }
 
 void Standings::Standing::order(StandingType type, quint8 roundCount)
 {
     OrderStanding(items, type, roundCount);
+    keys.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        keys[i] = StandingSortKey(type, roundCount, items[i]);
     NumberStanding(items, type);
     reindex();
+}
+
+void Standings::Standing::reorder(qsizetype at, StandingType type, quint8 roundCount)
+{
+    const quint64 key = StandingSortKey(type, roundCount, items[size_t(at)]);
+    // The others are in order: the item goes after every lower key and keeps
+    // its place among equal ones, as a stable ordering of the whole list would
+    // leave it. Searched in the list without the item: [0, at) and (at, n).
+    const auto first = keys.begin();
+    const auto mid = first + at;
+    const auto rest = mid + 1;
+    const auto bound = [&](auto search) {
+        const auto found = search(first, mid, key);
+        return found != mid ? qsizetype(found - first) : at + qsizetype(search(rest, keys.end(), key) - rest);
+    };
+    const qsizetype lower = bound([](auto b, auto e, quint64 k) { return std::lower_bound(b, e, k); });
+    const qsizetype upper = bound([](auto b, auto e, quint64 k) { return std::upper_bound(b, e, k); });
+    const qsizetype to = std::clamp(at, lower, upper);
+
+    keys[size_t(at)] = key;
+    if (to < at) {
+        std::rotate(items.begin() + to, items.begin() + at, items.begin() + at + 1);
+        std::rotate(keys.begin() + to, keys.begin() + at, keys.begin() + at + 1);
+    } else if (to > at) {
+        std::rotate(items.begin() + at, items.begin() + at + 1, items.begin() + to + 1);
+        std::rotate(keys.begin() + at, keys.begin() + at + 1, keys.begin() + to + 1);
+    }
+    for (qsizetype i = std::min(at, to); i <= std::max(at, to); ++i)
+        index.set(items[size_t(i)].key, i);
+    NumberStanding(items, type);
+}
+
+void Standings::Standing::addInFront(const ResultRecord& record, StandingType type, quint8 roundCount)
+{
+    items.insert(items.begin(), record);
+    keys.insert(keys.begin(), StandingSortKey(type, roundCount, record));
+    reindex();
+    reorder(0, type, roundCount);
 }
 
 void Standings::clear()
@@ -65,7 +107,7 @@ bool Standings::addRecord(int goRound, ResultRecord record)
     record.ride = (record.score != 0 || record.time != 0) ? 1 : 0;
     // While rebuilding, rows are appended and each list is reversed at the end:
     // the same order as adding every row at the front, without quadratic moves.
-    standing.index.insert(record.key, qsizetype(standing.items.size()));
+    standing.index.set(record.key, qsizetype(standing.items.size()));
     standing.items.push_back(record);
     countIntoOverall(record);
     return true;
@@ -77,7 +119,7 @@ void Standings::countIntoOverall(const ResultRecord& record)
         CountIntoOverall(*element, record, m_scored);
         return;
     }
-    m_overall.index.insert(record.key, qsizetype(m_overall.items.size()));
+    m_overall.index.set(record.key, qsizetype(m_overall.items.size()));
     m_overall.items.push_back(NewOverallElement(record));
 }
 
@@ -100,39 +142,39 @@ bool Standings::applySaved(int goRound, const ResultRecord& record)
         return false;
 
     Standing& standing = m_goRounds[size_t(goRound - 1)];
-    if (ResultRecord* held = standing.find(record.key)) {
+    if (const qsizetype at = standing.index.find(record.key); at >= 0) {
         // The ride flag tells whether the entry had a result when it was first
         // listed; a later save does not change it.
-        const quint8 ride = held->ride;
-        *held = record;
-        held->ride = ride;
+        ResultRecord& held = standing.items[size_t(at)];
+        const quint8 ride = held.ride;
+        held = record;
+        held.ride = ride;
+        standing.reorder(at, m_goRoundType, m_roundCount);
     } else {
         ResultRecord added = record;
         added.ride = (record.score != 0 || record.time != 0) ? 1 : 0;
-        standing.items.insert(standing.items.begin(), added);
+        standing.addInFront(added, m_goRoundType, m_roundCount);
     }
-    standing.order(m_goRoundType, m_roundCount);
 
     recountOverall(record.key);
-    m_overall.order(m_overallType, m_roundCount);
     return true;
 }
 
 void Standings::recountOverall(EntryKey key)
 {
-    ResultRecord* element = m_overall.find(key);
-    if (!element) {
-        m_overall.items.insert(m_overall.items.begin(), ResultRecord());
-        m_overall.reindex();
-        element = &m_overall.items.front();
+    ResultRecord element;
+    for (const Standing& standing : m_goRounds) {
+        if (const ResultRecord* r = standing.find(key))
+            CountIntoOverall(element, *r, m_scored);
     }
     // Reset the sums but keep the key: the entry must stay findable and keep its
     // report row until the next rebuild.
-    element->clear();
-    element->key = key;
-    for (const Standing& standing : m_goRounds) {
-        if (const ResultRecord* r = standing.find(key))
-            CountIntoOverall(*element, *r, m_scored);
+    element.key = key;
+    if (const qsizetype at = m_overall.index.find(key); at >= 0) {
+        m_overall.items[size_t(at)] = element;
+        m_overall.reorder(at, m_overallType, m_roundCount);
+    } else {
+        m_overall.addInFront(element, m_overallType, m_roundCount);
     }
 }
 

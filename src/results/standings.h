@@ -1,9 +1,9 @@
 #pragma once
 
+#include "results/entryindex.h"
 #include "results/resultrecord.h"
 #include "results/standingorder.h"
 
-#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -45,6 +45,12 @@ public:
     // Takes one saved result into its go-round standing and rebuilds the
     // entry's overall element from every go-round. False when there is no such
     // go-round standing (or no competitor, or a rebuild is open).
+    //
+    // Only the entry moves: it is taken out of each of the two lists and put
+    // back where ordering the whole list again would put it (the lists are
+    // kept in StandingSortKey order, which ordering again never changes), and
+    // the positions are numbered again. The cost grows with the entries
+    // between its old and its new place, not with a sort of every entry.
     bool applySaved(int goRound, const ResultRecord& record);
 
     // The two scoreboard flags for a result about to be saved.
@@ -77,12 +83,17 @@ private:
     struct Standing
     {
         std::vector<ResultRecord> items;
-        QHash<EntryKey, qsizetype> index;
+        std::vector<quint64> keys; // StandingSortKey of each item, once ordered
+        EntryIndex index;
 
         ResultRecord* find(EntryKey key);
         const ResultRecord* find(EntryKey key) const;
         void reindex();
         void order(StandingType type, quint8 roundCount);
+        // Puts the item at index back into order after its values changed.
+        void reorder(qsizetype index, StandingType type, quint8 roundCount);
+        // Adds an item in front (where a new entry is listed), then orders it.
+        void addInFront(const ResultRecord& record, StandingType type, quint8 roundCount);
     };
 
     void countIntoOverall(const ResultRecord& record);

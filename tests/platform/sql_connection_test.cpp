@@ -274,3 +274,42 @@ TEST_F(SqlConnectionTest, ReadOnlyOpenReadsButNeverWrites)
     EXPECT_FALSE(reader.openReadOnly(garbage));
     EXPECT_FALSE(reader.isOpen());
 }
+
+// Statements are kept prepared between uses: each use still runs with its own
+// values, a failed run leaves nothing behind for the next, a changed table is
+// seen, a statement let go is prepared again, and the last statement keeps
+// the values it ran with after its prepared statement was finalised.
+TEST_F(SqlConnectionTest, KeptStatementsRunAnewWithTheirOwnValues)
+{
+    const QString insert = QStringLiteral("INSERT INTO People (Name, Age) VALUES (?, ?)");
+    ASSERT_TRUE(m_db.execute(insert, {QStringLiteral("Ann"), 30}));
+    EXPECT_FALSE(m_db.execute(insert, {QStringLiteral("Ann"), 31})); // the name is unique
+    EXPECT_EQ(m_db.lastStatement(), QStringLiteral("INSERT INTO People (Name, Age) VALUES ('Ann', 31)"));
+    ASSERT_TRUE(m_db.execute(insert, {QStringLiteral("Bo"), 40})) << m_db.lastError().toStdString();
+    EXPECT_TRUE(m_db.lastError().isEmpty());
+
+    const QString select = QStringLiteral("SELECT * FROM People WHERE Age > ? ORDER BY Id");
+    auto before = m_db.query(select, {20});
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->rowCount(), 2);
+    ASSERT_TRUE(m_db.execute(QStringLiteral("ALTER TABLE People ADD COLUMN Town TEXT")));
+    auto after = m_db.query(select, {35});
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->rowCount(), 1);
+    EXPECT_TRUE(after->hasColumn(QStringLiteral("Town")));
+    EXPECT_EQ(after->statement(), QStringLiteral("SELECT * FROM People WHERE Age > 35 ORDER BY Id"));
+
+    const QString update = QStringLiteral("UPDATE People SET Age = ? WHERE Name = ?");
+    ASSERT_TRUE(m_db.execute(update, {41, QStringLiteral("Bo")}));
+    for (int i = 0; i < 2 * SqlStatementCache::Capacity; ++i)
+        ASSERT_TRUE(m_db.query(QStringLiteral("SELECT %1 AS n WHERE ? = ?").arg(i), {i, i}));
+    ASSERT_TRUE(m_db.execute(update, {42, QStringLiteral("Bo")}));
+    EXPECT_EQ(m_db.changes(), 1);
+
+    m_db.close();
+    EXPECT_EQ(m_db.lastStatement(), QStringLiteral("UPDATE People SET Age = 42 WHERE Name = 'Bo'"));
+    ASSERT_TRUE(m_db.open(m_file));
+    auto age = m_db.query(QStringLiteral("SELECT Age FROM People WHERE Name = ?"), {QStringLiteral("Bo")});
+    ASSERT_TRUE(age);
+    EXPECT_EQ(age->toInt64(QStringLiteral("Age")), 42);
+}

@@ -1,7 +1,9 @@
 #include "platform/xml/xmldocument.h"
 #include "results/standings.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 #include <vector>
 
 namespace {
@@ -335,6 +337,150 @@ TEST(StandingsSave, OverallMatchesAFreshRebuild)
     EXPECT_EQ(s.findOverall(makeEntryKey(3, 1))->time, 29300u);
     EXPECT_EQ(s.findOverall(makeEntryKey(2, 1))->ride, 2);
     EXPECT_EQ(s.findOverall(makeEntryKey(2, 1))->success, 1);
+}
+
+// The standings as a plain model: after each save the changed record is
+// replaced (or added in front), then the whole list is ordered again and
+// numbered; the overall element is counted again from every go-round.
+class WholeListModel
+{
+public:
+    WholeListModel(const Standings& s) : m_types{s.goRoundType(), s.overallType()}, m_f(s.roundCount())
+    {
+        for (int go = 1; go <= s.goRoundCount(); ++go)
+            m_goRounds.push_back(s.goRound(go));
+        m_overall = s.overall();
+    }
+
+    void save(int go, const ResultRecord& r, bool scored)
+    {
+        std::vector<ResultRecord>& list = m_goRounds[size_t(go - 1)];
+        auto held = std::find_if(list.begin(), list.end(), [&](const auto& x) { return x.key == r.key; });
+        if (held != list.end()) {
+            const quint8 ride = held->ride;
+            *held = r;
+            held->ride = ride;
+        } else {
+            ResultRecord added = r;
+            added.ride = (r.score != 0 || r.time != 0) ? 1 : 0;
+            list.insert(list.begin(), added);
+        }
+        order(list, m_types[0]);
+        ResultRecord element;
+        for (const auto& standing : m_goRounds) {
+            for (const ResultRecord& x : standing) {
+                if (x.key == r.key)
+                    CountIntoOverall(element, x, scored);
+            }
+        }
+        element.key = r.key;
+        auto overall =
+            std::find_if(m_overall.begin(), m_overall.end(), [&](const auto& x) { return x.key == r.key; });
+        if (overall != m_overall.end())
+            *overall = element;
+        else
+            m_overall.insert(m_overall.begin(), element);
+        order(m_overall, m_types[1]);
+    }
+
+    std::vector<std::vector<ResultRecord>> m_goRounds;
+    std::vector<ResultRecord> m_overall;
+
+private:
+    void order(std::vector<ResultRecord>& list, StandingType type) const
+    {
+        std::stable_sort(list.begin(), list.end(), [&](const auto& a, const auto& b) {
+            return StandingSortKey(type, m_f, a) < StandingSortKey(type, m_f, b);
+        });
+        NumberStanding(list, type);
+    }
+
+    StandingType m_types[2];
+    quint8 m_f;
+};
+
+// Random saves into random events: each save moves only the entry saved, yet
+// the standings equal the whole lists ordered again, record for record and in
+// the same order; a rebuild from the same rows gives every entry the same
+// values and position, and the same order but for entries that rank equal.
+TEST(StandingsSave, MovingTheSavedEntryEqualsOrderingEverythingAgain)
+{
+    std::mt19937 rng(4711);
+    const auto pick = [&rng](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(rng);
+    };
+    for (int round = 0; round < 24; ++round) {
+        const bool scored = round % 3 == 0;
+        const bool longestFirst = round % 3 == 2;
+        const int goRounds = 1 + round % 3;
+        const int entries = pick(20, 60);
+        const auto randomRecord = [&](quint32 id) {
+            // Few distinct values, so that many entries rank equal.
+            const int kind = pick(0, 9);
+            const char* status = kind == 0 ? "N" : kind == 1 ? "R" : kind == 2 ? "P" : "";
+            const quint32 value = kind <= 3 && kind != 1 ? 0 : quint32(pick(0, 6)) * 500;
+            ResultRecord r = scored ? rec(id, value, 8000, status) : rec(id, 0, value, status);
+            r.success = quint8(value != 0 && kind != 0);
+            return r;
+        };
+        std::vector<Row> rows;
+        for (int go = 1; go <= goRounds + 1; ++go)
+            for (quint32 id = 1; id <= quint32(entries); ++id)
+                if (pick(0, 4) != 0) // some entries have no row in some go-rounds
+                    rows.push_back({go, randomRecord(id)});
+        Standings s = build(goRounds, scored, longestFirst, rows);
+        WholeListModel model(s);
+
+        for (int save = 0; save < 120; ++save) {
+            const int go = pick(1, goRounds + 1);
+            const ResultRecord r = randomRecord(quint32(pick(1, entries + 5)));
+            ASSERT_TRUE(s.applySaved(go, r));
+            model.save(go, r, scored);
+            for (int g = 1; g <= s.goRoundCount(); ++g)
+                ASSERT_EQ(s.goRound(g), model.m_goRounds[size_t(g - 1)])
+                    << "round " << round << " save " << save;
+            ASSERT_EQ(s.overall(), model.m_overall) << "round " << round << " save " << save;
+            for (int g = 1; g <= s.goRoundCount(); ++g)
+                for (const ResultRecord& x : s.goRound(g))
+                    ASSERT_EQ(s.find(g, x.key), &x);
+            for (const ResultRecord& x : s.overall())
+                ASSERT_EQ(s.findOverall(x.key), &x);
+        }
+
+        std::vector<Row> now;
+        for (int go = 1; go <= s.goRoundCount(); ++go)
+            for (const ResultRecord& r : s.goRound(go))
+                now.push_back({go, r});
+        const Standings fresh = build(goRounds, scored, longestFirst, now);
+        const auto sameRanks = [&](const std::vector<ResultRecord>& held,
+                                   const std::vector<ResultRecord>& built, StandingType type, bool overall) {
+            ASSERT_EQ(held.size(), built.size());
+            for (size_t i = 0; i < held.size(); ++i) {
+                ASSERT_EQ(StandingSortKey(type, s.roundCount(), held[i]),
+                          StandingSortKey(type, s.roundCount(), built[i]));
+                const ResultRecord& a = held[i];
+                const ResultRecord* b = overall ? fresh.findOverall(a.key) : nullptr;
+                if (!overall) {
+                    for (const ResultRecord& x : built) {
+                        if (x.key == a.key)
+                            b = &x;
+                    }
+                }
+                ASSERT_NE(b, nullptr);
+                EXPECT_EQ(a.position, b->position);
+                EXPECT_EQ(a.score, b->score);
+                EXPECT_EQ(a.time, b->time);
+                EXPECT_EQ(a.status, b->status);
+                EXPECT_EQ(a.success, b->success);
+                if (overall) {
+                    EXPECT_EQ(a.ride, b->ride); // in a go-round it tells the history
+                }
+            }
+        };
+        for (int g = 1; g <= s.goRoundCount(); ++g)
+            sameRanks(s.goRound(g), fresh.goRound(g), s.goRoundType(), false);
+        sameRanks(s.overall(), fresh.overall(), s.overallType(), true);
+    }
 }
 
 TEST(StandingsSave, OutputFlags)

@@ -101,7 +101,80 @@ quint64 nextGeneration()
 
 } // namespace
 
-SqlConnection::SqlConnection() = default;
+// A statement from prepareAndBind: kept for the next use of its text when it
+// came from the cache or can go there, finalised otherwise.
+class SqlConnection::Lease
+{
+public:
+    explicit Lease(SqlConnection& conn) : m_conn(conn) {}
+    ~Lease() { release(); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    void hold(const QString& sql, sqlite3_stmt* stmt, bool keep)
+    {
+        release();
+        m_sql = sql;
+        m_stmt = stmt;
+        m_keep = keep;
+    }
+    sqlite3_stmt* stmt() const { return m_stmt; }
+    void* handle() const { return m_stmt; }
+
+private:
+    void release()
+    {
+        if (!m_stmt)
+            return;
+        if (m_keep && m_conn.m_db) {
+            m_conn.m_statements.put(m_sql, m_stmt);
+        } else {
+            m_conn.statementDropped(m_stmt);
+            sqlite3_finalize(m_stmt);
+        }
+        m_stmt = nullptr;
+    }
+
+    SqlConnection& m_conn;
+    QString m_sql;
+    sqlite3_stmt* m_stmt = nullptr;
+    bool m_keep = false;
+};
+
+SqlConnection::SqlConnection() : m_statements([this](sqlite3_stmt* stmt) { statementDropped(stmt); }) {}
+
+QString SqlConnection::lastStatement() const
+{
+    if (m_lastStmt) {
+        if (char* expanded = sqlite3_expanded_sql(asStmt(m_lastStmt))) {
+            m_lastStatement = QString::fromUtf8(expanded);
+            sqlite3_free(expanded);
+        } else {
+            m_lastStatement = QString::fromUtf8(sqlite3_sql(asStmt(m_lastStmt)));
+        }
+        m_lastStmt = nullptr;
+    }
+    return m_lastStatement;
+}
+
+void SqlConnection::setLastStatement(const QString& text)
+{
+    m_lastStmt = nullptr;
+    m_lastStatement = text;
+}
+
+void SqlConnection::setLastStatementFrom(void* stmt)
+{
+    m_lastStmt = stmt;
+    m_lastStatement.clear();
+}
+
+void SqlConnection::statementDropped(void* stmt)
+{
+    // Its text is made now, while its values are still bound.
+    if (stmt && stmt == m_lastStmt)
+        lastStatement();
+}
 
 SqlConnection::~SqlConnection()
 {
@@ -166,7 +239,7 @@ bool SqlConnection::openFile(const QString& path, int flags)
         }
         m_alive = std::make_shared<int>(0);
         m_generation = nextGeneration();
-        m_lastStatement.clear();
+        setLastStatement(QString());
         clearError();
         return true;
     }
@@ -191,7 +264,7 @@ bool SqlConnection::openFile(const QString& path, int flags)
     }
     m_alive = std::make_shared<int>(0);
     m_generation = nextGeneration();
-    m_lastStatement.clear();
+    setLastStatement(QString());
     clearError();
     return true;
 }
@@ -203,8 +276,10 @@ void SqlConnection::close()
     m_txDepth = 0;
     m_generation = nextGeneration();
     if (m_db) {
-        // Statements never outlive the call that prepared them, so nothing is
-        // left to finalise; close_v2 would defer the close if something were.
+        // Statements never outlive the call that prepared them except the
+        // kept ones, finalised here; close_v2 would defer the close if
+        // something were left.
+        m_statements.clear();
         sqlite3_close_v2(m_db);
         m_db = nullptr;
     }
@@ -213,11 +288,15 @@ void SqlConnection::close()
 
 bool SqlConnection::control(const QString& sql)
 {
+    // A script runs outside the cache, so the statement the last text is
+    // still to be made from stays as it is meanwhile.
     const QString statement = m_lastStatement;
+    void* const pending = m_lastStmt;
     const QString error = m_lastError;
-    const bool ok = execute(sql);
+    const bool ok = runScript(sql);
     const QString failure = m_lastError;
     m_lastStatement = statement;
+    m_lastStmt = pending;
     m_lastError = ok ? error : failure;
     return ok;
 }
@@ -410,33 +489,38 @@ bool SqlConnection::bindValue(void* stmt, int index, const QVariant& value)
     return true;
 }
 
-bool SqlConnection::prepareAndBind(const QString& sql, const QVariantList& params, void** stmtOut)
+bool SqlConnection::prepareAndBind(const QString& sql, const QVariantList& params, Lease& lease)
 {
-    *stmtOut = nullptr;
     // Until SQLite can show the statement itself, the text with the values
     // put in stands for it.
     const auto fail = [&](const QString& text) {
-        m_lastStatement = expand(sql, params);
+        setLastStatement(expand(sql, params));
         return setError(text);
     };
     if (!m_db)
         return fail(notOpenText());
-    const QByteArray text = sql.toUtf8();
-    if (text.size() >= std::numeric_limits<int>::max())
-        return fail(QStringLiteral("The statement is too long."));
-    const char* end = text.constData() + text.size();
-    sqlite3_stmt* stmt = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        return fail(errorText(m_db));
+    sqlite3_stmt* stmt = m_statements.take(sql);
+    if (stmt) {
+        lease.hold(sql, stmt, true);
+    } else {
+        const QByteArray text = sql.toUtf8();
+        if (text.size() >= std::numeric_limits<int>::max())
+            return fail(QStringLiteral("The statement is too long."));
+        const char* end = text.constData() + text.size();
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &stmt, &tail) != SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            return fail(errorText(m_db));
+        }
+        if (!stmt)
+            return fail(QStringLiteral("The statement is empty."));
+        // Anything after the first statement would silently not run; such a
+        // text is never kept.
+        const bool more = holdsMoreStatements(m_db, tail, end);
+        lease.hold(sql, stmt, !more);
+        if (more)
+            return fail(QStringLiteral("The text holds more than one statement."));
     }
-    if (!stmt)
-        return fail(QStringLiteral("The statement is empty."));
-    StatementGuard guard(stmt);
-    // Anything after the first statement would silently not run.
-    if (holdsMoreStatements(m_db, tail, end))
-        return fail(QStringLiteral("The text holds more than one statement."));
     const int expected = sqlite3_bind_parameter_count(stmt);
     if (expected != params.size())
         return fail(QStringLiteral("The statement has %1 parameters but %2 values were given.")
@@ -446,13 +530,7 @@ bool SqlConnection::prepareAndBind(const QString& sql, const QVariantList& param
         if (!bindValue(stmt, i + 1, params.at(i)))
             return fail(m_lastError);
     }
-    if (char* expanded = sqlite3_expanded_sql(stmt)) {
-        m_lastStatement = QString::fromUtf8(expanded);
-        sqlite3_free(expanded);
-    } else {
-        m_lastStatement = expand(sql, params);
-    }
-    *stmtOut = guard.release();
+    setLastStatementFrom(stmt);
     return true;
 }
 
@@ -470,7 +548,7 @@ bool SqlConnection::stepToEnd(void* stmt)
 
 bool SqlConnection::runScript(const QString& sql)
 {
-    m_lastStatement = sql;
+    setLastStatement(sql);
     if (!m_db)
         return setError(notOpenText());
     const QByteArray text = sql.toUtf8();
@@ -484,7 +562,7 @@ bool SqlConnection::runScript(const QString& sql)
         const char* tail = nullptr;
         if (sqlite3_prepare_v2(m_db, p, int(end - p), &stmt, &tail) != SQLITE_OK) {
             sqlite3_finalize(stmt);
-            m_lastStatement = QString::fromUtf8(p, end - p).trimmed();
+            setLastStatement(QString::fromUtf8(p, end - p).trimmed());
             return setError(errorText(m_db));
         }
         if (!tail || tail <= p) // cannot happen with a valid prepare; guards the loop
@@ -493,7 +571,7 @@ bool SqlConnection::runScript(const QString& sql)
         if (!stmt) // only blanks or a comment were left
             continue;
         StatementGuard guard(stmt);
-        m_lastStatement = QString::fromUtf8(sqlite3_sql(stmt)).trimmed();
+        setLastStatement(QString::fromUtf8(sqlite3_sql(stmt)).trimmed());
         if (!stepToEnd(stmt))
             return false;
         ++ran;
@@ -501,7 +579,7 @@ bool SqlConnection::runScript(const QString& sql)
     if (ran == 0)
         return setError(QStringLiteral("The statement is empty."));
     if (ran > 1)
-        m_lastStatement = sql;
+        setLastStatement(sql);
     clearError();
     return true;
 }
@@ -510,11 +588,10 @@ bool SqlConnection::execute(const QString& sql, const QVariantList& params)
 {
     if (params.isEmpty())
         return runScript(sql);
-    void* stmt = nullptr;
-    if (!prepareAndBind(sql, params, &stmt))
+    Lease stmt(*this);
+    if (!prepareAndBind(sql, params, stmt))
         return false;
-    StatementGuard guard(stmt);
-    if (!stepToEnd(stmt))
+    if (!stepToEnd(stmt.handle()))
         return false;
     clearError();
     return true;
@@ -523,12 +600,17 @@ bool SqlConnection::execute(const QString& sql, const QVariantList& params)
 bool SqlConnection::readRows(void* stmt, SqlRecordset& set, bool hiddenRowId)
 {
     sqlite3_stmt* s = asStmt(stmt);
-    const int count = sqlite3_column_count(s);
     const int first = hiddenRowId ? 1 : 0;
     // Checked before stepping so that a statement that changes data is not
     // run by a call meant for reading.
-    if (count <= first)
+    if (sqlite3_column_count(s) <= first)
         return setError(QStringLiteral("The statement returns no rows."));
+    int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return setError(errorText(m_db));
+    // The columns are read after the first step: a kept statement whose table
+    // changed since it was prepared (a column added) is prepared again by it.
+    const int count = sqlite3_column_count(s);
     for (int i = first; i < count; ++i) {
         const char* name = sqlite3_column_name(s, i);
         const QString column = name ? QString::fromUtf8(name) : QString();
@@ -538,12 +620,7 @@ bool SqlConnection::readRows(void* stmt, SqlRecordset& set, bool hiddenRowId)
         set.m_columns << column;
         set.m_declTypes << QString::fromUtf8(sqlite3_column_decltype(s, i));
     }
-    for (;;) {
-        const int rc = sqlite3_step(s);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            return setError(errorText(m_db));
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(s)) {
         QVector<QVariant> row;
         row.reserve(count - first);
         for (int i = first; i < count; ++i)
@@ -552,20 +629,21 @@ bool SqlConnection::readRows(void* stmt, SqlRecordset& set, bool hiddenRowId)
         if (hiddenRowId)
             set.m_rowIds << qint64(sqlite3_column_int64(s, 0));
     }
+    if (rc != SQLITE_DONE)
+        return setError(errorText(m_db));
     set.m_pos = 0;
     return true;
 }
 
 std::unique_ptr<SqlRecordset> SqlConnection::query(const QString& sql, const QVariantList& params)
 {
-    void* stmt = nullptr;
-    if (!prepareAndBind(sql, params, &stmt))
+    Lease stmt(*this);
+    if (!prepareAndBind(sql, params, stmt))
         return nullptr;
-    StatementGuard guard(stmt);
     auto set = std::make_unique<SqlRecordset>();
-    if (!readRows(stmt, *set, false))
+    if (!readRows(stmt.handle(), *set, false))
         return nullptr;
-    set->m_statement = m_lastStatement;
+    set->m_statement = lastStatement();
     clearError();
     return set;
 }
@@ -580,7 +658,7 @@ std::unique_ptr<SqlRecordset> SqlConnection::queryEditable(const QString& sql, c
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const QRegularExpressionMatch match = form.match(sql);
     if (!match.hasMatch()) {
-        m_lastStatement = expand(sql, params);
+        setLastStatement(expand(sql, params));
         setError(QStringLiteral("Only \"SELECT * FROM <table> ...\" can be opened for editing."));
         return nullptr;
     }
@@ -588,16 +666,15 @@ std::unique_ptr<SqlRecordset> SqlConnection::queryEditable(const QString& sql, c
     const QString prefix = QStringLiteral("SELECT rowid, * FROM ");
     const QString rewritten = prefix + sql.mid(tableStart);
 
-    void* stmt = nullptr;
-    const bool prepared = prepareAndBind(rewritten, params, &stmt);
+    Lease stmt(*this);
+    const bool prepared = prepareAndBind(rewritten, params, stmt);
     // Values are filled in after the table name only, so the caller's own
     // text can be put back in front of the expanded rest.
-    m_lastStatement = sql.left(tableStart) + m_lastStatement.mid(prefix.size());
+    setLastStatement(sql.left(tableStart) + lastStatement().mid(prefix.size()));
     if (!prepared)
         return nullptr;
-    StatementGuard guard(stmt);
     auto set = std::make_unique<SqlRecordset>();
-    if (!readRows(stmt, *set, true))
+    if (!readRows(stmt.handle(), *set, true))
         return nullptr;
     set->m_statement = m_lastStatement;
     set->m_table = unquoteIdentifier(match.captured(1));
@@ -610,7 +687,7 @@ std::unique_ptr<SqlRecordset> SqlConnection::queryEditable(const QString& sql, c
 std::unique_ptr<SqlRecordset> SqlConnection::openTable(const QString& table, bool readRows)
 {
     if (table.isEmpty()) {
-        m_lastStatement.clear();
+        setLastStatement(QString());
         setError(QStringLiteral("No table was named."));
         return nullptr;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqlrecordset.h"
+#include "sqlstatementcache.h"
 
 #include <QString>
 #include <QVariant>
@@ -64,7 +65,7 @@ public:
     // Description of the last failure, empty after a success.
     QString lastError() const { return m_lastError; }
     // The last statement run or attempted, with its bound values filled in.
-    QString lastStatement() const { return m_lastStatement; }
+    QString lastStatement() const;
 
     // A statement text with its "?" parameters replaced by their values, quoted
     // as SQL literals; for log lines of statements that did not get to run.
@@ -106,9 +107,17 @@ private:
     // Opens a file that must already exist, after checking that it does.
     bool openExisting(const QString& path, int flags);
     bool openFile(const QString& path, int flags);
-    // Prepares exactly one statement and binds params; stmtOut receives a
-    // sqlite3_stmt* the caller finalises. Sets lastStatement in every case.
-    bool prepareAndBind(const QString& sql, const QVariantList& params, void** stmtOut);
+    // A prepared statement while it runs; back to the cache when it goes.
+    class Lease;
+    // Prepares exactly one statement (or takes it from the cache) and binds
+    // params; lease receives it. Sets lastStatement in every case.
+    bool prepareAndBind(const QString& sql, const QVariantList& params, Lease& lease);
+    // The last statement's text is made from its statement only when asked
+    // for: a statement that ran is left as it is (reset, its values bound)
+    // until the next one runs, or until the cache lets it go.
+    void setLastStatement(const QString& text);
+    void setLastStatementFrom(void* stmt);
+    void statementDropped(void* stmt);
     bool bindValue(void* stmt, int index, const QVariant& value);
     bool stepToEnd(void* stmt);
     bool runScript(const QString& sql);
@@ -122,7 +131,9 @@ private:
     sqlite3* m_db = nullptr;
     QString m_path;
     QString m_lastError;
-    QString m_lastStatement;
+    mutable QString m_lastStatement;
+    mutable void* m_lastStmt = nullptr; // the statement m_lastStatement is still to be made from
+    SqlStatementCache m_statements;
     // Replaced on every open and dropped on close, so that an editable record
     // set can tell that the connection it came from is no longer there.
     std::shared_ptr<int> m_alive;

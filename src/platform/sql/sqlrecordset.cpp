@@ -1,8 +1,7 @@
 #include "sqlrecordset.h"
 
-#include "platform/xml/xmltext.h"
-
 #include "platform/xml/xmldocument.h"
+#include "platform/xml/xmltext.h"
 #include "sqlconnection.h"
 
 #include <QSet>
@@ -290,11 +289,11 @@ bool SqlRecordset::readBack(qint64 rowId, QVector<QVariant>& row)
 {
     // The refresh is not what the caller ran, so it does not replace the
     // statement that log lines show.
-    const QString statement = m_conn->m_lastStatement;
+    const QString statement = m_conn->lastStatement();
     const auto fresh = m_conn->query(
         QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(SqlConnection::quoteIdentifier(m_table)),
         {rowId});
-    m_conn->m_lastStatement = statement;
+    m_conn->setLastStatement(statement);
     m_conn->clearError();
     if (!fresh || fresh->isEof())
         return false;
@@ -367,8 +366,10 @@ bool SqlRecordset::update()
                         returning;
     values << m_rowIds.at(m_pos);
     const auto result = m_conn->query(sql, values);
-    if (m_conn->m_lastStatement.endsWith(returning))
-        m_conn->m_lastStatement.chop(returning.size());
+    if (QString statement = m_conn->lastStatement(); statement.endsWith(returning)) {
+        statement.chop(returning.size());
+        m_conn->setLastStatement(statement);
+    }
     if (!result)
         return fail(m_conn->lastError());
     if (result->isEof()) {

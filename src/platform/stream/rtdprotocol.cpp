@@ -1,52 +1,108 @@
 #include "rtdprotocol.h"
 
 #include "crc32.h"
+#include "txmessagebatch.h"
 #include "txstream.h"
 
 #include <QtEndian>
+#include <cstring>
 #include <limits>
-#include <thread>
 
 namespace {
 
 constexpr char Magic[4] = {'R', 'T', 'D', '\x01'};
 
-void appendU16(QByteArray& out, quint16 value)
+void putU16(char* to, quint16 value)
 {
-    char bytes[2];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 2);
+    qToBigEndian(value, to);
 }
 
-void appendI32(QByteArray& out, qint32 value)
+void putI32(char* to, qint32 value)
 {
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
+    qToBigEndian(value, to);
 }
 
-void appendU32(QByteArray& out, quint32 value)
+// Adds a frame with room for its payload to batch and returns where the
+// payload goes; the check sum is written when the frame is numbered (or by
+// checked() for a frame that is not).
+char* addFrame(TxMessageBatch& batch, quint8 type, quint8 flags, qsizetype payloadSize,
+               std::chrono::microseconds pauseAfter = std::chrono::microseconds(0))
 {
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
+    char* out = batch.add(RtdProtocol::HeaderSize + payloadSize + RtdProtocol::CrcSize, pauseAfter);
+    std::memcpy(out, Magic, 4);
+    out[4] = static_cast<char>(type);
+    out[5] = static_cast<char>(flags);
+    const auto length = static_cast<quint16>(payloadSize);
+    putU16(out + 6, length);
+    putU16(out + 8, static_cast<quint16>(length ^ 0xFFFFu));
+    return out + RtdProtocol::HeaderSize;
 }
 
-QByteArray frame(quint8 type, quint8 flags, const QByteArray& payload)
+// Writes the frame's check sum over everything before it.
+void seal(char* frame, qsizetype size)
 {
-    if (payload.size() > RtdProtocol::MaxPayload)
+    const qsizetype crcAt = size - RtdProtocol::CrcSize;
+    qToBigEndian(crc32(frame, crcAt), frame + crcAt);
+}
+
+// The one frame of batch, sealed, as a byte array.
+QByteArray sealedFrame(TxMessageBatch& batch)
+{
+    if (batch.count() != 1)
         return QByteArray();
-    const auto length = static_cast<quint16>(payload.size());
-    QByteArray out;
-    out.reserve(RtdProtocol::HeaderSize + payload.size() + RtdProtocol::CrcSize);
-    out.append(Magic, 4);
-    out.append(static_cast<char>(type));
-    out.append(static_cast<char>(flags));
-    appendU16(out, length);
-    appendU16(out, static_cast<quint16>(length ^ 0xFFFFu));
-    out.append(payload);
-    appendU32(out, crc32(out));
-    return out;
+    seal(batch.data(0), batch.message(0).size());
+    return batch.copy(0);
+}
+
+void addTextFrame(TxMessageBatch& batch, qint32 offset, QByteArrayView text, bool update,
+                  std::chrono::microseconds pauseAfter = std::chrono::microseconds(0))
+{
+    char* payload = addFrame(batch, RtdProtocol::TextBlockMessage, update ? RtdProtocol::UpdateFlag : 0,
+                             4 + text.size(), pauseAfter);
+    putI32(payload, offset);
+    if (!text.isEmpty())
+        std::memcpy(payload + 4, text.data(), size_t(text.size()));
+}
+
+// A play sequence's payload size, or -1 when its texts do not fit.
+qsizetype playSequencePayload(const QByteArray& drive, const QByteArray& library, const QByteArray& sequence)
+{
+    // Each text is prefixed by its 16-bit length; together they must fit the payload.
+    const qsizetype size = 12 + 6 + drive.size() + library.size() + sequence.size();
+    return size > RtdProtocol::MaxPayload ? -1 : size;
+}
+
+void addPlaySequenceFrame(TxMessageBatch& batch, qint32 sign, qint32 mode, qint32 times,
+                          const QByteArray& drive, const QByteArray& library, const QByteArray& sequence,
+                          qsizetype payloadSize)
+{
+    char* p = addFrame(batch, RtdProtocol::PlaySequenceMessage, 0, payloadSize);
+    putI32(p, sign);
+    putI32(p + 4, mode);
+    putI32(p + 8, times);
+    p += 12;
+    for (const QByteArray* text : {&drive, &library, &sequence}) {
+        putU16(p, static_cast<quint16>(text->size()));
+        if (!text->isEmpty())
+            std::memcpy(p + 2, text->constData(), size_t(text->size()));
+        p += 2 + text->size();
+    }
+}
+
+// Whether the batch holds pieces to be followed by a pause.
+bool hasPauses(const TxMessageBatch& batch)
+{
+    for (qsizetype i = 0; i < batch.count(); ++i)
+        if (batch.pauseAfter(i).count() > 0)
+            return true;
+    return false;
+}
+
+void addShowFrameFrame(TxMessageBatch& batch, qint32 sign, qint32 frameNumber)
+{
+    char* p = addFrame(batch, RtdProtocol::ShowFrameMessage, 0, 8);
+    putI32(p, sign);
+    putI32(p + 4, frameNumber);
 }
 
 } // namespace
@@ -66,38 +122,27 @@ QByteArray RtdProtocol::encodeTextBlock(qint32 offset, const QByteArray& wireTex
 {
     if (wireText.size() > MaxTextPerMessage)
         return QByteArray();
-    QByteArray payload;
-    payload.reserve(4 + wireText.size());
-    appendI32(payload, offset);
-    payload.append(wireText);
-    return frame(TextBlockMessage, update ? UpdateFlag : 0, payload);
+    TxMessageBatch batch;
+    addTextFrame(batch, offset, wireText, update);
+    return sealedFrame(batch);
 }
 
 QByteArray RtdProtocol::encodePlaySequence(qint32 sign, qint32 mode, qint32 times, const QByteArray& drive,
                                            const QByteArray& library, const QByteArray& sequence)
 {
-    // Each text is prefixed by its 16-bit length; together they must fit the payload.
-    const qsizetype size = 12 + 6 + drive.size() + library.size() + sequence.size();
-    if (size > MaxPayload)
+    const qsizetype size = playSequencePayload(drive, library, sequence);
+    if (size < 0)
         return QByteArray();
-    QByteArray payload;
-    payload.reserve(size);
-    appendI32(payload, sign);
-    appendI32(payload, mode);
-    appendI32(payload, times);
-    for (const QByteArray* text : {&drive, &library, &sequence}) {
-        appendU16(payload, static_cast<quint16>(text->size()));
-        payload.append(*text);
-    }
-    return frame(PlaySequenceMessage, 0, payload);
+    TxMessageBatch batch;
+    addPlaySequenceFrame(batch, sign, mode, times, drive, library, sequence, size);
+    return sealedFrame(batch);
 }
 
 QByteArray RtdProtocol::encodeShowFrame(qint32 sign, qint32 frameNumber)
 {
-    QByteArray payload;
-    appendI32(payload, sign);
-    appendI32(payload, frameNumber);
-    return frame(ShowFrameMessage, 0, payload);
+    TxMessageBatch batch;
+    addShowFrameFrame(batch, sign, frameNumber);
+    return sealedFrame(batch);
 }
 
 QByteArray RtdProtocol::numbered(const QByteArray& frame, quint8 number)
@@ -107,44 +152,58 @@ QByteArray RtdProtocol::numbered(const QByteArray& frame, quint8 number)
     QByteArray out = frame;
     const auto flags = static_cast<quint8>(out[5]);
     out[5] = static_cast<char>((flags & UpdateFlag) | quint8((number & HighestNumber) << NumberShift));
-    const qsizetype crcAt = out.size() - CrcSize;
-    char crc[4];
-    qToBigEndian(crc32(out.constData(), crcAt), crc);
-    out.replace(crcAt, CrcSize, crc, CrcSize);
+    seal(out.data(), out.size());
     return out;
 }
 
-int RtdProtocol::sendNumbered(QList<QByteArray> messages, std::chrono::microseconds pauseAfterEach)
+bool RtdProtocol::refuseDetached(const QString& what)
 {
-    QMutexLocker lock(&m_numberMutex);
+    if (isAttached())
+        return false;
+    m_stream.setLastError(QStringLiteral("Cannot send %1: the stream is not open.").arg(what));
+    return true;
+}
+
+void RtdProtocol::numberFrames(TxMessageBatch& batch)
+{
     quint8 number = m_lastNumber;
-    for (QByteArray& message : messages) {
+    // Numbered and sealed in place: each frame's check sum is made once.
+    for (qsizetype i = 0; i < batch.count(); ++i) {
         number = nextNumber(number);
-        message = numbered(message, number);
+        char* frame = batch.data(i);
+        const auto flags = static_cast<quint8>(frame[5]);
+        frame[5] = static_cast<char>((flags & UpdateFlag) | quint8(number << NumberShift));
+        seal(frame, batch.message(i).size());
     }
-    const int status = m_stream.sendMessages(messages, pauseAfterEach);
-    // Numbers of messages that were not accepted are used up all the same: the
-    // receiver then counts them as lost, which they are.
+    // Numbers of messages that are not accepted are used up all the same:
+    // the receiver then counts them as lost, which they are.
     m_lastNumber = number;
-    return status;
 }
 
-int RtdProtocol::send(const QByteArray& bytes, const QString& what)
+int RtdProtocol::sendNumbered(TxMessageBatch& batch, bool handOver, const QString& what)
 {
-    if (!isAttached()) {
-        m_stream.setLastError(QStringLiteral("Cannot send %1: the stream is not open.").arg(what));
+    if (refuseDetached(what))
         return TxStream::StatusNotOpen;
-    }
-    return sendNumbered({bytes}, std::chrono::microseconds(0));
+    QMutexLocker lock(&m_numberMutex);
+    numberFrames(batch);
+    return m_stream.sendBatch(batch, handOver ? TxStream::Delivery::HandOver : TxStream::Delivery::Wait);
 }
 
-int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, bool breakupPackets)
+TxPendingSend RtdProtocol::startBatch(TxMessageBatch& batch)
 {
-    if (!isAttached()) {
-        m_stream.setLastError(QStringLiteral("Cannot send a text block: the stream is not open."));
-        return TxStream::StatusNotOpen;
+    TxPendingSend pending;
+    if (batch.isEmpty() || refuseDetached(QStringLiteral("the scoreboard messages"))) {
+        pending.m_status = batch.isEmpty() ? TxStream::StatusOk : TxStream::StatusNotOpen;
+        return pending;
     }
-    const QByteArray wire = toWireText(text);
+    QMutexLocker lock(&m_numberMutex);
+    numberFrames(batch);
+    return m_stream.startBatch(batch);
+}
+
+int RtdProtocol::appendTextBlock(TxMessageBatch& batch, QByteArrayView wire, bool update, int offset,
+                                 bool breakupPackets)
+{
     const qint64 lastOffset = qint64(offset) + wire.size();
     if (lastOffset > std::numeric_limits<qint32>::max()) {
         m_stream.setLastError(
@@ -154,18 +213,65 @@ int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, boo
                 .arg(offset));
         return TxStream::StatusFailed;
     }
-
     const bool pieces = breakupPackets && wire.size() > PieceLength;
-    const int pieceLength = pieces ? PieceLength : MaxTextPerMessage;
+    const qsizetype pieceLength = pieces ? PieceLength : MaxTextPerMessage;
     const std::chrono::microseconds pause = pieces ? pieceDelay() : std::chrono::microseconds(0);
-    QList<QByteArray> messages;
     qsizetype position = 0;
     do {
-        messages.append(
-            encodeTextBlock(static_cast<qint32>(offset + position), wire.mid(position, pieceLength), update));
+        addTextFrame(batch, static_cast<qint32>(offset + position),
+                     wire.sliced(position, qMin(pieceLength, wire.size() - position)), update, pause);
         position += pieceLength;
     } while (position < wire.size());
-    return sendNumbered(messages, pause);
+    return TxStream::StatusOk;
+}
+
+int RtdProtocol::appendPlaySequence(TxMessageBatch& batch, int sign, int mode, int times,
+                                    const QString& drive, const QString& library, const QString& sequence)
+{
+    const QByteArray d = toWireText(drive);
+    const QByteArray l = toWireText(library);
+    const QByteArray q = toWireText(sequence);
+    const qsizetype size = playSequencePayload(d, l, q);
+    if (size < 0) {
+        m_stream.setLastError(
+            QStringLiteral("Cannot send the play sequence command: its texts are too long."));
+        return TxStream::StatusFailed;
+    }
+    addPlaySequenceFrame(batch, sign, mode, times, d, l, q, size);
+    return TxStream::StatusOk;
+}
+
+void RtdProtocol::appendShowFrame(TxMessageBatch& batch, int sign, int frameNumber)
+{
+    addShowFrameFrame(batch, sign, frameNumber);
+}
+
+void RtdProtocol::appendUpdateTrigger(TxMessageBatch& batch)
+{
+    addTextFrame(batch, UpdateTriggerOffset, " ", true);
+}
+
+int RtdProtocol::sendBatch(TxMessageBatch& batch, Delivery delivery)
+{
+    if (batch.isEmpty())
+        return TxStream::StatusOk;
+    return sendNumbered(batch, delivery == Delivery::HandOver || hasPauses(batch),
+                        QStringLiteral("the scoreboard messages"));
+}
+
+int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, bool breakupPackets)
+{
+    if (!isAttached()) {
+        m_stream.setLastError(QStringLiteral("Cannot send a text block: the stream is not open."));
+        return TxStream::StatusNotOpen;
+    }
+    TxMessageBatch batch;
+    const int status = appendTextBlock(batch, toWireText(text), update, offset, breakupPackets);
+    if (status < 0)
+        return status;
+    // Pieces with pauses between them are handed over without waiting out the pauses.
+    const bool paused = batch.count() > 1 && batch.pauseAfter(0).count() > 0;
+    return sendNumbered(batch, paused, QStringLiteral("a text block"));
 }
 
 int RtdProtocol::sendUpdateTrigger()
@@ -176,17 +282,16 @@ int RtdProtocol::sendUpdateTrigger()
 int RtdProtocol::playSequence(int sign, int mode, int times, const QString& drive, const QString& library,
                               const QString& sequence)
 {
-    const QByteArray bytes =
-        encodePlaySequence(sign, mode, times, toWireText(drive), toWireText(library), toWireText(sequence));
-    if (bytes.isEmpty()) {
-        m_stream.setLastError(
-            QStringLiteral("Cannot send the play sequence command: its texts are too long."));
-        return TxStream::StatusFailed;
-    }
-    return send(bytes, QStringLiteral("the play sequence command"));
+    TxMessageBatch batch;
+    const int status = appendPlaySequence(batch, sign, mode, times, drive, library, sequence);
+    if (status < 0)
+        return status;
+    return sendNumbered(batch, false, QStringLiteral("the play sequence command"));
 }
 
 int RtdProtocol::showFrame(int sign, int frameNumber)
 {
-    return send(encodeShowFrame(sign, frameNumber), QStringLiteral("the show frame command"));
+    TxMessageBatch batch;
+    appendShowFrame(batch, sign, frameNumber);
+    return sendNumbered(batch, false, QStringLiteral("the show frame command"));
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "txpendingsend.h"
+
 #include <QByteArray>
-#include <QMutex>
+#include <QByteArrayView>
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <atomic>
 #include <chrono>
 
+class TxMessageBatch;
 class TxStream;
 
 // The display controller's protocol object. While its stream is open it frames
@@ -72,6 +76,27 @@ public:
     // Shows a stored frame.
     int showFrame(int sign, int frame);
 
+    // Several messages in one hand-over (a refresh: its texts, then the
+    // display command or the update trigger). The append functions add the
+    // messages to batch as the functions above would send them; a failure
+    // (negative, lastError() says why) adds nothing. sendBatch numbers them
+    // and hands them to the stream without waiting (TxStream::Delivery::
+    // HandOver): the sender goes on while the pieces go out with their
+    // pauses; with WaitUnlessPaused the caller waits unless the batch holds
+    // pieces with pauses, as sendTextBlock does. The batch may be cleared and
+    // used again afterwards.
+    enum class Delivery { HandOver, WaitUnlessPaused };
+    int appendTextBlock(TxMessageBatch& batch, QByteArrayView wireText, bool update, int offset,
+                        bool breakupPackets);
+    int appendPlaySequence(TxMessageBatch& batch, int sign, int mode, int times, const QString& drive,
+                           const QString& library, const QString& sequence);
+    void appendShowFrame(TxMessageBatch& batch, int sign, int frame);
+    void appendUpdateTrigger(TxMessageBatch& batch);
+    int sendBatch(TxMessageBatch& batch, Delivery delivery = Delivery::HandOver);
+    // Hands the batch over and leaves the waiting to the caller
+    // (TxStream::startBatch), so that several streams send at once.
+    TxPendingSend startBatch(TxMessageBatch& batch);
+
     // The pause after each piece of a broken-up text block (2 ms). Benchmarks set
     // it to zero to measure the sending alone.
     void setPieceDelay(std::chrono::microseconds delay) { m_pieceDelayUs.store(delay.count()); }
@@ -98,10 +123,12 @@ private:
     friend class TxStream;
     void attach() { m_attached.store(true); }
     void detach() { m_attached.store(false); }
-    int send(const QByteArray& frame, const QString& what);
     // Numbers the messages and hands them over in one go, so that numbers
     // reach the wire in order even when two threads send at once.
-    int sendNumbered(QList<QByteArray> messages, std::chrono::microseconds pauseAfterEach);
+    int sendNumbered(TxMessageBatch& batch, bool handOver, const QString& what);
+    // Numbers and seals the frames in place; the number lock must be held.
+    void numberFrames(TxMessageBatch& batch);
+    bool refuseDetached(const QString& what);
 
     TxStream& m_stream;
     std::atomic<bool> m_attached{false};

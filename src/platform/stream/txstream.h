@@ -1,6 +1,8 @@
 #pragma once
 
 #include "rtdprotocol.h"
+#include "txmessagebatch.h"
+#include "txpendingsend.h"
 #include "txstreamsettings.h"
 
 #include <QByteArray>
@@ -227,6 +229,23 @@ public:
     // any other send), and a failure while they go out is reported through
     // lastError() and problem().
     int sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
+    // How a batch is given to the I/O thread.
+    enum class Delivery {
+        // The caller waits until the I/O thread has taken every message.
+        Wait,
+        // Handed over without waiting, as the pieces with pauses above: the
+        // messages are accepted once the I/O thread has them (up to
+        // MaxQueuedBytes not yet taken), and a failure while they go out is
+        // reported through lastError() and problem(). When they cannot be
+        // handed over (an open or close under way, a failed device, the queue
+        // full, or called on the I/O thread) the caller waits as with Wait.
+        HandOver
+    };
+    // The messages of batch in order, each followed by its pause.
+    int sendBatch(const TxMessageBatch& batch, Delivery delivery);
+    // The same as sendBatch with Delivery::Wait in two steps: the batch is
+    // handed over now, its status comes from wait() on what this returns.
+    TxPendingSend startBatch(const TxMessageBatch& batch);
 
     // --- receiving --------------------------------------------------------
     // Replaces the receiver; once this returns the old one is not called again.
@@ -251,6 +270,7 @@ signals:
 private:
     friend class TxStreamWorker;
     friend class RtdProtocol;
+    friend class TxPendingSend;
 
     // What a call carried out on the I/O thread reports back.
     struct CallResult
@@ -270,19 +290,27 @@ private:
     // what it uses by value.
     static std::optional<CallResult> callOnIoThread(TxStreamWorker* worker, const IoCall& call,
                                                     QDeadlineTimer deadline);
+    // The two halves of that: the call queued for the worker's thread, then
+    // its result awaited.
+    static std::shared_ptr<TxCallState> postCall(TxStreamWorker* worker, const IoCall& call);
+    static std::optional<CallResult> awaitCall(TxCallState& state, QDeadlineTimer deadline);
+    // callWorker in two steps: started (run directly when it need not wait),
+    // then finished by the pending send it gave.
+    TxPendingSend beginCall(const IoCall& call, const QString& what);
+    CallResult finishCall(TxPendingSend& pending);
     // Runs call on the open stream's worker within CallTimeoutMs, directly when
     // already on the I/O thread; StatusNotOpen when closed, StatusTimedOut when
     // it did not finish in time. what names the call in the error texts.
     CallResult callWorker(const IoCall& call, const QString& what);
     // Gives messages to the open stream's I/O thread without waiting for them;
-    // false when the caller must send them itself (see sendMessages).
-    bool handOver(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach);
+    // false when the caller must send them itself (see Delivery::HandOver).
+    bool handOver(const TxMessageBatch& batch);
     int closeLocked();
     // Forgets the I/O thread after close; one still running is left to end by itself.
     void releaseThread(bool stillRunning);
 
     // Reports from the worker, on the I/O thread.
-    void emitTraffic(Direction direction, const QByteArray& bytes);
+    void emitTraffic(Direction direction, QByteArrayView bytes);
     void reportDeviceFailure(const QString& text);
     void reportProblem(const QString& text);
     void setWaitingFor(const QString& text);

@@ -11,6 +11,7 @@
 #include <QThread>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 bool TxStream::onIoThread() const
 {
@@ -27,73 +28,159 @@ TxStreamWorker* TxStream::ownWorker() const
     return (worker && thread && thread == QThread::currentThread()) ? worker : nullptr;
 }
 
+// Shared by the caller and a call posted to the I/O thread: the caller may
+// give up and return while the call still waits or runs.
+struct TxCallState
+{
+    enum class State { Waiting, Running, Done, Abandoned };
+    std::mutex mutex;
+    std::condition_variable done;
+    State state = State::Waiting;
+    int status = TxStream::StatusFailed;
+    QString error;
+};
+
+std::shared_ptr<TxCallState> TxStream::postCall(TxStreamWorker* worker, const IoCall& call)
+{
+    auto pending = std::make_shared<TxCallState>();
+    ThreadHandOff::post(worker, [pending, call, worker] {
+        {
+            std::lock_guard lock(pending->mutex);
+            if (pending->state == TxCallState::State::Abandoned)
+                return;
+            pending->state = TxCallState::State::Running;
+        }
+        CallResult result = call(*worker);
+        std::lock_guard lock(pending->mutex);
+        pending->status = result.status;
+        pending->error = std::move(result.error);
+        pending->state = TxCallState::State::Done;
+        pending->done.notify_all();
+    });
+    return pending;
+}
+
+std::optional<TxStream::CallResult> TxStream::awaitCall(TxCallState& pending, QDeadlineTimer deadline)
+{
+    std::unique_lock lock(pending.mutex);
+    if (pending.done.wait_for(lock, deadline.remainingTimeAsDuration(),
+                              [&] { return pending.state == TxCallState::State::Done; }))
+        return CallResult{pending.status, pending.error};
+    if (pending.state == TxCallState::State::Waiting)
+        pending.state = TxCallState::State::Abandoned;
+    return std::nullopt;
+}
+
 std::optional<TxStream::CallResult> TxStream::callOnIoThread(TxStreamWorker* worker, const IoCall& call,
                                                              QDeadlineTimer deadline)
 {
     if (worker->thread() == QThread::currentThread())
         return call(*worker);
-
-    // Shared by the caller and the call: the caller may give up and return while
-    // the call still waits or runs.
-    struct Pending
-    {
-        enum class State { Waiting, Running, Done, Abandoned };
-        std::mutex mutex;
-        std::condition_variable done;
-        State state = State::Waiting;
-        CallResult result;
-    };
-    auto pending = std::make_shared<Pending>();
-    ThreadHandOff::post(worker, [pending, call, worker] {
-        {
-            std::lock_guard lock(pending->mutex);
-            if (pending->state == Pending::State::Abandoned)
-                return;
-            pending->state = Pending::State::Running;
-        }
-        CallResult result = call(*worker);
-        std::lock_guard lock(pending->mutex);
-        pending->result = std::move(result);
-        pending->state = Pending::State::Done;
-        pending->done.notify_all();
-    });
-
-    std::unique_lock lock(pending->mutex);
-    if (pending->done.wait_for(lock, deadline.remainingTimeAsDuration(),
-                               [&] { return pending->state == Pending::State::Done; }))
-        return pending->result;
-    if (pending->state == Pending::State::Waiting)
-        pending->state = Pending::State::Abandoned;
-    return std::nullopt;
+    return awaitCall(*postCall(worker, call), deadline);
 }
 
 TxStream::CallResult TxStream::callWorker(const IoCall& call, const QString& what)
 {
+    TxPendingSend pending = beginCall(call, what);
+    return finishCall(pending);
+}
+
+TxPendingSend TxStream::beginCall(const IoCall& call, const QString& what)
+{
+    TxPendingSend pending;
+    const auto known = [&](const CallResult& result) {
+        pending.m_status = result.status;
+        pending.m_error = result.error;
+        return std::move(pending);
+    };
     // Our own thread (a receiver answering): the worker cannot go away
     // underneath us, as closing needs this thread.
     if (TxStreamWorker* own = ownWorker())
-        return call(*own);
+        return known(call(*own));
 
     const QDeadlineTimer deadline(CallTimeoutMs);
     if (!m_lifecycle.tryLockForRead(int(deadline.remainingTime())))
-        return {StatusTimedOut,
-                QStringLiteral("%1 on \"%2\" timed out: the stream was being opened or closed for %3 ms.")
-                    .arg(what, name())
-                    .arg(CallTimeoutMs)};
+        return known(
+            {StatusTimedOut,
+             QStringLiteral("%1 on \"%2\" timed out: the stream was being opened or closed for %3 ms.")
+                 .arg(what, name())
+                 .arg(CallTimeoutMs)});
+    TxStreamWorker* worker = m_worker.load();
+    if (!worker) {
+        m_lifecycle.unlock();
+        return known({StatusNotOpen,
+                      QStringLiteral("%1 on \"%2\" failed: the stream is not open.").arg(what, name())});
+    }
+    // The read lock is held until the result is in (finishCall).
+    pending.m_stream = this;
+    pending.m_call = postCall(worker, call);
+    pending.m_deadline = deadline;
+    pending.m_what = what;
+    return pending;
+}
+
+TxStream::CallResult TxStream::finishCall(TxPendingSend& pending)
+{
+    if (!pending.m_stream)
+        return {pending.m_status, pending.m_error};
     CallResult result;
-    if (TxStreamWorker* worker = m_worker.load(); !worker) {
-        result = {StatusNotOpen,
-                  QStringLiteral("%1 on \"%2\" failed: the stream is not open.").arg(what, name())};
-    } else if (const std::optional<CallResult> done = callOnIoThread(worker, call, deadline)) {
+    if (const std::optional<CallResult> done = awaitCall(*pending.m_call, pending.m_deadline)) {
         result = *done;
     } else {
         result = {StatusTimedOut,
                   QStringLiteral("%1 on \"%2\" timed out: its thread did not respond within %3 ms.")
-                      .arg(what, name())
+                      .arg(pending.m_what, name())
                       .arg(CallTimeoutMs)};
     }
     m_lifecycle.unlock();
+    pending.m_stream = nullptr;
+    pending.m_call.reset();
+    pending.m_status = result.status;
+    pending.m_error = result.error;
     return result;
+}
+
+TxPendingSend::TxPendingSend(TxPendingSend&& other) noexcept
+    : m_stream(std::exchange(other.m_stream, nullptr)), m_call(std::move(other.m_call)),
+      m_deadline(other.m_deadline), m_what(std::move(other.m_what)), m_error(std::move(other.m_error)),
+      m_status(other.m_status)
+{
+}
+
+TxPendingSend& TxPendingSend::operator=(TxPendingSend&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        m_stream = std::exchange(other.m_stream, nullptr);
+        m_call = std::move(other.m_call);
+        m_deadline = other.m_deadline;
+        m_what = std::move(other.m_what);
+        m_error = std::move(other.m_error);
+        m_status = other.m_status;
+    }
+    return *this;
+}
+
+TxPendingSend::~TxPendingSend()
+{
+    release();
+}
+
+void TxPendingSend::release()
+{
+    if (m_stream)
+        wait();
+}
+
+int TxPendingSend::wait()
+{
+    if (!m_stream)
+        return m_status;
+    TxStream* stream = m_stream;
+    const TxStream::CallResult result = stream->finishCall(*this);
+    if (result.status < 0)
+        stream->setLastError(result.error);
+    return result.status;
 }
 
 int TxStream::open()
@@ -324,11 +411,9 @@ int TxStream::sendBytes(const QByteArray& bytes)
     return sendMessages({bytes}, std::chrono::microseconds(0));
 }
 
-bool TxStream::handOver(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach)
+bool TxStream::handOver(const TxMessageBatch& batch)
 {
-    qint64 bytes = 0;
-    for (const QByteArray& message : messages)
-        bytes += message.size();
+    const qint64 bytes = batch.totalBytes();
     // An open or close under way, a failed device or an I/O thread that is
     // behind: the caller waits as for any other send (and learns why it failed).
     if (!m_lifecycle.tryLockForRead())
@@ -342,8 +427,7 @@ bool TxStream::handOver(const QList<QByteArray>& messages, std::chrono::microsec
         // Posted events reach the I/O thread in order, so whatever this thread
         // sends next follows these pieces. A worker closed meanwhile never
         // receives them, as closing discards what is queued.
-        ThreadHandOff::post(
-            worker, [worker, messages, pauseAfterEach] { worker->sendHandedOver(messages, pauseAfterEach); });
+        ThreadHandOff::post(worker, [worker, batch] { worker->sendHandedOver(batch); });
     }
     m_lifecycle.unlock();
     return accepted;
@@ -351,22 +435,36 @@ bool TxStream::handOver(const QList<QByteArray>& messages, std::chrono::microsec
 
 int TxStream::sendMessages(const QList<QByteArray>& messages, std::chrono::microseconds pauseAfterEach)
 {
+    TxMessageBatch batch;
+    for (const QByteArray& message : messages)
+        batch.add(message, pauseAfterEach);
     // Pieces with pauses between them are handed over without waiting out the
     // pauses: the sender (a refresh after a saved result) goes on at once.
-    if (pauseAfterEach.count() > 0 && !onIoThread() && handOver(messages, pauseAfterEach))
+    return sendBatch(batch, pauseAfterEach.count() > 0 ? Delivery::HandOver : Delivery::Wait);
+}
+
+int TxStream::sendBatch(const TxMessageBatch& batch, Delivery delivery)
+{
+    if (delivery == Delivery::HandOver && !onIoThread() && handOver(batch))
         return StatusOk;
-    // All messages go in one call on the I/O thread: one hand-over per text
-    // block instead of one per piece.
-    const CallResult result = callWorker(
-        [messages, pauseAfterEach](TxStreamWorker& worker) {
+    return startBatch(batch).wait();
+}
+
+TxPendingSend TxStream::startBatch(const TxMessageBatch& batch)
+{
+    // All messages go in one call on the I/O thread: one hand-over per batch
+    // instead of one per piece.
+    TxPendingSend pending = beginCall(
+        [batch](TxStreamWorker& worker) {
             CallResult sent;
-            sent.status = worker.send(messages, pauseAfterEach, &sent.error);
+            sent.status = worker.send(batch, &sent.error);
             return sent;
         },
         QStringLiteral("Sending"));
-    if (result.status < 0)
-        setLastError(result.error);
-    return result.status;
+    // A result known at once (not open, sent directly) is the last error now.
+    if (!pending.m_stream && pending.m_status < 0)
+        setLastError(pending.m_error);
+    return pending;
 }
 
 void TxStream::setDataReceiver(DataReceiver receiver)
@@ -421,9 +519,10 @@ bool TxStream::isReceiving() const
     return m_receiving;
 }
 
-void TxStream::emitTraffic(Direction direction, const QByteArray& bytes)
+void TxStream::emitTraffic(Direction direction, QByteArrayView bytes)
 {
     static const QMetaMethod signal = QMetaMethod::fromSignal(&TxStream::traffic);
+    // A copy of its own: the bytes may stand in a batch that goes away.
     if (isSignalConnected(signal))
-        emit traffic(direction, bytes, QDateTime::currentMSecsSinceEpoch());
+        emit traffic(direction, bytes.toByteArray(), QDateTime::currentMSecsSinceEpoch());
 }

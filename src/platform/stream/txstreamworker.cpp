@@ -495,7 +495,7 @@ void TxStreamWorker::setWaitingFor(const QString& text)
         m_link->owner->setWaitingFor(text);
 }
 
-void TxStreamWorker::tap(TxStream::Direction direction, const QByteArray& bytes)
+void TxStreamWorker::tap(TxStream::Direction direction, QByteArrayView bytes)
 {
     QMutexLocker lock(&m_link->mutex);
     if (m_link->owner)

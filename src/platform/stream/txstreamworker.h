@@ -55,12 +55,12 @@ public:
     int openDevice(bool receiving, QString* error);
     // Closes the device and discards what is still queued.
     void closeDevice();
-    // Takes pieces for sending, in order, pausing after handing over each;
-    // StatusOk once every piece was written or queued.
-    int send(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach, QString* error);
+    // Takes the batch's pieces for sending, in order, each followed by its
+    // pause; StatusOk once every piece was written or queued.
+    int send(const TxMessageBatch& batch, QString* error);
     // The same for pieces whose sender did not wait: a failure is reported as
     // the stream's last error and as a problem for the operator's log.
-    void sendHandedOver(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach);
+    void sendHandedOver(const TxMessageBatch& batch);
     int setReceiving(bool on, QString* error);
     void setReceiver(TxStream::DataReceiver receiver) { m_receiver = std::move(receiver); }
 
@@ -82,10 +82,10 @@ private:
     void connectTcp(const QHostAddress& address);
     void becomeReady();
 
-    int sendPiece(const QByteArray& bytes, bool* dropped, QString* error);
-    int writeDatagram(const QByteArray& bytes, QString* error);
-    int writeFile(const QByteArray& bytes, QString* error);
-    int enqueue(const QByteArray& bytes, bool* dropped, QString* error);
+    int sendPiece(QByteArrayView bytes, bool* dropped, QString* error);
+    int writeDatagram(QByteArrayView bytes, QString* error);
+    int writeFile(QByteArrayView bytes, QString* error);
+    int enqueue(QByteArrayView bytes, bool* dropped, QString* error);
     void countDrop(bool* dropped);
     void pump();
     // The serial port or TCP socket, whose writes go through the queue.
@@ -108,7 +108,7 @@ private:
     void stopReplay();
     void deliver(const RtdMessage& message);
     void deviceFailed(const QString& text);
-    void tap(TxStream::Direction direction, const QByteArray& bytes);
+    void tap(TxStream::Direction direction, QByteArrayView bytes);
     void reportError(const QString& text);
     void reportProblem(const QString& text);
     void setWaitingFor(const QString& text);

@@ -8,8 +8,7 @@
 #include <QUdpSocket>
 #include <thread>
 
-int TxStreamWorker::send(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach,
-                         QString* error)
+int TxStreamWorker::send(const TxMessageBatch& batch, QString* error)
 {
     if (m_failed) {
         *error = QStringLiteral("Cannot send on %1: %2").arg(label(), m_failure);
@@ -17,12 +16,12 @@ int TxStreamWorker::send(const QList<QByteArray>& pieces, std::chrono::microseco
     }
     bool dropped = false;
     int status = TxStream::StatusOk;
-    for (const QByteArray& piece : pieces) {
-        status = sendPiece(piece, &dropped, error);
+    for (qsizetype i = 0; i < batch.count(); ++i) {
+        status = sendPiece(batch.message(i), &dropped, error);
         if (status < 0)
             break;
-        if (pauseAfterEach.count() > 0)
-            std::this_thread::sleep_for(pauseAfterEach);
+        if (batch.pauseAfter(i).count() > 0)
+            std::this_thread::sleep_for(batch.pauseAfter(i));
     }
     // A send that dropped nothing ends a run of drops: the next one is reported again.
     if (!dropped)
@@ -31,21 +30,18 @@ int TxStreamWorker::send(const QList<QByteArray>& pieces, std::chrono::microseco
     return status;
 }
 
-void TxStreamWorker::sendHandedOver(const QList<QByteArray>& pieces, std::chrono::microseconds pauseAfterEach)
+void TxStreamWorker::sendHandedOver(const TxMessageBatch& batch)
 {
-    qint64 bytes = 0;
-    for (const QByteArray& piece : pieces)
-        bytes += piece.size();
     QString error;
-    const int status = send(pieces, pauseAfterEach, &error);
-    m_link->handedOverBytes -= bytes;
+    const int status = send(batch, &error);
+    m_link->handedOverBytes -= batch.totalBytes();
     if (status < 0) {
         reportError(error);
         reportProblem(error);
     }
 }
 
-int TxStreamWorker::sendPiece(const QByteArray& bytes, bool* dropped, QString* error)
+int TxStreamWorker::sendPiece(QByteArrayView bytes, bool* dropped, QString* error)
 {
     if (m_file)
         return writeFile(bytes, error);
@@ -61,10 +57,10 @@ int TxStreamWorker::sendPiece(const QByteArray& bytes, bool* dropped, QString* e
     return status;
 }
 
-int TxStreamWorker::writeDatagram(const QByteArray& bytes, QString* error)
+int TxStreamWorker::writeDatagram(QByteArrayView bytes, QString* error)
 {
-    const qint64 written =
-        m_udp->writeDatagram(bytes, m_destination, static_cast<quint16>(m_settings.udpPort));
+    const qint64 written = m_udp->writeDatagram(bytes.data(), bytes.size(), m_destination,
+                                                static_cast<quint16>(m_settings.udpPort));
     if (written != bytes.size()) {
         *error = QStringLiteral("Sending %1 bytes to %2:%3 failed: %4")
                      .arg(bytes.size())
@@ -77,7 +73,7 @@ int TxStreamWorker::writeDatagram(const QByteArray& bytes, QString* error)
     return TxStream::StatusOk;
 }
 
-int TxStreamWorker::writeFile(const QByteArray& bytes, QString* error)
+int TxStreamWorker::writeFile(QByteArrayView bytes, QString* error)
 {
     if (!m_file->isOpen()) {
         *error = QStringLiteral("Cannot send on %1: it is not open.").arg(label());
@@ -85,7 +81,7 @@ int TxStreamWorker::writeFile(const QByteArray& bytes, QString* error)
     }
     // Written through at once, so that the file holds what was sent even if the
     // program ends without closing it.
-    if (m_file->write(bytes) != bytes.size() || !m_file->flush()) {
+    if (m_file->write(bytes.data(), bytes.size()) != bytes.size() || !m_file->flush()) {
         *error = QStringLiteral("Writing %1 bytes to the file \"%2\" failed: %3")
                      .arg(bytes.size())
                      .arg(m_settings.fileName, m_file->errorString());
@@ -95,7 +91,7 @@ int TxStreamWorker::writeFile(const QByteArray& bytes, QString* error)
     return TxStream::StatusOk;
 }
 
-int TxStreamWorker::enqueue(const QByteArray& bytes, bool* dropped, QString* error)
+int TxStreamWorker::enqueue(QByteArrayView bytes, bool* dropped, QString* error)
 {
     if (bytes.size() > TxStream::MaxQueuedBytes) {
         *error = QStringLiteral("Cannot send %1 bytes at once on %2: at most %3 bytes can wait to be sent.")
@@ -126,7 +122,7 @@ int TxStreamWorker::enqueue(const QByteArray& bytes, bool* dropped, QString* err
                      .arg(queuedBytes());
         return TxStream::StatusFailed;
     }
-    m_queue.push_back({bytes, 0});
+    m_queue.push_back({bytes.toByteArray(), 0});
     m_unhandedBytes += bytes.size();
     return TxStream::StatusOk;
 }

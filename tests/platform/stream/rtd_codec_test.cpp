@@ -70,6 +70,11 @@ TEST(RtdCodec, BothCrcImplementationsGiveTheStandardCheckValue)
     EXPECT_EQ(RtdDecoder::crc32(QByteArray("123456789")), 0xCBF43926u);
     const QByteArray data = allByteValues().repeated(3);
     EXPECT_EQ(crc32(data), RtdDecoder::crc32(data));
+    // Eight bytes a step, the rest one by one, from any start.
+    for (int from = 0; from < 8; ++from)
+        for (int size = 0; size <= 40; ++size)
+            ASSERT_EQ(crc32(data.constData() + from, size), RtdDecoder::crc32(data.mid(from, size)))
+                << from << " " << size;
 }
 
 TEST(RtdCodec, EncoderProducesTheDocumentedExamplesByteForByte)
