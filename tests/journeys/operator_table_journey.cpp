@@ -3,10 +3,12 @@
 // list keys work without a click; a typed time not saved is asked about before
 // a performance change or another rodeo drops it; the message bar forgets the
 // contestant of a rodeo that closed; a name with "&" makes no shortcut.
+#include "app/viewtable.h"
 #include "db/databasemanager.h"
 #include "platform/sql/sqlconnection.h"
 #include "steps/journey.h"
 #include "ui/mainframe.h"
+#include "ui/views/workview.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +16,7 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QTabBar>
 #include <QTableView>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -124,4 +127,15 @@ TEST(OperatorJourney, TheTableWorksFromTheKeyboardAndAsksBeforeDroppingATypedRes
     EXPECT_EQ(one(program, QStringLiteral("SELECT COUNT(*) FROM Times WHERE RideTime = 18880")),
               QStringLiteral("0"));
     EXPECT_EQ(program.frame().messageContestant(), 0u);
+
+    // The view tabs from the keyboard (Tab brings a keyboard user onto them):
+    // the view follows the tab.
+    click(QStringLiteral("Run Performance"));
+    auto* tabs = named<QTabBar>(QStringLiteral("viewtabs"));
+    ASSERT_TRUE(tabs);
+    tabs->setFocus(Qt::TabFocusReason);
+    key(Qt::Key_Right);
+    EXPECT_EQ(tabs->tabText(tabs->currentIndex()), QStringLiteral("Box Entry"));
+    EXPECT_EQ(program.frame().currentView(), ViewTable::BoxEntry);
+    EXPECT_TRUE(program.frame().view(ViewTable::BoxEntry)->isVisible());
 }
