@@ -81,8 +81,10 @@ bool CDatabaseManager::AddTeam(TeamRec& team, int& decision)
         }
     }
 
-    auto rs = m_conn->queryEditable(QStringLiteral("SELECT * FROM Teams WHERE RoId = ? ORDER BY TmId DESC"),
-                                    {m_rodeo.id});
+    // Only the rodeo's highest team is read (through the key), for the next
+    // id: an import adds teams by the thousand.
+    auto rs = m_conn->queryEditable(
+        QStringLiteral("SELECT * FROM Teams WHERE RoId = ? ORDER BY TmId DESC LIMIT 1"), {m_rodeo.id});
     if (!rs)
         return false;
     const quint32 id = rs->moveFirst() ? rs->toUInt(QStringLiteral("TmId")) + 1 : 1;

@@ -92,6 +92,21 @@ int CSyncGridPair::currentRow() const
     return current.isValid() ? current.row() : -1;
 }
 
+void CSyncGridPair::widenColumnsFor(int row)
+{
+    if (!m_model || row < 0 || row >= m_model->rowCount())
+        return;
+    for (QTableView* t : {m_left, m_right}) {
+        for (int c = 0; c < m_model->columnCount(); ++c) {
+            if (t->isColumnHidden(c))
+                continue;
+            const int wanted = t->sizeHintForIndex(m_model->index(row, c)).width();
+            if (wanted > t->columnWidth(c))
+                t->setColumnWidth(c, wanted);
+        }
+    }
+}
+
 void CSyncGridPair::setCurrentRow(int row)
 {
     if (!m_model || !selectionModel())

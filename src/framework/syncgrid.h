@@ -38,6 +38,10 @@ public:
     void setCurrentRow(int row);
     // The table that had the keyboard focus last.
     QTableView* lastFocused() const { return m_lastFocused; }
+    // Widens the shown columns of both tables that the cells of row need;
+    // never narrows one. Cheaper than fitting every column to every row
+    // again when only one row changed.
+    void widenColumnsFor(int row);
 
 signals:
     // A row was chosen by click or arrow key in either table.

@@ -410,6 +410,8 @@ void CMainFrame::CloseRodeo()
     if (m_db->isRodeoOpen())
         m_backups->rodeoClosing(m_db->GetSeasonName());
     m_db->CloseRodeo();
+    // The closed rodeo's leaders go with it.
+    m_leaderBoard->refresh(*m_db, m_files->curProfileSettings());
     m_output->forgetDisplayButton();
     m_arena->clearDisplayed();
     showContestantMessages(0);

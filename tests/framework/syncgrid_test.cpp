@@ -106,3 +106,25 @@ TEST_F(SyncGridTest, CellEditorsLimitPickAndClick)
     ASSERT_EQ(clicked.count(), 1);
     EXPECT_EQ(clicked.at(0).at(0).toModelIndex(), model.index(2, 4));
 }
+
+TEST_F(SyncGridTest, ARowFurtherDownWidensOnlyTheColumnsItNeeds)
+{
+    grid.left()->setColumnWidth(0, 40);
+    grid.right()->setColumnWidth(3, 200);
+    const int before[] = {grid.left()->columnWidth(1), grid.right()->columnWidth(2),
+                          grid.right()->columnWidth(4)};
+    model.item(50, 0)->setText(QStringLiteral("a text far wider than forty pixels"));
+    model.item(50, 3)->setText(QStringLiteral("short"));
+    grid.widenColumnsFor(50);
+    const int wanted = grid.left()->sizeHintForIndex(model.index(50, 0)).width();
+    EXPECT_GT(wanted, 40);
+    EXPECT_EQ(grid.left()->columnWidth(0), wanted);
+    EXPECT_EQ(grid.right()->columnWidth(3), 200); // never narrowed
+    EXPECT_EQ(grid.left()->columnWidth(1), before[0]);
+    EXPECT_EQ(grid.right()->columnWidth(2), before[1]);
+    EXPECT_EQ(grid.right()->columnWidth(4), before[2]);
+    // A row that is not there changes nothing.
+    grid.widenColumnsFor(60);
+    grid.widenColumnsFor(-1);
+    EXPECT_EQ(grid.left()->columnWidth(0), wanted);
+}

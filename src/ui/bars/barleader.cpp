@@ -12,10 +12,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-void LeaderListModel::setRows(QVector<QStringList> rows, const QString& valueTitle)
+void LeaderListModel::setRows(std::vector<ResultRecord> placed, RowTexts texts, const QString& valueTitle)
 {
     beginResetModel();
-    m_rows = std::move(rows);
+    m_records = std::move(placed);
+    m_texts = std::move(texts);
+    m_made.clear();
     m_valueTitle = valueTitle;
     endResetModel();
     emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
@@ -23,7 +25,7 @@ void LeaderListModel::setRows(QVector<QStringList> rows, const QString& valueTit
 
 int LeaderListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_records.size());
 }
 
 int LeaderListModel::columnCount(const QModelIndex& parent) const
@@ -35,8 +37,15 @@ QVariant LeaderListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return QVariant();
-    if (role == Qt::DisplayRole)
-        return m_rows.value(index.row()).value(index.column());
+    if (role == Qt::DisplayRole) {
+        const int row = index.row();
+        if (row < 0 || row >= int(m_records.size()) || !m_texts)
+            return QVariant();
+        auto made = m_made.find(row);
+        if (made == m_made.end())
+            made = m_made.insert(row, m_texts(m_records[size_t(row)]));
+        return made->value(index.column());
+    }
     if (role == Qt::FontRole && index.column() == 2) {
         QFont mono(QStringLiteral("Monospace"));
         mono.setStyleHint(QFont::TypeWriter);
@@ -106,39 +115,47 @@ void CBarLeader::refresh(CDatabaseManager& db, const DisplayProfileSettings& pro
     const QString valueTitle = scored ? QStringLiteral("Score") : QStringLiteral("Time");
     const Standings& standings = db.standings();
     if (!event || cur.goRound > standings.goRoundCount()) {
-        m_goModel->setRows({}, valueTitle);
-        m_overallModel->setRows({}, valueTitle);
+        m_goModel->setRows({}, {}, valueTitle);
+        m_overallModel->setRows({}, {}, valueTitle);
         return;
     }
+    // The texts are made later, when a row is shown: everything they need is
+    // copied here, except the names, which are read from the database
+    // manager's collections then (the main window owns both it and this bar).
     const CompetitorText names(db, profile);
-    const bool fraction = event->fraction == QLatin1String("Fraction");
-    const auto value = [&](const ResultRecord& r) {
-        if (!scored)
-            return ScoreboardFields::time(r.time, 6, PrecisionDigits(event->precision));
-        const int decimals = event->precision == QLatin1String("0.1") ? 1 : 2;
-        return ScoreboardFields::score(r.score, 6, fraction, decimals);
-    };
-    const auto name = [&](const ResultRecord& r) {
-        const quint32 id = entryKeyId(r.key);
-        if (event->isTeam()) {
-            const TeamRec* team = names.team(id);
-            return team ? names.teamName(*team) : QString();
-        }
-        const ContestantRec* c = names.contestant(id);
-        return c ? names.name(*c) : QString();
-    };
-    const auto rows = [&](const std::vector<ResultRecord>& list, bool overall) {
-        QVector<QStringList> out;
-        for (const ResultRecord& r : list) {
-            if (r.position == 0)
-                continue;
-            QStringList row{QString::number(r.position), name(r), value(r)};
+    const EventCfg ev = *event;
+    const auto texts = [names, ev, scored](bool overall) {
+        return [names, ev, scored, overall](const ResultRecord& r) {
+            QString name;
+            const quint32 id = entryKeyId(r.key);
+            if (ev.isTeam()) {
+                if (const TeamRec* team = names.team(id))
+                    name = names.teamName(*team);
+            } else if (const ContestantRec* c = names.contestant(id)) {
+                name = names.name(*c);
+            }
+            QString value;
+            if (!scored) {
+                value = ScoreboardFields::time(r.time, 6, PrecisionDigits(ev.precision));
+            } else {
+                const int decimals = ev.precision == QLatin1String("0.1") ? 1 : 2;
+                value =
+                    ScoreboardFields::score(r.score, 6, ev.fraction == QLatin1String("Fraction"), decimals);
+            }
+            QStringList row{QString::number(r.position), name, value};
             if (overall)
                 row << QStringLiteral("%1 / %2").arg(r.success).arg(r.ride);
-            out << row;
-        }
+            return row;
+        };
+    };
+    const auto placed = [](const std::vector<ResultRecord>& list) {
+        std::vector<ResultRecord> out;
+        out.reserve(list.size());
+        for (const ResultRecord& r : list)
+            if (r.position != 0)
+                out.push_back(r);
         return out;
     };
-    m_goModel->setRows(rows(standings.goRound(cur.goRound), false), valueTitle);
-    m_overallModel->setRows(rows(standings.overall(), true), valueTitle);
+    m_goModel->setRows(placed(standings.goRound(cur.goRound)), texts(false), valueTitle);
+    m_overallModel->setRows(placed(standings.overall()), texts(true), valueTitle);
 }

@@ -204,6 +204,12 @@ TEST_F(RunPerfTest, ListsShowTheRunAndItsColours)
     EXPECT_EQ(frame->database().curEntry().ptId, 0u);
     EXPECT_EQ(view->selectedKey(), 0u);
     EXPECT_EQ(frame->arenaContext().displayedCompetitor(), 0u);
+
+    // The leaders' texts are made when shown, from the rodeo's names: once
+    // the rodeo is closed, the lists are empty rather than nameless.
+    frame->CloseRodeo();
+    EXPECT_EQ(frame->leaderBoard()->goList()->rowCount(), 0);
+    EXPECT_EQ(frame->leaderBoard()->overallList()->rowCount(), 0);
 }
 
 // Typing into the empty row enters a contestant at the smallest free running

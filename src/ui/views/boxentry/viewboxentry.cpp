@@ -345,25 +345,11 @@ void CViewBoxEntry::resultSaved(const RegEntry& entry, const ResultRecord& recor
         bar->entryKey() == record.key)
         bar->SetComp(m_selected, entry.goRound);
     m_model->refreshAll();
-    widenFor(row);
-    if (QTableView* t = m_grid->lastFocused(); t && isVisible())
-        t->setFocus();
-}
-
-void CViewBoxEntry::widenFor(int row)
-{
     // The columns were fitted to the first rows: a result further down may
     // need more room, which the columns take rather than cut it ("15.…").
-    for (QTableView* t : {m_grid->left(), m_grid->right()}) {
-        QAbstractItemModel* model = t->model();
-        for (int c = 0; c < model->columnCount(); ++c) {
-            if (t->isColumnHidden(c))
-                continue;
-            const int wanted = t->sizeHintForIndex(model->index(row, c)).width();
-            if (wanted > t->columnWidth(c))
-                t->setColumnWidth(c, wanted);
-        }
-    }
+    m_grid->widenColumnsFor(row);
+    if (QTableView* t = m_grid->lastFocused(); t && isVisible())
+        t->setFocus();
 }
 
 // --- The Find bar ---------------------------------------------------------------------

@@ -67,8 +67,6 @@ private:
     std::optional<std::pair<QString, QString>> beginResultEdit(const QModelIndex& index);
     bool commitResultEdit(const QModelIndex& index, const QString& display);
     void fitColumns();
-    // Widens the columns that the cells of row need.
-    void widenFor(int row);
 
     CMainFrame& m_frame;
     RunPerfModel* m_model;

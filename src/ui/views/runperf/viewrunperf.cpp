@@ -372,7 +372,11 @@ void CViewRunPerf::resultSaved(const RegEntry&, const ResultRecord& record)
         visibleBar()->SetComp(m_selected, 0);
     m_model->refreshAll();
     updateHighlight();
-    fitColumns(); // a first result in an empty performance needs its room
+    // A first result in an empty performance needs its room; only this row
+    // changed, so only its cells are measured (a jackpot's performance holds
+    // thousands of rows, and fitting them all again took tens of milliseconds
+    // a save).
+    m_grid->widenColumnsFor(row);
 }
 
 void CViewRunPerf::showRunningTime(const QString& text)
