@@ -306,7 +306,8 @@ int CDatabaseManager::GetLastPerf(const QString& eventId, int goRound)
     if (!isResultTable(table) || !GetEvent(eventId))
         return 0;
     auto rs = m_conn->query(
-        QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ? ORDER BY PerfId DESC")
+        QStringLiteral(
+            "SELECT PerfId FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ? ORDER BY PerfId DESC LIMIT 1")
             .arg(table),
         {m_rodeo.id, eventId, goRound});
     if (!rs || !rs->moveFirst())

@@ -121,8 +121,9 @@ bool CDatabaseManager::LoadContestants()
     auto rs = m_conn->query(QStringLiteral("SELECT * FROM Rosters"));
     if (!rs)
         return false;
+    const ContestantRowReader reader(*rs);
     for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
-        m_contestants.add(contestantFromRow(*rs));
+        m_contestants.add(reader.read());
     SortContestants(4);
     return true;
 }
@@ -156,11 +157,13 @@ bool CDatabaseManager::LoadStock()
 
 bool CDatabaseManager::readRegTable(const QString& table)
 {
-    auto rs = m_conn->query(QStringLiteral("SELECT * FROM %1 WHERE RoId = ?").arg(table), {m_rodeo.id});
+    auto rs = m_conn->query(QStringLiteral("SELECT %1 FROM %2 WHERE RoId = ?").arg(entryColumns(), table),
+                            {m_rodeo.id});
     if (!rs)
         return false;
+    const EntryRowReader reader(*rs);
     for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
-        UpdateRegEntry(entryFromRow(*rs), true);
+        UpdateRegEntry(reader.read(), true);
     return true;
 }
 

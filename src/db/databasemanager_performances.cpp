@@ -134,30 +134,27 @@ bool CDatabaseManager::PlaceEntry(const RegEntry& entry, int perf, int ord)
     WriteScope scope(*this);
     if (!scope.isActive())
         return false;
-    // Read the rows that shift first, so that memory can follow them.
+    // The rows that shift come back from their UPDATE as they now are, so
+    // that memory can follow them (the last shift of a row holds its place).
     QHash<EntryKey, RegEntry> shifted;
     const QString others = QStringLiteral(" AND ptId > 0 AND NOT (ptId = ? AND PlrEnt = ?)");
     const auto shift = [&](const QString& condition, const QVariantList& params, int by) {
         auto rs = m_conn->query(
-            QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ? AND %2").arg(table, condition) +
-                others,
-            go + params + QVariantList{entry.ptId, entry.plrEnt});
-        if (!rs)
+            QStringLiteral("UPDATE %1 SET Ord = Ord + ? WHERE RoId = ? AND EvId = ? AND GoId = ? "
+                           "AND %2%3 RETURNING %4")
+                .arg(table, condition, others, entryColumns()),
+            QVariantList{by} + go + params + QVariantList{entry.ptId, entry.plrEnt});
+        if (!rs) {
+            logReport("Failed to renumber the running order.  DBMgr::PlaceEntry  SQL:%s, Error:%s",
+                      m_conn->lastStatement(), errorDescription(m_conn->lastError()));
             return false;
-        for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
-            const RegEntry e = entryFromRow(*rs);
-            RegEntry& target = shifted.insert(e.key(), shifted.value(e.key(), e)).value();
-            target.ord = static_cast<quint16>(target.ord + by);
         }
-        if (m_conn->execute(QStringLiteral("UPDATE %1 SET Ord = Ord + ? WHERE RoId = ? AND EvId = ? AND GoId = ? "
-                                           "AND %2")
-                                    .arg(table, condition) +
-                                others,
-                            QVariantList{by} + go + params + QVariantList{entry.ptId, entry.plrEnt}))
-            return true;
-        logReport("Failed to renumber the running order.  DBMgr::PlaceEntry  SQL:%s, Error:%s",
-                  m_conn->lastStatement(), errorDescription(m_conn->lastError()));
-        return false;
+        const EntryRowReader reader(*rs);
+        for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
+            const RegEntry e = reader.read();
+            shifted.insert(e.key(), e);
+        }
+        return true;
     };
     // The gap it leaves closes; the place it takes opens.
     if (old.perf != 0 && old.ord != 0 &&

@@ -22,31 +22,65 @@ EventCfg eventFromRow(const SqlRecordset& rs)
 
 RegEntry entryFromRow(const SqlRecordset& rs)
 {
+    return EntryRowReader(rs).read();
+}
+
+QString entryColumns()
+{
+    return QStringLiteral("EvId, ptId, GoId, PerfId, PlrEnt, Ord, StId");
+}
+
+EntryRowReader::EntryRowReader(const SqlRecordset& rs)
+    : m_rs(rs), m_evId(rs.columnOf(QStringLiteral("EvId"))), m_ptId(rs.columnOf(QStringLiteral("ptId"))),
+      m_goId(rs.columnOf(QStringLiteral("GoId"))), m_perfId(rs.columnOf(QStringLiteral("PerfId"))),
+      m_plrEnt(rs.columnOf(QStringLiteral("PlrEnt"))), m_ord(rs.columnOf(QStringLiteral("Ord"))),
+      m_stId(rs.columnOf(QStringLiteral("StId")))
+{
+}
+
+RegEntry EntryRowReader::read() const
+{
     RegEntry e;
-    e.eventId = fitText(rs.toText(QStringLiteral("EvId")), Capacity::EventId);
-    e.ptId = rs.toUInt(QStringLiteral("ptId"));
-    e.goRound = static_cast<quint16>(rs.toUInt(QStringLiteral("GoId")));
-    e.perf = static_cast<quint16>(rs.toUInt(QStringLiteral("PerfId")));
-    e.plrEnt = static_cast<quint16>(rs.toUInt(QStringLiteral("PlrEnt")));
-    e.ord = static_cast<quint16>(rs.toUInt(QStringLiteral("Ord")));
-    e.stock = static_cast<quint16>(rs.toUInt(QStringLiteral("StId")));
+    e.eventId = fitText(m_rs.toText(m_evId), Capacity::EventId);
+    e.ptId = m_rs.toUInt(m_ptId);
+    e.goRound = static_cast<quint16>(m_rs.toUInt(m_goId));
+    e.perf = static_cast<quint16>(m_rs.toUInt(m_perfId));
+    e.plrEnt = static_cast<quint16>(m_rs.toUInt(m_plrEnt));
+    e.ord = static_cast<quint16>(m_rs.toUInt(m_ord));
+    e.stock = static_cast<quint16>(m_rs.toUInt(m_stId));
     return e;
 }
 
 ContestantRec contestantFromRow(const SqlRecordset& rs)
 {
+    return ContestantRowReader(rs).read();
+}
+
+ContestantRowReader::ContestantRowReader(const SqlRecordset& rs)
+    : m_rs(rs), m_plrId(rs.columnOf(QStringLiteral("PlrId"))), m_afId(rs.columnOf(QStringLiteral("AfId"))),
+      m_bib(rs.columnOf(QStringLiteral("PlrBib"))), m_first(rs.columnOf(QStringLiteral("PlrFirstName"))),
+      m_last(rs.columnOf(QStringLiteral("PlrLastName"))), m_year(rs.columnOf(QStringLiteral("PlrYear"))),
+      m_town(rs.columnOf(QStringLiteral("PlrHomeTown"))),
+      m_earnLast(rs.columnOf(QStringLiteral("PlrEarnLast"))),
+      m_earnCur(rs.columnOf(QStringLiteral("PlrEarnCur"))), m_misc(rs.columnOf(QStringLiteral("PlrMisc"))),
+      m_league(rs.columnOf(QStringLiteral("LeagueId")))
+{
+}
+
+ContestantRec ContestantRowReader::read() const
+{
     ContestantRec c;
-    c.plrId = rs.toUInt(QStringLiteral("PlrId"));
-    c.afId = rs.toUInt(QStringLiteral("AfId"));
-    c.bib = rs.toText(QStringLiteral("PlrBib"));
-    c.firstName = rs.toText(QStringLiteral("PlrFirstName"));
-    c.lastName = rs.toText(QStringLiteral("PlrLastName"));
-    c.year = rs.toText(QStringLiteral("PlrYear"));
-    c.homeTown = rs.toText(QStringLiteral("PlrHomeTown"));
-    c.earnLast = rs.toText(QStringLiteral("PlrEarnLast"));
-    c.earnCur = rs.toText(QStringLiteral("PlrEarnCur"));
-    c.misc = rs.toText(QStringLiteral("PlrMisc"));
-    c.leagueId = rs.toUInt(QStringLiteral("LeagueId"));
+    c.plrId = m_rs.toUInt(m_plrId);
+    c.afId = m_rs.toUInt(m_afId);
+    c.bib = m_rs.toText(m_bib);
+    c.firstName = m_rs.toText(m_first);
+    c.lastName = m_rs.toText(m_last);
+    c.year = m_rs.toText(m_year);
+    c.homeTown = m_rs.toText(m_town);
+    c.earnLast = m_rs.toText(m_earnLast);
+    c.earnCur = m_rs.toText(m_earnCur);
+    c.misc = m_rs.toText(m_misc);
+    c.leagueId = m_rs.toUInt(m_league);
     c.fit();
     return c;
 }

@@ -14,7 +14,34 @@ QString resultCondition(const QString& table);
 // a record set, and writers of an editable row's fields.
 EventCfg eventFromRow(const SqlRecordset& rs);
 RegEntry entryFromRow(const SqlRecordset& rs);
+// The columns entryFromRow reads, for a SELECT list: a read of many entry
+// rows asks for these only, not for the results beside them.
+QString entryColumns();
 ContestantRec contestantFromRow(const SqlRecordset& rs);
+
+// The same readers for a loop over many rows: the columns are found once,
+// when the reader is made, and each row is read by position.
+class EntryRowReader
+{
+public:
+    explicit EntryRowReader(const SqlRecordset& rs);
+    RegEntry read() const; // the current row
+
+private:
+    const SqlRecordset& m_rs;
+    int m_evId, m_ptId, m_goId, m_perfId, m_plrEnt, m_ord, m_stId;
+};
+
+class ContestantRowReader
+{
+public:
+    explicit ContestantRowReader(const SqlRecordset& rs);
+    ContestantRec read() const; // the current row
+
+private:
+    const SqlRecordset& m_rs;
+    int m_plrId, m_afId, m_bib, m_first, m_last, m_year, m_town, m_earnLast, m_earnCur, m_misc, m_league;
+};
 StockRec stockFromRow(const SqlRecordset& rs);
 TeamRec teamFromRow(const SqlRecordset& rs);
 

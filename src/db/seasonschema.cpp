@@ -218,10 +218,17 @@ bool SeasonSchema::installHistoryTriggers(SqlConnection& connection, QString* er
                                  "BEGIN %2 END;")
                       .arg(name,
                            historyInsert(t, QStringLiteral("Insert"), QStringLiteral("NEW"), false, true));
-        // Running order, performance and stock draw are not history.
-        script << QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1HistoryUpdate AFTER UPDATE ON main.%1 "
-                                 "WHEN %2 OR %3 BEGIN %4 END;")
-                      .arg(name, resultDiffers(t), keyMoved,
+        // Running order, performance and stock draw are not history. The
+        // trigger is named for the columns its condition reads, so that an
+        // UPDATE that sets none of them (a running order renumbered) does
+        // not look at it row by row.
+        const QStringList watched =
+            QStringList{QStringLiteral("RoId"), QStringLiteral("EvId"), QStringLiteral("GoId"),
+                        QStringLiteral("ptId"), QStringLiteral("PlrEnt")} +
+            t.columns;
+        script << QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1HistoryUpdate AFTER UPDATE OF %2 ON "
+                                 "main.%1 WHEN %3 OR %4 BEGIN %5 END;")
+                      .arg(name, watched.join(QStringLiteral(", ")), resultDiffers(t), keyMoved,
                            historyInsert(t, QStringLiteral("Update"), QStringLiteral("NEW"), true, true));
         script << QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS %1HistoryDelete AFTER DELETE ON main.%1 "
                                  "BEGIN %2 END;")

@@ -168,11 +168,13 @@ TEST_F(DrawDbTest, UndoPutsTheRowsBackUntilAResultIsSaved)
     moved.ptId = p[5];
     ASSERT_TRUE(db->PlaceEntry(moved, 1, 1));
     const QString typed = places();
+    EXPECT_EQ(placesInMemory(), typed); // the entries it moved on follow in memory
     EXPECT_EQ(db->UndoDraw(QStringLiteral("SB"), 1), CDatabaseManager::DrawUndo::ChangedSince);
     EXPECT_EQ(places(), typed);
 
     // A result refuses the undo.
     ASSERT_TRUE(db->PlaceEntry(moved, 2, 3));
+    EXPECT_EQ(placesInMemory(), places());
     saveResult(p[0]);
     EXPECT_EQ(db->UndoDraw(QStringLiteral("SB"), 1), CDatabaseManager::DrawUndo::HasResults);
 }

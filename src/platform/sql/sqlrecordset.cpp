@@ -233,6 +233,16 @@ QString SqlRecordset::toText(const QString& column) const
     return textOf(value(column));
 }
 
+quint32 SqlRecordset::toUInt(int column) const
+{
+    return quint32(quint64(int64Of(fieldValue(column))));
+}
+
+QString SqlRecordset::toText(int column) const
+{
+    return textOf(fieldValue(column));
+}
+
 // Editing.
 
 bool SqlRecordset::fail(const QString& text)

@@ -43,6 +43,13 @@ public:
     QVariant value(const QString& column) const; // null QVariant when null or absent
     bool isNull(const QString& column) const;
 
+    // The same reads by a column's position, found once with columnOf (-1
+    // when the set has no such column, which reads as null): a loop over
+    // many rows looks each name up once, not on every row.
+    int columnOf(const QString& column) const { return columnIndex(column); }
+    quint32 toUInt(int column) const;
+    QString toText(int column) const;
+
     // Editing (editable record sets only).
     bool isEditable() const { return m_conn != nullptr; }
     QString table() const { return m_table; }
