@@ -81,7 +81,6 @@ TEST(OperatorJourney, AfterACrashTheOperatorIsBackOnTheSameContestant)
     env.insert(QStringLiteral("XDG_DATA_HOME"), crashed.path() + QStringLiteral("/data"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("SCORVANE_RESULT_FEED"), QStringLiteral("150"));
-    env.remove(QStringLiteral("SCORVANE_PROMPTS"));
     child.setProcessEnvironment(env);
     child.start(QStringLiteral(TALLYRA_BIN_DIR "/scorvane-rodeo"), {});
     ASSERT_TRUE(child.waitForStarted(10000));

@@ -3,6 +3,7 @@
 #include "platform/sql/sqlconnection.h"
 #include "platform/sql/sqlrecordset.h"
 #include "ui/mainframe.h"
+#include "ui/messageboxprompt.h"
 #include "ui/tallyraapp.h"
 
 #include <QAbstractButton>
@@ -406,7 +407,6 @@ Program::Program(const QString& home)
     }
     m_savedHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", (m_home + QStringLiteral("/data")).toUtf8());
-    qunsetenv("SCORVANE_PROMPTS");
 }
 
 Program::~Program()
@@ -417,6 +417,12 @@ Program::~Program()
 
 bool Program::start(const QStringList& arguments)
 {
+    // A journey sees every question as a person does: with questions sent to
+    // the standard error instead, it stops here and says why.
+    if (MessageBoxPrompt::isHeadless()) {
+        failStep(QStringLiteral("Questions are set to go to the standard error: journeys need them shown"));
+        return false;
+    }
     m_app = std::make_unique<CTallyraApp>();
     m_app->setTemplateDatabase(QStringLiteral(TALLYRA_BIN_DIR "/Tallyra.mdb"));
     m_app->setOpenDemo(arguments.contains(QStringLiteral("--demo")));
