@@ -6,6 +6,7 @@
 //
 // The season is generated once per run into a temporary folder.
 #include "app/userprompt.h"
+#include "benchmain.h"
 #include "db/databasemanager.h"
 #include "platform/xml/xmldocument.h"
 #include "rawsql.h"
@@ -294,11 +295,5 @@ BENCHMARK(BM_BuildReportData)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -17,6 +17,7 @@
 // The same-run baselines: the same saves with the live results on and no
 // reader, and with the live results off.
 #include "app/userprompt.h"
+#include "benchmain.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "live/livepublisher.h"
@@ -460,13 +461,5 @@ BENCHMARK(BM_LiveOff)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

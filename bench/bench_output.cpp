@@ -13,6 +13,7 @@
 //   baseline in two parts: a raw SQLite update of one row of the same file
 //   and raw sends of the same datagrams.
 #include "app/userprompt.h"
+#include "benchmain.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
@@ -486,11 +487,5 @@ BENCHMARK(BM_RefreshWholeImageTwoRips_With2msPauses)
 // need an application object.
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -10,6 +10,7 @@
 // beside a raw SQLite baseline in the same run: the same result rows read and
 // the same number of rows written in one transaction with plain statements.
 #include "app/userprompt.h"
+#include "benchmain.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "reports/payoutpages.h"
@@ -244,11 +245,5 @@ BENCHMARK(BM_RawSqliteReadAndWrite)->Unit(benchmark::kMillisecond)->MinTime(benc
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

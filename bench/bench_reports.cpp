@@ -4,6 +4,7 @@
 // beside raw SQLite doing the same inserts, or reading the event's rows and
 // writing them as text.
 #include "app/userprompt.h"
+#include "benchmain.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "rawsql.h"
@@ -397,11 +398,5 @@ BENCHMARK(BM_RawSqliteEventRowsAsText)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

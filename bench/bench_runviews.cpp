@@ -14,6 +14,7 @@
 // A season per size is generated on first use into a temporary folder.
 #include "app/userprompt.h"
 #include "app/viewtable.h"
+#include "benchmain.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "framework/syncgrid.h"
@@ -154,19 +155,20 @@ Season* prepared(benchmark::State& state)
     return &season;
 }
 
-// The event picked in Run Performance, the other one each time, so the lists
-// are filled again: go-round 1, its one performance of every entry.
-void BM_RunPerformanceListFill(benchmark::State& state)
+// The event picked in the view, the other one each time, so the lists are
+// filled again: in Run Performance go-round 1, its one performance of every
+// entry; in Box Entry every entry of it, across its go-rounds.
+template <class View> void fillLists(benchmark::State& state, int viewId, View* (Window::*shown)() const)
 {
     Season* season = prepared(state);
     if (!season)
         return;
-    Window w(*season, ViewTable::RunPerformance);
+    Window w(*season, viewId);
     if (!w.open()) {
         state.SkipWithError("the rodeo does not open");
         return;
     }
-    CViewRunPerf* view = w.runPerformance();
+    View* view = (w.*shown)();
     const QString events[] = {season->info().scoredEvent, season->info().timedEvent};
     int i = 0;
     for (auto _ : state) {
@@ -179,28 +181,14 @@ void BM_RunPerformanceListFill(benchmark::State& state)
     state.counters["rows"] = view->model()->rowCount();
 }
 
-// The event picked in Box Entry: every entry of it, across its go-rounds.
+void BM_RunPerformanceListFill(benchmark::State& state)
+{
+    fillLists(state, ViewTable::RunPerformance, &Window::runPerformance);
+}
+
 void BM_BoxEntryFill(benchmark::State& state)
 {
-    Season* season = prepared(state);
-    if (!season)
-        return;
-    Window w(*season, ViewTable::BoxEntry);
-    if (!w.open()) {
-        state.SkipWithError("the rodeo does not open");
-        return;
-    }
-    CViewBoxEntry* view = w.boxEntry();
-    const QString events[] = {season->info().scoredEvent, season->info().timedEvent};
-    int i = 0;
-    for (auto _ : state) {
-        if (!Window::pick(view->eventSelector(), events[i++ % 2])) {
-            state.SkipWithError("the event is not in the list");
-            return;
-        }
-        Window::paint(view->lists());
-    }
-    state.counters["rows"] = view->model()->rowCount();
+    fillLists(state, ViewTable::BoxEntry, &Window::boxEntry);
 }
 
 // A result of the scored event saved through the main window while Run
@@ -291,13 +279,5 @@ BENCHMARK(BM_SavedResultShown)
 // The main window needs a widget application; the offscreen platform is enough.
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }

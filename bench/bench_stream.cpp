@@ -2,6 +2,7 @@
 // characters) on two UDP streams over the loopback address, as a refresh does
 // for two scoreboards: once without the 2 ms pauses between pieces (the cost of
 // framing and handing the pieces to the I/O threads) and once with them.
+#include "benchmain.h"
 #include "platform/stream/rtdprotocol.h"
 #include "platform/stream/txstream.h"
 
@@ -102,11 +103,5 @@ BENCHMARK(BM_ImageOnTwoUdpStreams_With2msPauses)->Unit(benchmark::kMillisecond)-
 // The streams' I/O threads run event loops, which need an application object.
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QCoreApplication>(argc, argv);
 }

@@ -23,6 +23,7 @@
 // the run), blocks_sent and blocks_received.
 #include "app/userprompt.h"
 #include "app/viewtable.h"
+#include "benchmain.h"
 #include "benchsmoke.h"
 #include "db/databasemanager.h"
 #include "io/outputmanager.h"
@@ -357,13 +358,5 @@ BENCHMARK(BM_TimerFlood10000PerSecondFor10s)
 // The main window needs a widget application; no screen is used.
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks<QApplication>(argc, argv);
 }
