@@ -64,14 +64,6 @@ int count(const Program& program, const QString& statement, const QVariantList& 
     return one(program, statement, values).toInt();
 }
 
-// Replaces what a field holds, as a person does: a click, select all, type.
-void fill(QWidget* field, const QString& text)
-{
-    click(field);
-    key(Qt::Key_A, Qt::ControlModifier);
-    type(text);
-}
-
 // Ticks a check box with a click on its box (the box may be much wider than
 // its text, and a click beside the text does nothing).
 void tick(QWidget* widget)
@@ -177,9 +169,9 @@ void expectNameSplit(const QString& name, const QString& proposedFirst, const QS
                        EXPECT_EQ(textOf(firstField), proposedFirst);
                        EXPECT_EQ(textOf(lastField), proposedLast);
                        if (first != proposedFirst)
-                           fill(firstField, first);
+                           replaceText(firstField, first);
                        if (last != proposedLast)
-                           fill(lastField, last);
+                           replaceText(lastField, last);
                        click(findIn(resolver, QStringLiteral("OK")));
                    });
 }
@@ -302,7 +294,7 @@ TEST(SecretaryImportJourney, EntryFilesImportedTwiceAndFromWindows)
     auto* path = named<QLineEdit>(QStringLiteral("importPath"));
     ASSERT_TRUE(path);
     expectDialog(QStringLiteral("Files of type"), [&](QWidget* dialog) {
-        fill(findIn(dialog, QStringLiteral("File name")), utf8File);
+        replaceText(findIn(dialog, QStringLiteral("File name")), utf8File);
         click(findIn(dialog, QStringLiteral("Open")));
     });
     click(QStringLiteral("..."));
@@ -409,7 +401,7 @@ TEST(SecretaryImportJourney, EntryFilesImportedTwiceAndFromWindows)
                                entryLine("\"Hart\x97Lee, Bo\"", "Taos NM", {Barrels}, 403) + ',',
                                entryLine("\"Gray, Al\"", "Taos NM", {Barrels}, 404) + ",,",
                            });
-    fill(path, windowsFile);
+    replaceText(path, windowsFile);
     expectOverwrite(QStringLiteral("Barrel Racing"));
     expectOverwrite(QStringLiteral("Tie Down Roping"));
     expectOverwrite(QStringLiteral("Team Roping"));

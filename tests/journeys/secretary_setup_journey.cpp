@@ -33,14 +33,6 @@ QString one(const Program& program, const QString& statement, const QVariantList
     return queryText(*sql, statement, values);
 }
 
-// Types into the field a label names, over what it shows.
-void fill(QWidget* field, const QString& text)
-{
-    click(field);
-    key(Qt::Key_A, Qt::ControlModifier);
-    type(text);
-}
-
 // The records grid of the view shown (Contestant or Stock Entry).
 QTableView* recordGrid()
 {
@@ -94,13 +86,13 @@ TEST(SecretaryJourney, ARodeoSetUpFromNothingThroughTheWindows)
     // A season and a rodeo, made in their dialogs.
     expectDialog(QStringLiteral("Create Rodeo"), [](QWidget* rodeo) {
         expectDialog(QStringLiteral("Create New Season"), [](QWidget* season) {
-            fill(findIn(season, QStringLiteral("Title")), kSeason);
+            replaceText(findIn(season, QStringLiteral("Title")), kSeason);
             click(findIn(season, QStringLiteral("OK")));
         });
         click(findIn(rodeo, QStringLiteral("New Season...")));
         dialogsDone();
         EXPECT_EQ(textOf(findIn(rodeo, QStringLiteral("Season"))), kSeason);
-        fill(findIn(rodeo, QStringLiteral("Name")), kRodeo);
+        replaceText(findIn(rodeo, QStringLiteral("Name")), kRodeo);
         click(findIn(rodeo, QStringLiteral("Save / Open")));
     });
     chooseMenu({QStringLiteral("File"), QStringLiteral("New Rodeo...")});
@@ -115,8 +107,8 @@ TEST(SecretaryJourney, ARodeoSetUpFromNothingThroughTheWindows)
         clickCell(events, rowWith(events, QStringLiteral("Name"), QString::fromLatin1(event)),
                   QStringLiteral("Name"));
         EXPECT_EQ(textOf(find(QStringLiteral("Display Name"))), QString::fromLatin1(event));
-        fill(find(QStringLiteral("Number of Go-Rounds (1-99)")), QStringLiteral("2"));
-        fill(find(QStringLiteral("Number of Competitors In Final (0 - 999)")), QStringLiteral("4"));
+        replaceText(find(QStringLiteral("Number of Go-Rounds (1-99)")), QStringLiteral("2"));
+        replaceText(find(QStringLiteral("Number of Competitors In Final (0 - 999)")), QStringLiteral("4"));
     }
     click(QStringLiteral("Save"));
     for (const char* id : {"SB", "BR", "TR"})
@@ -131,7 +123,7 @@ TEST(SecretaryJourney, ARodeoSetUpFromNothingThroughTheWindows)
     // A custom event added and saved, then deleted; the other views follow.
     const int before = events->model()->rowCount();
     click(QStringLiteral("New"));
-    fill(find(QStringLiteral("Display Name")), QStringLiteral("Ranch Bronc"));
+    replaceText(find(QStringLiteral("Display Name")), QStringLiteral("Ranch Bronc"));
     key(Qt::Key_Tab);
     click(QStringLiteral("Save"));
     ASSERT_EQ(events->model()->rowCount(), before + 1);

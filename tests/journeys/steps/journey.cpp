@@ -1058,4 +1058,11 @@ void choosePerformance(const QString& event, const QString& goRound, const QStri
     pick(find<QComboBox>(QStringLiteral("Performance:")), performance);
 }
 
+void replaceText(QWidget* field, const QString& text)
+{
+    click(field);
+    key(Qt::Key_A, Qt::ControlModifier);
+    type(text);
+}
+
 } // namespace journey

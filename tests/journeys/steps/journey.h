@@ -104,6 +104,8 @@ void chooseMenu(const QStringList& path);
 void chooseContextMenu(QWidget* widget, QPoint at, const QString& item);
 // Keys into the widget that has the focus (fails when nothing has it).
 void type(const QString& text);
+// Replaces what a field holds, as a person does: a click, select all, type.
+void replaceText(QWidget* field, const QString& text);
 void key(int key, Qt::KeyboardModifiers modifiers = {});
 QWidget* focused();
 
