@@ -25,6 +25,14 @@ void TxMessageBatch::append(const TxMessageBatch& other)
         m_messages.append({base + m.at, m.size, m.pauseAfter});
 }
 
+TxMessageBatch TxMessageBatch::tail(qsizetype first) const
+{
+    TxMessageBatch rest;
+    for (qsizetype i = first; i < count(); ++i)
+        rest.add(message(i), pauseAfter(i));
+    return rest;
+}
+
 void TxMessageBatch::clear()
 {
     m_bytes.clear();

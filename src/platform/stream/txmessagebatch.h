@@ -19,6 +19,8 @@ public:
     // Another batch's messages after this one's.
     void append(const TxMessageBatch& other);
     void clear();
+    // The messages from first on, as a batch of their own.
+    TxMessageBatch tail(qsizetype first) const;
 
     bool isEmpty() const { return m_messages.isEmpty(); }
     qsizetype count() const { return m_messages.size(); }

@@ -305,6 +305,9 @@ private:
     // Gives messages to the open stream's I/O thread without waiting for them;
     // false when the caller must send them itself (see Delivery::HandOver).
     bool handOver(const TxMessageBatch& batch);
+    // The open stream's link to its worker for a send written on this
+    // thread; null on the I/O thread, while opening or closing, or failed.
+    std::shared_ptr<TxStreamLink> directLink();
     int closeLocked();
     // Forgets the I/O thread after close; one still running is left to end by itself.
     void releaseThread(bool stillRunning);

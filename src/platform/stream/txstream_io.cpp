@@ -424,6 +424,7 @@ bool TxStream::handOver(const TxMessageBatch& batch)
         worker && link && !m_deviceFailed.load() && link->handedOverBytes.load() + bytes <= MaxQueuedBytes;
     if (accepted) {
         link->handedOverBytes += bytes;
+        link->direct.pendingBegins();
         // Posted events reach the I/O thread in order, so whatever this thread
         // sends next follows these pieces. A worker closed meanwhile never
         // receives them, as closing discards what is queued.
@@ -450,14 +451,38 @@ int TxStream::sendBatch(const TxMessageBatch& batch, Delivery delivery)
     return startBatch(batch).wait();
 }
 
+std::shared_ptr<TxStreamLink> TxStream::directLink()
+{
+    if (onIoThread() || !m_lifecycle.tryLockForRead())
+        return nullptr;
+    std::shared_ptr<TxStreamLink> link = m_worker.load() && !m_deviceFailed.load() ? m_link : nullptr;
+    m_lifecycle.unlock();
+    return link;
+}
+
 TxPendingSend TxStream::startBatch(const TxMessageBatch& batch)
 {
+    // Datagrams the socket takes at once are written here, without waiting
+    // for the I/O thread; whatever it did not take goes there as before.
+    const std::shared_ptr<TxStreamLink> link = directLink();
+    const qsizetype written =
+        link ? link->direct.send(batch, [this](QByteArrayView bytes) { emitTraffic(Sent, bytes); }) : 0;
+    if (written > 0 && written == batch.count())
+        return TxPendingSend();
+    // The send counts as pending from here until its call has run or has
+    // been dropped (the last copy of the call goes with it).
+    std::shared_ptr<void> pendingSend;
+    if (link) {
+        link->direct.pendingBegins();
+        pendingSend = std::shared_ptr<void>(nullptr, [link](void*) { link->direct.pendingEnds(); });
+    }
+    const TxMessageBatch rest = written > 0 ? batch.tail(written) : batch;
     // All messages go in one call on the I/O thread: one hand-over per batch
     // instead of one per piece.
     TxPendingSend pending = beginCall(
-        [batch](TxStreamWorker& worker) {
+        [rest, pendingSend](TxStreamWorker& worker) {
             CallResult sent;
-            sent.status = worker.send(batch, &sent.error);
+            sent.status = worker.send(rest, &sent.error);
             return sent;
         },
         QStringLiteral("Sending"));

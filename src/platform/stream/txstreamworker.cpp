@@ -306,6 +306,7 @@ int TxStreamWorker::openFile(QString* error)
 
 void TxStreamWorker::closeDevice()
 {
+    m_link->direct.withdraw();
     m_ready = false;
     m_lookingUp.clear();
     m_queue.clear();
@@ -344,6 +345,7 @@ int TxStreamWorker::setReceiving(bool on, QString* error)
     if (on == m_receiving)
         return TxStream::StatusOk;
     if (m_udp) {
+        m_link->direct.withdraw();
         m_udp->abort(); // releases a bound port; sending binds a free one again
         if (on) {
             const int status = bindUdp(error);
@@ -466,6 +468,7 @@ void TxStreamWorker::deviceFailed(const QString& text)
     m_failed = true;
     m_failure = text;
     m_ready = false;
+    m_link->direct.withdraw();
     // Drop the device from a queued call: we may be inside one of its signals.
     QMetaObject::invokeMethod(
         this, [this] { closeDevice(); }, Qt::QueuedConnection);

@@ -3,6 +3,7 @@
 #include "rtddecoder.h"
 #include "txstream.h"
 #include "txstreamsettings.h"
+#include "udpdirectsend.h"
 
 #include <QHostAddress>
 #include <QMutex>
@@ -28,6 +29,8 @@ struct TxStreamLink
     // Bytes of long texts handed to the I/O thread without waiting for them
     // (TxStream::sendMessages) that it has not taken yet.
     std::atomic<qint64> handedOverBytes{0};
+    // The UDP socket as senders may write it themselves.
+    UdpDirectSend direct;
 };
 
 // Lives on a stream's I/O thread and owns its device and its send queue. Every
@@ -88,6 +91,8 @@ private:
     int enqueue(QByteArrayView bytes, bool* dropped, QString* error);
     void countDrop(bool* dropped);
     void pump();
+    // Lets senders write datagrams themselves once nothing waits in the queue.
+    void offerDirectSend();
     // The serial port or TCP socket, whose writes go through the queue.
     QIODevice* queuedDevice() const;
     qint64 queuedBytes() const;

@@ -27,7 +27,16 @@ int TxStreamWorker::send(const TxMessageBatch& batch, QString* error)
     if (!dropped)
         m_dropping = false;
     publishQueue();
+    if (status == TxStream::StatusOk)
+        offerDirectSend();
     return status;
+}
+
+void TxStreamWorker::offerDirectSend()
+{
+    // The socket exists once bound or once it sent its first datagram.
+    if (m_udp && m_ready && !m_failed && m_queue.empty())
+        m_link->direct.offer(m_udp->socketDescriptor(), m_destination, static_cast<quint16>(m_settings.udpPort));
 }
 
 void TxStreamWorker::sendHandedOver(const TxMessageBatch& batch)
@@ -35,6 +44,7 @@ void TxStreamWorker::sendHandedOver(const TxMessageBatch& batch)
     QString error;
     const int status = send(batch, &error);
     m_link->handedOverBytes -= batch.totalBytes();
+    m_link->direct.pendingEnds();
     if (status < 0) {
         reportError(error);
         reportProblem(error);

@@ -422,6 +422,46 @@ TEST(TxStreamUdp, TwoThreadsSendingAtOnceNeverInterleaveAMessage)
     EXPECT_EQ(counts[1], 2 * PerThread);
 }
 
+// A short send is written by the sender's own thread once the socket is
+// known; pieces with pauses still go out on the stream's thread. Whichever
+// writes them, one thread's datagrams leave in the order it sent them, also
+// after the socket was closed and made again.
+TEST(TxStreamUdp, DatagramsLeaveInTheOrderSentWhicheverThreadWritesThem)
+{
+    UdpCollector board;
+    auto stream = udpStream(board.port());
+    stream->protocol().setPieceDelay(std::chrono::milliseconds(2));
+    const QString image = testImage();
+    constexpr int Rounds = 4;
+    QList<QByteArray> datagrams;
+    for (int round = 0; round < Rounds; ++round) {
+        if (round % 2 == 0) {
+            ASSERT_EQ(stream->open(), TxStream::StatusOk) << stream->lastError().toStdString();
+        }
+        ASSERT_EQ(stream->protocol().showFrame(1, round), TxStream::StatusOk);
+        ASSERT_EQ(stream->protocol().sendTextBlock(image, false, 0, true), TxStream::StatusOk);
+        ASSERT_EQ(stream->protocol().showFrame(2, round), TxStream::StatusOk);
+        ASSERT_EQ(stream->protocol().sendUpdateTrigger(), TxStream::StatusOk);
+        if (round % 2 == 1) {
+            // Everything handed over is out before the socket closes.
+            datagrams += board.receive(24 * 2);
+            stream->close();
+        }
+    }
+    ASSERT_EQ(datagrams.size(), 24 * Rounds);
+    const QList<RtdMessage> messages = decodeAll(datagrams);
+    ASSERT_EQ(messages.size(), 24 * Rounds);
+    for (int round = 0; round < Rounds; ++round) {
+        const RtdMessage* m = messages.constData() + 24 * round;
+        EXPECT_EQ(m[0].frame, round) << "round " << round;
+        EXPECT_EQ(m[0].sign, 1);
+        for (int i = 0; i < 21; ++i)
+            EXPECT_EQ(m[1 + i].offset, i * 475) << "round " << round << ", piece " << i;
+        EXPECT_EQ(m[22].sign, 2) << "round " << round;
+        EXPECT_EQ(m[23].offset, RtdProtocol::UpdateTriggerOffset) << "round " << round;
+    }
+}
+
 TEST(TxStreamUdp, ReceiverMaySendOnItsOwnAndOtherStreams)
 {
     UdpCollector board;
