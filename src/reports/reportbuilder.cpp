@@ -154,7 +154,7 @@ XmlDocument ReportBuilder::pageInput(const QString& eventId) const
     return input;
 }
 
-bool ReportBuilder::writeRecord(const QString& name, const XmlDocument& input, QStringList& written)
+bool ReportBuilder::writeRecord(const QString& name, XmlDocument& input, QStringList& written)
 {
     QString html;
     if (!m_templates.transform(name, input, html))
@@ -179,7 +179,7 @@ QStringList ReportBuilder::select(quint32 key)
     const bool goRound = level == ReportKey::GoRound || level == ReportKey::Performance;
     const bool performance = level == ReportKey::Performance;
 
-    const XmlDocument input = pageInput(m_doc.root().attribute(QStringLiteral("curEvn")));
+    XmlDocument input = pageInput(m_doc.root().attribute(QStringLiteral("curEvn")));
     writeRecord(QStringLiteral("Index"), input, written);
     // Each registration list leads to the next: one that fails takes the
     // narrower ones with it.

@@ -59,7 +59,7 @@ private:
     // What the stylesheets read for a selection: the document with only the
     // chosen event's results (see pageInput in the source).
     XmlDocument pageInput(const QString& eventId) const;
-    bool writeRecord(const QString& name, const XmlDocument& input, QStringList& written);
+    bool writeRecord(const QString& name, XmlDocument& input, QStringList& written);
 
     CDatabaseManager& m_db;
     ReportTemplates& m_templates;

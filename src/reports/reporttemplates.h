@@ -42,8 +42,10 @@ public:
     QStringList names() const;
 
     // The page of one record for the Database document; false (and out
-    // empty) when there is no such record or the transform fails.
-    bool transform(const QString& name, const XmlDocument& database, QString& out);
+    // empty) when there is no such record or the transform fails. The
+    // document is transformed itself, not a copy: it is the pages' own
+    // input, made for them and read by one record after the other.
+    bool transform(const QString& name, XmlDocument& database, QString& out);
 
 private:
     struct Record

@@ -278,3 +278,38 @@ TEST(XsltTest, InternalEntitiesAreExpandedForTheTransformation)
     // The source document itself keeps its references.
     EXPECT_TRUE(source.root().xml().contains(QStringLiteral("&who;")));
 }
+
+// Several stylesheets run on one document in turn, as the report pages do:
+// each reads the document as a copy would show it, whatever ran before, also
+// after one that strips whitespace-only text.
+TEST(XsltTest, StylesheetsInTurnOnOneDocumentEachSeeItWhole)
+{
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadXml(QStringLiteral("<r><a n='2'> </a><a n='1'>x</a><b>  </b></r>")));
+    const QString count = QStringLiteral("<xsl:value-of select='count(//text())'/>");
+    const QString sorted =
+        QStringLiteral("<xsl:for-each select='//a'><xsl:sort select='@n'/><xsl:value-of select='@n'/></xsl:for-each>"
+                       "|<xsl:for-each select='//*'><xsl:value-of select='name()'/></xsl:for-each>");
+    const struct
+    {
+        QString body;
+        QString top;
+        QString expected;
+    } sheets[] = {
+        {count, QString(), QStringLiteral("3")},
+        {count, QStringLiteral("<xsl:strip-space elements='*'/>"), QStringLiteral("1")},
+        {count, QString(), QStringLiteral("3")},
+        {sorted, QString(), QStringLiteral("12|raab")},
+        {sorted, QString(), QStringLiteral("12|raab")},
+    };
+    for (const auto& s : sheets) {
+        XsltStylesheet sheet;
+        ASSERT_TRUE(sheet.loadXml(textStylesheet(s.body, s.top))) << sheet.lastError().toStdString();
+        QString copied;
+        QString inPlace;
+        ASSERT_TRUE(sheet.transformToText(doc, copied)) << sheet.lastError().toStdString();
+        ASSERT_TRUE(sheet.transformInPlaceToText(doc, inPlace)) << sheet.lastError().toStdString();
+        EXPECT_EQ(copied, s.expected);
+        EXPECT_EQ(inPlace, s.expected);
+    }
+}

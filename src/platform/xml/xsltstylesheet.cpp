@@ -209,10 +209,21 @@ void XsltStylesheet::clearParameters()
 
 namespace {
 
+// Whether the stylesheet, or one it imports, strips whitespace-only text.
+bool strips(xsltStylesheetPtr style)
+{
+    for (xsltStylesheetPtr s = style; s; s = xsltNextImport(s)) {
+        if (s->stripSpaces || s->stripAll)
+            return true;
+    }
+    return false;
+}
+
 // Runs the stylesheet on a private copy of source: libxslt marks the input
 // (document order, xsl:strip-space), and a node's subtree is processed as a
-// document of its own, starting with the "/" template.
-xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNode)
+// document of its own, starting with the "/" template. With inPlace, a whole
+// document is transformed itself unless the stylesheet strips whitespace.
+xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNode, bool inPlace = false)
 {
     data.lastError.clear();
     if (!data.style) {
@@ -224,19 +235,26 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
         return nullptr;
     }
     ErrorScope scope;
-    xmlDocPtr input = copyToNewDocument(static_cast<xmlNodePtr>(sourceNode));
+    const auto node = static_cast<xmlNodePtr>(sourceNode);
+    // Whitespace stripped for one stylesheet would be missing for the next.
+    const bool own = inPlace && node->type == XML_DOCUMENT_NODE && !strips(data.style);
+    xmlDocPtr input = own ? reinterpret_cast<xmlDocPtr>(node) : copyToNewDocument(node);
+    const auto release = [own](xmlDocPtr doc) {
+        if (!own)
+            xmlFreeDoc(doc);
+    };
     if (!input) {
         data.lastError = QStringLiteral("Only a document or an element can be transformed.");
         return nullptr;
     }
     if (!expandEntities(input)) {
-        xmlFreeDoc(input);
+        release(input);
         data.lastError = QStringLiteral("The source's entities expand too far.");
         return nullptr;
     }
     xsltTransformContextPtr ctxt = xsltNewTransformContext(data.style, input);
     if (!ctxt) {
-        xmlFreeDoc(input);
+        release(input);
         data.lastError = QStringLiteral("Out of memory.");
         return nullptr;
     }
@@ -263,7 +281,7 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
         }
     }
     xsltFreeTransformContext(ctxt);
-    xmlFreeDoc(input);
+    release(input);
     if (!result) {
         const QString message = tidy(errors + QLatin1Char('\n') + scope.text());
         data.lastError = message.isEmpty() ? QStringLiteral("The transformation failed.") : message;
@@ -275,8 +293,19 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
 
 bool XsltStylesheet::transformToText(const XmlNode& source, QString& out)
 {
+    return toText(apply(*m_data, source, source.m_node), out);
+}
+
+bool XsltStylesheet::transformInPlaceToText(XmlDocument& source, QString& out)
+{
+    const XmlNode node = source.documentNode();
+    return toText(apply(*m_data, node, node.m_node, true), out);
+}
+
+bool XsltStylesheet::toText(void* resultDocument, QString& out)
+{
     out.clear();
-    xmlDocPtr result = apply(*m_data, source, source.m_node);
+    const auto result = static_cast<xmlDocPtr>(resultDocument);
     if (!result)
         return false;
     ErrorScope scope;

@@ -32,11 +32,19 @@ public:
     // stylesheet's xsl:output says.
     bool transformToText(const XmlNode& source, QString& out);
     bool transformToText(const XmlDocument& source, QString& out) { return transformToText(source.documentNode(), out); }
+    // Transforms a document itself instead of a copy, for a caller that runs
+    // several stylesheets on one document made for them: the transform leaves
+    // the document's order marked on its nodes. A stylesheet that strips
+    // whitespace still works on a copy, so that the next one sees it all.
+    bool transformInPlaceToText(XmlDocument& source, QString& out);
     // Transforms into a new document.
     bool transformToDocument(const XmlNode& source, XmlDocument& out);
 
     QString lastError() const;
 
 private:
+    // The transform's result document written as text, then freed.
+    bool toText(void* resultDocument, QString& out);
+
     std::unique_ptr<XsltStylesheetData> m_data;
 };
