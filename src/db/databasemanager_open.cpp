@@ -6,6 +6,8 @@
 #include "results/scoringsettings.h"
 #include "rowmapping.h"
 
+#include <optional>
+
 namespace {
 
 // Earnings and bibs are kept as typed; they sort by the number they start
@@ -118,12 +120,17 @@ bool CDatabaseManager::LoadContestants()
     if (!m_conn->isOpen() || !m_isOpen)
         return false;
     m_contestants.clear();
-    auto rs = m_conn->query(QStringLiteral("SELECT * FROM Rosters"));
-    if (!rs)
+    // Read straight into the records: a season holds thousands.
+    std::optional<ContestantRowReader<SqlRow>> reader;
+    const bool read = m_conn->forEachRow(QStringLiteral("SELECT * FROM Rosters"), {}, [&](const SqlRow& row) {
+        if (!reader)
+            reader.emplace(row);
+        m_contestants.add(reader->read());
+    });
+    if (!read) {
+        m_contestants.clear();
         return false;
-    const ContestantRowReader reader(*rs);
-    for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
-        m_contestants.add(reader.read());
+    }
     SortContestants(4);
     return true;
 }
@@ -157,14 +164,13 @@ bool CDatabaseManager::LoadStock()
 
 bool CDatabaseManager::readRegTable(const QString& table)
 {
-    auto rs = m_conn->query(QStringLiteral("SELECT %1 FROM %2 WHERE RoId = ?").arg(entryColumns(), table),
-                            {m_rodeo.id});
-    if (!rs)
-        return false;
-    const EntryRowReader reader(*rs);
-    for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
-        UpdateRegEntry(reader.read(), true);
-    return true;
+    std::optional<EntryRowReader<SqlRow>> reader;
+    return m_conn->forEachRow(QStringLiteral("SELECT %1 FROM %2 WHERE RoId = ?").arg(entryColumns(), table),
+                              {m_rodeo.id}, [&](const SqlRow& row) {
+                                  if (!reader)
+                                      reader.emplace(row);
+                                  UpdateRegEntry(reader->read(), true);
+                              });
 }
 
 bool CDatabaseManager::LoadRegs()
@@ -174,6 +180,9 @@ bool CDatabaseManager::LoadRegs()
     m_playerEntries.clear();
     m_teamEntries.clear();
     if (!readRegTable(QStringLiteral("Scores")) || !readRegTable(QStringLiteral("Times"))) {
+        // Nothing of a read that stopped halfway is kept.
+        m_playerEntries.clear();
+        m_teamEntries.clear();
         logReport("Failed to load the registration entries.  DBMgr::LoadRegs");
         return false;
     }

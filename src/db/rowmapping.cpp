@@ -1,6 +1,7 @@
 #include "rowmapping.h"
 
 #include "platform/sql/sqlrecordset.h"
+#include "platform/sql/sqlrow.h"
 #include "results/scoringsettings.h"
 
 EventCfg eventFromRow(const SqlRecordset& rs)
@@ -30,60 +31,70 @@ QString entryColumns()
     return QStringLiteral("EvId, ptId, GoId, PerfId, PlrEnt, Ord, StId");
 }
 
-EntryRowReader::EntryRowReader(const SqlRecordset& rs)
-    : m_rs(rs), m_evId(rs.columnOf(QStringLiteral("EvId"))), m_ptId(rs.columnOf(QStringLiteral("ptId"))),
-      m_goId(rs.columnOf(QStringLiteral("GoId"))), m_perfId(rs.columnOf(QStringLiteral("PerfId"))),
-      m_plrEnt(rs.columnOf(QStringLiteral("PlrEnt"))), m_ord(rs.columnOf(QStringLiteral("Ord"))),
-      m_stId(rs.columnOf(QStringLiteral("StId")))
+template <typename Row>
+EntryRowReader<Row>::EntryRowReader(const Row& row)
+    : m_row(row), m_evId(row.columnOf(QStringLiteral("EvId"))), m_ptId(row.columnOf(QStringLiteral("ptId"))),
+      m_goId(row.columnOf(QStringLiteral("GoId"))), m_perfId(row.columnOf(QStringLiteral("PerfId"))),
+      m_plrEnt(row.columnOf(QStringLiteral("PlrEnt"))), m_ord(row.columnOf(QStringLiteral("Ord"))),
+      m_stId(row.columnOf(QStringLiteral("StId")))
 {
 }
 
-RegEntry EntryRowReader::read() const
+template <typename Row>
+RegEntry EntryRowReader<Row>::read() const
 {
     RegEntry e;
-    e.eventId = fitText(m_rs.toText(m_evId), Capacity::EventId);
-    e.ptId = m_rs.toUInt(m_ptId);
-    e.goRound = static_cast<quint16>(m_rs.toUInt(m_goId));
-    e.perf = static_cast<quint16>(m_rs.toUInt(m_perfId));
-    e.plrEnt = static_cast<quint16>(m_rs.toUInt(m_plrEnt));
-    e.ord = static_cast<quint16>(m_rs.toUInt(m_ord));
-    e.stock = static_cast<quint16>(m_rs.toUInt(m_stId));
+    e.eventId = fitText(m_row.toText(m_evId), Capacity::EventId);
+    e.ptId = m_row.toUInt(m_ptId);
+    e.goRound = static_cast<quint16>(m_row.toUInt(m_goId));
+    e.perf = static_cast<quint16>(m_row.toUInt(m_perfId));
+    e.plrEnt = static_cast<quint16>(m_row.toUInt(m_plrEnt));
+    e.ord = static_cast<quint16>(m_row.toUInt(m_ord));
+    e.stock = static_cast<quint16>(m_row.toUInt(m_stId));
     return e;
 }
+
+template class EntryRowReader<SqlRecordset>;
+template class EntryRowReader<SqlRow>;
 
 ContestantRec contestantFromRow(const SqlRecordset& rs)
 {
     return ContestantRowReader(rs).read();
 }
 
-ContestantRowReader::ContestantRowReader(const SqlRecordset& rs)
-    : m_rs(rs), m_plrId(rs.columnOf(QStringLiteral("PlrId"))), m_afId(rs.columnOf(QStringLiteral("AfId"))),
-      m_bib(rs.columnOf(QStringLiteral("PlrBib"))), m_first(rs.columnOf(QStringLiteral("PlrFirstName"))),
-      m_last(rs.columnOf(QStringLiteral("PlrLastName"))), m_year(rs.columnOf(QStringLiteral("PlrYear"))),
-      m_town(rs.columnOf(QStringLiteral("PlrHomeTown"))),
-      m_earnLast(rs.columnOf(QStringLiteral("PlrEarnLast"))),
-      m_earnCur(rs.columnOf(QStringLiteral("PlrEarnCur"))), m_misc(rs.columnOf(QStringLiteral("PlrMisc"))),
-      m_league(rs.columnOf(QStringLiteral("LeagueId")))
+template <typename Row>
+ContestantRowReader<Row>::ContestantRowReader(const Row& row)
+    : m_row(row), m_plrId(row.columnOf(QStringLiteral("PlrId"))), m_afId(row.columnOf(QStringLiteral("AfId"))),
+      m_bib(row.columnOf(QStringLiteral("PlrBib"))), m_first(row.columnOf(QStringLiteral("PlrFirstName"))),
+      m_last(row.columnOf(QStringLiteral("PlrLastName"))), m_year(row.columnOf(QStringLiteral("PlrYear"))),
+      m_town(row.columnOf(QStringLiteral("PlrHomeTown"))),
+      m_earnLast(row.columnOf(QStringLiteral("PlrEarnLast"))),
+      m_earnCur(row.columnOf(QStringLiteral("PlrEarnCur"))), m_misc(row.columnOf(QStringLiteral("PlrMisc"))),
+      m_league(row.columnOf(QStringLiteral("LeagueId")))
 {
 }
 
-ContestantRec ContestantRowReader::read() const
+template <typename Row>
+ContestantRec ContestantRowReader<Row>::read() const
 {
     ContestantRec c;
-    c.plrId = m_rs.toUInt(m_plrId);
-    c.afId = m_rs.toUInt(m_afId);
-    c.bib = m_rs.toText(m_bib);
-    c.firstName = m_rs.toText(m_first);
-    c.lastName = m_rs.toText(m_last);
-    c.year = m_rs.toText(m_year);
-    c.homeTown = m_rs.toText(m_town);
-    c.earnLast = m_rs.toText(m_earnLast);
-    c.earnCur = m_rs.toText(m_earnCur);
-    c.misc = m_rs.toText(m_misc);
-    c.leagueId = m_rs.toUInt(m_league);
+    c.plrId = m_row.toUInt(m_plrId);
+    c.afId = m_row.toUInt(m_afId);
+    c.bib = m_row.toText(m_bib);
+    c.firstName = m_row.toText(m_first);
+    c.lastName = m_row.toText(m_last);
+    c.year = m_row.toText(m_year);
+    c.homeTown = m_row.toText(m_town);
+    c.earnLast = m_row.toText(m_earnLast);
+    c.earnCur = m_row.toText(m_earnCur);
+    c.misc = m_row.toText(m_misc);
+    c.leagueId = m_row.toUInt(m_league);
     c.fit();
     return c;
 }
+
+template class ContestantRowReader<SqlRecordset>;
+template class ContestantRowReader<SqlRow>;
 
 StockRec stockFromRow(const SqlRecordset& rs)
 {

@@ -239,6 +239,42 @@ TEST_F(SqlConnectionTest, QueryRefusesStatementsWithoutResultColumnsAndDoesNotRu
     EXPECT_EQ(count->toUInt(QStringLiteral("n")), 1u);
 }
 
+// Rows read one by one into records give what a record set of the same
+// statement gives, value by value, whatever each value's kind; a statement
+// that changes data is refused and not run.
+TEST_F(SqlConnectionTest, RowsReadOneByOneConvertAsARecordSetDoes)
+{
+    ASSERT_TRUE(m_db.execute(QStringLiteral(
+        "INSERT INTO Kinds VALUES (' -1'), (3.9), ('99999999999'), ('x'), (NULL), (x'3132'), (-7), "
+        "('Rodéo'), (1e300), ('')")));
+    const QString sql = QStringLiteral("SELECT v, rowid AS r FROM Kinds WHERE rowid > ? ORDER BY rowid");
+    auto set = m_db.query(sql, {0});
+    ASSERT_TRUE(set);
+    int rows = 0;
+    int missing = 0;
+    ASSERT_TRUE(m_db.forEachRow(sql, {0}, [&](const SqlRow& row) {
+        missing = row.columnOf(QStringLiteral("PenTime"));
+        for (const QString& column : {QStringLiteral("v"), QStringLiteral("r")}) {
+            const int at = row.columnOf(column);
+            EXPECT_EQ(row.toText(at), set->toText(column)) << "row " << rows;
+            EXPECT_EQ(row.toUInt(at), set->toUInt(column)) << "row " << rows;
+            EXPECT_EQ(row.value(at), set->value(column)) << "row " << rows;
+        }
+        set->moveNext();
+        ++rows;
+    })) << m_db.lastError().toStdString();
+    EXPECT_EQ(rows, 10);
+    EXPECT_EQ(missing, -1);
+    EXPECT_TRUE(set->isEof());
+
+    EXPECT_FALSE(m_db.forEachRow(QStringLiteral("DELETE FROM Kinds"), {}, [](const SqlRow&) {}));
+    EXPECT_FALSE(m_db.lastError().isEmpty());
+    EXPECT_FALSE(m_db.forEachRow(QStringLiteral("SELECT nothing FROM Kinds"), {}, [](const SqlRow&) {}));
+    auto count = m_db.query(QStringLiteral("SELECT count(*) AS n FROM Kinds"));
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->toUInt(QStringLiteral("n")), 10u);
+}
+
 TEST(SqlConnectionExpand, FillsPlaceholdersOutsideQuotesAndComments)
 {
     const QVariantList params = {QStringLiteral("it's"), 5, QVariant(), 1.5, true};

@@ -1,6 +1,7 @@
 #include "sqlconnection.h"
 
 #include "sqlrecordset.h"
+#include "sqlrow.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -52,26 +53,6 @@ bool holdsMoreStatements(sqlite3* db, const char* tail, const char* end)
     const int rc = sqlite3_prepare_v2(db, tail, int(end - tail), &next, nullptr);
     sqlite3_finalize(next);
     return rc != SQLITE_OK || next != nullptr;
-}
-
-QVariant columnValue(sqlite3_stmt* stmt, int i)
-{
-    switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(stmt, i)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, i));
-    case SQLITE_TEXT: {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(stmt, i)));
-    }
-    case SQLITE_BLOB: {
-        const auto* data = static_cast<const char*>(sqlite3_column_blob(stmt, i));
-        return QVariant(QByteArray(data, sqlite3_column_bytes(stmt, i)));
-    }
-    default:
-        return QVariant();
-    }
 }
 
 QString unquoteIdentifier(const QString& token)
@@ -624,7 +605,7 @@ bool SqlConnection::readRows(void* stmt, SqlRecordset& set, bool hiddenRowId)
         QVector<QVariant> row;
         row.reserve(count - first);
         for (int i = first; i < count; ++i)
-            row << columnValue(s, i);
+            row << SqlRow::valueOf(s, i);
         set.m_rows << row;
         if (hiddenRowId)
             set.m_rowIds << qint64(sqlite3_column_int64(s, 0));
@@ -632,6 +613,26 @@ bool SqlConnection::readRows(void* stmt, SqlRecordset& set, bool hiddenRowId)
     if (rc != SQLITE_DONE)
         return setError(errorText(m_db));
     set.m_pos = 0;
+    return true;
+}
+
+bool SqlConnection::forEachRow(const QString& sql, const QVariantList& params,
+                               const std::function<void(const SqlRow&)>& read)
+{
+    Lease stmt(*this);
+    if (!prepareAndBind(sql, params, stmt))
+        return false;
+    sqlite3_stmt* s = asStmt(stmt.handle());
+    // As for a record set: a statement that changes data is not run here.
+    if (sqlite3_column_count(s) == 0)
+        return setError(QStringLiteral("The statement returns no rows."));
+    const SqlRow row(s);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+        read(row);
+    if (rc != SQLITE_DONE)
+        return setError(errorText(m_db));
+    clearError();
     return true;
 }
 

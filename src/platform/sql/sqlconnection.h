@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sqlrecordset.h"
+#include "sqlrow.h"
 #include "sqlstatementcache.h"
 
 #include <QString>
@@ -44,6 +45,12 @@ public:
 
     // Runs a SELECT and reads its rows into a forward record set. Null on failure.
     std::unique_ptr<SqlRecordset> query(const QString& sql, const QVariantList& params = {});
+
+    // Runs a SELECT and gives read each row as it is stepped to, keeping none:
+    // for reading many rows into records of one's own. False on failure (rows
+    // before it were read).
+    bool forEachRow(const QString& sql, const QVariantList& params,
+                    const std::function<void(const SqlRow&)>& read);
 
     // Runs a SELECT of the form "SELECT * FROM <table> ..." and returns a record
     // set whose rows can be edited in place (setField, update, cancel) and to

@@ -71,6 +71,7 @@ public:
 
 private:
     friend class SqlConnection;
+    friend class SqlRow;
     int columnIndex(const QString& column) const;
     // The current row's value of a column index, pending edits included.
     QVariant fieldValue(int index) const;
