@@ -416,7 +416,8 @@ void BM_RawUdpSendOfTheSameDatagrams(benchmark::State& state)
 }
 
 // The other half of the save's baseline: one row of the same event updated
-// with raw SQLite, in the same go-round sizes.
+// with raw SQLite, in the same go-round sizes; and the same update with the
+// history row the program's triggers write beside every saved result.
 void BM_RawSqliteOneRowUpdate(benchmark::State& state)
 {
     Season& season = Season::get(int(state.range(1)));
@@ -424,7 +425,8 @@ void BM_RawSqliteOneRowUpdate(benchmark::State& state)
         state.SkipWithError(season.error().c_str());
         return;
     }
-    rawsql::oneRowUpdates(state, season.database(), season.info().scoredEvent, state.range(0) != 0);
+    rawsql::oneRowUpdates(state, season.database(), season.info().scoredEvent, state.range(0) != 0,
+                          state.range(2) != 0);
 }
 
 } // namespace
@@ -454,11 +456,13 @@ BENCHMARK(BM_SavedResultToScoreboards)
     ->Repetitions(benchsmoke::repetitions(5))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RawSqliteOneRowUpdate)
-    ->ArgNames({"syncOff", "entries"})
-    ->Args({0, 500})
-    ->Args({1, 500})
-    ->Args({1, 10000})
-    ->Args({0, 10000})
+    ->ArgNames({"syncOff", "entries", "history"})
+    ->Args({0, 500, 0})
+    ->Args({1, 500, 0})
+    ->Args({1, 10000, 0})
+    ->Args({0, 10000, 0})
+    ->Args({0, 500, 1})
+    ->Args({1, 500, 1})
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->Repetitions(benchsmoke::repetitions(5))

@@ -1,5 +1,7 @@
 #include "rawsql.h"
 
+#include "db/seasonschema.h"
+
 #include <QMutex>
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
@@ -158,11 +160,30 @@ void Connection::finalize()
     m_statements.clear();
 }
 
-void oneRowUpdates(benchmark::State& state, const QString& path, const QString& eventId, bool syncOff)
+namespace {
+
+void sourceName(sqlite3_context* context, int, sqlite3_value**)
+{
+    sqlite3_result_text(context, "Program", -1, SQLITE_STATIC);
+}
+
+} // namespace
+
+void oneRowUpdates(benchmark::State& state, const QString& path, const QString& eventId, bool syncOff,
+                   bool withHistory)
 {
     Connection raw;
     QByteArray original;
-    if (!raw.open(path) ||
+    // The program's own triggers, so that each update also writes its history row.
+    if (withHistory &&
+        (!raw.open(path) ||
+         sqlite3_create_function(raw.handle(), SeasonSchema::SourceFunction, 0, SQLITE_UTF8, nullptr,
+                                 sourceName, nullptr, nullptr) != SQLITE_OK ||
+         !raw.execute(SeasonSchema::historyTriggersScript().toUtf8().constData()))) {
+        state.SkipWithError(qPrintable(QStringLiteral("the history triggers: ") + raw.error()));
+        return;
+    }
+    if ((!withHistory && !raw.open(path)) ||
         !raw.prepare(
             {QStringLiteral("SELECT JTot, JR1, JS1, rowid FROM Scores WHERE EvId = '%1' AND GoId = 1 "
                             "ORDER BY rowid LIMIT 1")

@@ -60,7 +60,10 @@ private:
 // The baseline of a saved result, as a benchmark's loop: one row of the
 // event's first go-round in the database at path updated with a raw UPDATE
 // per iteration, durable (synchronous=FULL) or not; the row is put back as
-// it was afterwards.
-void oneRowUpdates(benchmark::State& state, const QString& path, const QString& eventId, bool syncOff);
+// it was afterwards. withHistory installs the program's history triggers on
+// the raw connection first, so that each update also writes the history row
+// every saved result writes.
+void oneRowUpdates(benchmark::State& state, const QString& path, const QString& eventId, bool syncOff,
+                   bool withHistory = false);
 
 } // namespace rawsql

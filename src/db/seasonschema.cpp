@@ -205,7 +205,7 @@ bool SeasonSchema::upgrade(SqlConnection& connection, QString* error)
     return true;
 }
 
-bool SeasonSchema::installHistoryTriggers(SqlConnection& connection, QString* error)
+QString SeasonSchema::historyTriggersScript()
 {
     QStringList script;
     for (const ResultTable& t : kTables) {
@@ -235,7 +235,12 @@ bool SeasonSchema::installHistoryTriggers(SqlConnection& connection, QString* er
                       .arg(name,
                            historyInsert(t, QStringLiteral("Delete"), QStringLiteral("OLD"), true, false));
     }
-    if (!connection.execute(script.join(QLatin1Char('\n'))))
+    return script.join(QLatin1Char('\n'));
+}
+
+bool SeasonSchema::installHistoryTriggers(SqlConnection& connection, QString* error)
+{
+    if (!connection.execute(historyTriggersScript()))
         return fail(error,
                     QStringLiteral("The history triggers could not be made: %1").arg(connection.lastError()));
     return true;

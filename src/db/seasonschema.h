@@ -37,5 +37,7 @@ inline constexpr char SourceFunction[] = "tallyra_change_source";
 // are not history. The source function must be defined first. Changes made
 // by other programs (the sqlite3 shell) are not recorded.
 bool installHistoryTriggers(SqlConnection& connection, QString* error = nullptr);
+// The statements that make them (temporary triggers calling SourceFunction).
+QString historyTriggersScript();
 
 } // namespace SeasonSchema
