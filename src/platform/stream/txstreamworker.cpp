@@ -141,6 +141,11 @@ int TxStreamWorker::openUdp(bool receiving, QString* error)
     }
     m_udp = new QUdpSocket(this);
     connect(m_udp, &QUdpSocket::readyRead, this, &TxStreamWorker::readDatagrams);
+    // A socket Qt closed on its own is no longer offered to senders.
+    connect(m_udp, &QUdpSocket::stateChanged, this, [this](QAbstractSocket::SocketState state) {
+        if (state == QAbstractSocket::UnconnectedState)
+            m_link->direct.withdraw();
+    });
     if (receiving) {
         const int status = bindUdp(error);
         if (status < 0)
