@@ -3,6 +3,7 @@
 #include "platform/xml/xmldocument.h"
 #include "platform/xml/xmltext.h"
 #include "sqlconnection.h"
+#include "sqlrow.h"
 
 #include <QSet>
 #include <cmath>
@@ -300,17 +301,18 @@ bool SqlRecordset::readBack(qint64 rowId, QVector<QVariant>& row)
     // The refresh is not what the caller ran, so it does not replace the
     // statement that log lines show.
     const QString statement = m_conn->lastStatement();
-    const auto fresh = m_conn->query(
-        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(SqlConnection::quoteIdentifier(m_table)),
-        {rowId});
+    bool found = false;
+    m_conn->forEachRow(
+        QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(SqlConnection::quoteIdentifier(m_table)), {rowId},
+        [&](const SqlRow& fresh) {
+            row.resize(m_columns.size());
+            for (int i = 0; i < m_columns.size(); ++i)
+                row[i] = fresh.value(fresh.columnOf(m_columns.at(i)));
+            found = true;
+        });
     m_conn->setLastStatement(statement);
     m_conn->clearError();
-    if (!fresh || fresh->isEof())
-        return false;
-    row.resize(m_columns.size());
-    for (int i = 0; i < m_columns.size(); ++i)
-        row[i] = fresh->value(m_columns.at(i));
-    return true;
+    return found;
 }
 
 bool SqlRecordset::update()

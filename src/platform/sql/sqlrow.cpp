@@ -26,9 +26,11 @@ QVariant SqlRow::valueOf(sqlite3_stmt* stmt, int column)
 
 int SqlRow::columnOf(const QString& name) const
 {
+    const QByteArray wanted = name.toUtf8();
     const int count = sqlite3_column_count(m_stmt);
     for (int i = 0; i < count; ++i) {
-        if (name == QString::fromUtf8(sqlite3_column_name(m_stmt, i)))
+        const char* column = sqlite3_column_name(m_stmt, i);
+        if (column && wanted == column)
             return i;
     }
     return -1;
