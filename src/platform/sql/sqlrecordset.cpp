@@ -305,9 +305,13 @@ bool SqlRecordset::readBack(qint64 rowId, QVector<QVariant>& row)
     m_conn->forEachRow(
         QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(SqlConnection::quoteIdentifier(m_table)), {rowId},
         [&](const SqlRow& fresh) {
-            row.resize(m_columns.size());
-            for (int i = 0; i < m_columns.size(); ++i)
-                row[i] = fresh.value(fresh.columnOf(m_columns.at(i)));
+            row = QVector<QVariant>(m_columns.size());
+            // Backwards, so that of a name twice the first is what stays.
+            for (int c = fresh.columnCount() - 1; c >= 0; --c) {
+                const auto at = m_index.constFind(fresh.columnName(c));
+                if (at != m_index.constEnd())
+                    row[at.value()] = fresh.value(c);
+            }
             found = true;
         });
     m_conn->setLastStatement(statement);

@@ -24,6 +24,18 @@ QVariant SqlRow::valueOf(sqlite3_stmt* stmt, int column)
     }
 }
 
+int SqlRow::columnCount() const
+{
+    return sqlite3_column_count(m_stmt);
+}
+
+QString SqlRow::columnName(int column) const
+{
+    if (column < 0 || column >= sqlite3_column_count(m_stmt))
+        return QString();
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
 int SqlRow::columnOf(const QString& name) const
 {
     const QByteArray wanted = name.toUtf8();

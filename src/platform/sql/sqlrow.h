@@ -11,6 +11,8 @@ struct sqlite3_stmt;
 class SqlRow
 {
 public:
+    int columnCount() const;
+    QString columnName(int column) const;
     // The first column of that name, -1 when there is none.
     int columnOf(const QString& name) const;
     QVariant value(int column) const;
