@@ -45,7 +45,10 @@ struct TxStreamLink;
 //
 // Sending returns once the bytes were accepted: written (a file, a UDP
 // datagram to a known address) or queued for the device (serial, TCP, and UDP
-// while its destination is being looked up). Accepted is success; the queue
+// while its destination is being looked up). A UDP stream's datagrams without
+// pauses between them are written by the sending thread itself once its socket
+// is known and no send of the stream waits on the I/O thread (UdpDirectSend),
+// so that one thread's datagrams still leave in the order it sent them. Accepted is success; the queue
 // goes out as the driver or the peer takes it. Queued bytes are bounded by
 // MaxQueuedBytes: when a receiver falls behind, whole messages that have not
 // begun to go out are dropped, oldest first, so the newest get through; they
@@ -257,7 +260,8 @@ public:
 
 signals:
     // Every byte sent or received, for traffic viewers. Emitted on the I/O
-    // thread; connect with a context object to receive it queued.
+    // thread, or on the sending thread for datagrams it wrote itself; connect
+    // with Qt::QueuedConnection to receive it on the receiver's thread.
     void traffic(TxStream::Direction direction, const QByteArray& bytes, qint64 msecsSinceEpoch);
     // Opened, closed, the device failed, an address became known, or messages
     // began to be dropped. Emitted on whichever thread made the change.
