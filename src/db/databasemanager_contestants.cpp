@@ -180,25 +180,27 @@ int CDatabaseManager::ResolveContestant(ContestantRec& arriving, bool addWhenNew
     using RP = ResolutionPrompts;
     arriving.fit();
 
-    auto rs =
-        m_conn->query(QStringLiteral("SELECT * FROM Rosters WHERE PlrFirstName = ? and PlrLastName = ?"),
-                      {arriving.firstName, arriving.lastName});
-    if (!rs)
-        return RP::Leave;
-
     // Without adding, the arriving record is a contestant of this season being
     // edited: its own row is not another contestant of that name (resolving it
     // against itself would let "Replace" remove the contestant it keeps).
-    std::optional<ContestantRec> existing;
+    // Read row by row: an import asks once per line, and mostly finds nobody.
     QVector<ContestantRec> sameName;
-    for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
-        const quint32 id = rs->toUInt(QStringLiteral("PlrId"));
-        if (!addWhenNew && arriving.plrId != 0 && id == arriving.plrId)
-            continue;
-        sameName.append(contestantFromRow(*rs));
-        if (!existing)
-            existing = sameName.first();
-    }
+    std::optional<ContestantRowReader<SqlRow>> reader;
+    const bool read = m_conn->forEachRow(
+        QStringLiteral("SELECT * FROM Rosters WHERE PlrFirstName = ? and PlrLastName = ?"),
+        {arriving.firstName, arriving.lastName}, [&](const SqlRow& row) {
+            if (!reader)
+                reader.emplace(row);
+            ContestantRec found = reader->read();
+            if (!addWhenNew && arriving.plrId != 0 && found.plrId == arriving.plrId)
+                return;
+            sameName.append(found);
+        });
+    if (!read)
+        return RP::Leave;
+    std::optional<ContestantRec> existing;
+    if (!sameName.isEmpty())
+        existing = sameName.first();
 
     if (!existing) {
         if (addWhenNew) {

@@ -124,18 +124,51 @@ private:
 
 SqlConnection::SqlConnection() : m_statements([this](sqlite3_stmt* stmt) { statementDropped(stmt); }) {}
 
+namespace {
+
+// A statement's text with the values bound to it put in.
+QString statementText(void* stmt)
+{
+    if (char* expanded = sqlite3_expanded_sql(asStmt(stmt))) {
+        QString text = QString::fromUtf8(expanded);
+        sqlite3_free(expanded);
+        return text;
+    }
+    return QString::fromUtf8(sqlite3_sql(asStmt(stmt)));
+}
+
+} // namespace
+
 QString SqlConnection::lastStatement() const
 {
     if (m_lastStmt) {
-        if (char* expanded = sqlite3_expanded_sql(asStmt(m_lastStmt))) {
-            m_lastStatement = QString::fromUtf8(expanded);
-            sqlite3_free(expanded);
-        } else {
-            m_lastStatement = QString::fromUtf8(sqlite3_sql(asStmt(m_lastStmt)));
-        }
+        m_lastStatement = statementText(m_lastStmt);
         m_lastStmt = nullptr;
     }
     return m_lastStatement;
+}
+
+SqlConnection::StatementKeeper::StatementKeeper(SqlConnection& conn)
+    : m_conn(conn), m_outer(conn.m_keeper), m_stmt(conn.m_lastStmt), m_text(conn.m_lastStatement)
+{
+    conn.m_keeper = this;
+}
+
+SqlConnection::StatementKeeper::~StatementKeeper()
+{
+    m_conn.m_keeper = m_outer;
+    m_conn.m_lastStmt = m_stmt;
+    m_conn.m_lastStatement = m_text;
+}
+
+void SqlConnection::StatementKeeper::fix(void* stmt)
+{
+    if (stmt && stmt == m_stmt) {
+        m_text = statementText(stmt);
+        m_stmt = nullptr;
+    }
+    if (m_outer)
+        m_outer->fix(stmt);
 }
 
 void SqlConnection::setLastStatement(const QString& text)
@@ -155,6 +188,8 @@ void SqlConnection::statementDropped(void* stmt)
     // Its text is made now, while its values are still bound.
     if (stmt && stmt == m_lastStmt)
         lastStatement();
+    if (m_keeper)
+        m_keeper->fix(stmt);
 }
 
 SqlConnection::~SqlConnection()
@@ -482,6 +517,9 @@ bool SqlConnection::prepareAndBind(const QString& sql, const QVariantList& param
         return fail(notOpenText());
     sqlite3_stmt* stmt = m_statements.take(sql);
     if (stmt) {
+        // A kept statement is about to be bound again.
+        if (m_keeper)
+            m_keeper->fix(stmt);
         lease.hold(sql, stmt, true);
     } else {
         const QByteArray text = sql.toUtf8();

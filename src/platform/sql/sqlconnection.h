@@ -125,6 +125,25 @@ private:
     void setLastStatement(const QString& text);
     void setLastStatementFrom(void* stmt);
     void statementDropped(void* stmt);
+    // While it lives, statements run for the connection's own purposes (a row
+    // read back) leave what lastStatement() said before them; its text is
+    // still made only when asked for, or when its statement is dropped or
+    // bound again in the meantime.
+    class StatementKeeper
+    {
+    public:
+        explicit StatementKeeper(SqlConnection& conn);
+        ~StatementKeeper();
+        StatementKeeper(const StatementKeeper&) = delete;
+        StatementKeeper& operator=(const StatementKeeper&) = delete;
+        void fix(void* stmt); // makes the text now if stmt is the kept one
+
+    private:
+        SqlConnection& m_conn;
+        StatementKeeper* m_outer;
+        void* m_stmt;
+        QString m_text;
+    };
     bool bindValue(void* stmt, int index, const QVariant& value);
     bool stepToEnd(void* stmt);
     bool runScript(const QString& sql);
@@ -140,6 +159,7 @@ private:
     QString m_lastError;
     mutable QString m_lastStatement;
     mutable void* m_lastStmt = nullptr; // the statement m_lastStatement is still to be made from
+    StatementKeeper* m_keeper = nullptr;
     SqlStatementCache m_statements;
     // Replaced on every open and dropped on close, so that an editable record
     // set can tell that the connection it came from is no longer there.

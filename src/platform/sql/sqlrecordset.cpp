@@ -300,7 +300,7 @@ bool SqlRecordset::readBack(qint64 rowId, QVector<QVariant>& row)
 {
     // The refresh is not what the caller ran, so it does not replace the
     // statement that log lines show.
-    const QString statement = m_conn->lastStatement();
+    const SqlConnection::StatementKeeper keep(*m_conn);
     bool found = false;
     m_conn->forEachRow(
         QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(SqlConnection::quoteIdentifier(m_table)), {rowId},
@@ -314,7 +314,6 @@ bool SqlRecordset::readBack(qint64 rowId, QVector<QVariant>& row)
             }
             found = true;
         });
-    m_conn->setLastStatement(statement);
     m_conn->clearError();
     return found;
 }
