@@ -2,6 +2,7 @@
 
 #include "app/log.h"
 #include "db/databasemanager.h"
+#include "platform/xml/xmlchildrenaside.h"
 #include "reporttemplates.h"
 
 #include <QDir>
@@ -124,36 +125,6 @@ bool ReportBuilder::ensureStatistics(quint32 key)
     return true;
 }
 
-XmlDocument ReportBuilder::pageInput(const QString& eventId) const
-{
-    // Every transform works on its own copy of its input. No page reads the
-    // results of an event other than the chosen one, and copying all of them
-    // for each of the seven pages took most of a large rodeo's time, so the
-    // input holds the tables and the chosen event's results only.
-    XmlDocument input;
-    const XmlNode source = m_doc.root();
-    if (source.isNull() || !input.loadXml(QStringLiteral("<Database><Tables/></Database>")))
-        return input;
-    XmlNode root = input.root();
-    for (const XmlNode& attribute : source.attributes())
-        root.setAttribute(attribute.localName(), attribute.text());
-    XmlNode tables = input.selectSingleNode(QStringLiteral("/Database/Tables"));
-    for (const XmlNode& table : m_doc.selectNodes(QStringLiteral("/Database/Tables/Table"))) {
-        const QString name = table.attribute(QStringLiteral("Name"));
-        if (name != QLatin1String("Scores") && name != QLatin1String("Times")) {
-            tables.appendChild(table);
-            continue;
-        }
-        XmlNode copy = input.createElement(QStringLiteral("Table"));
-        copy.setAttribute(QStringLiteral("Name"), name);
-        for (const XmlNode& event : table.childElements())
-            if (event.attribute(QStringLiteral("id")) == eventId)
-                copy.appendChild(event);
-        tables.appendChild(copy);
-    }
-    return input;
-}
-
 bool ReportBuilder::writeRecord(const QString& name, XmlDocument& input, QStringList& written)
 {
     QString html;
@@ -179,7 +150,17 @@ QStringList ReportBuilder::select(quint32 key)
     const bool goRound = level == ReportKey::GoRound || level == ReportKey::Performance;
     const bool performance = level == ReportKey::Performance;
 
-    XmlDocument input = pageInput(m_doc.root().attribute(QStringLiteral("curEvn")));
+    // No page reads another event's results, and each stylesheet builds its
+    // keys over the whole document it is given: the other events are set
+    // aside while the pages are written.
+    const QString eventId = m_doc.root().attribute(QStringLiteral("curEvn"));
+    XmlChildrenAside others;
+    for (const XmlNode& event :
+         m_doc.selectNodes(QStringLiteral("/Database/Tables/Table[@Name = 'Scores' or @Name = 'Times']/Event"))) {
+        if (event.attribute(QStringLiteral("id")) != eventId)
+            others.take(event);
+    }
+    XmlDocument& input = m_doc;
     writeRecord(QStringLiteral("Index"), input, written);
     // Each registration list leads to the next: one that fails takes the
     // narrower ones with it.

@@ -56,9 +56,6 @@ private:
     // The Event element of the event's results table; null when missing.
     XmlNode eventNode(const QString& eventId) const;
     bool ensureStatistics(quint32 key);
-    // What the stylesheets read for a selection: the document with only the
-    // chosen event's results (see pageInput in the source).
-    XmlDocument pageInput(const QString& eventId) const;
     bool writeRecord(const QString& name, XmlDocument& input, QStringList& written);
 
     CDatabaseManager& m_db;

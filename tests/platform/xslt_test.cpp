@@ -1,3 +1,4 @@
+#include "platform/xml/xmlchildrenaside.h"
 #include "platform/xml/xmldocument.h"
 #include "platform/xml/xsltstylesheet.h"
 
@@ -312,4 +313,37 @@ TEST(XsltTest, StylesheetsInTurnOnOneDocumentEachSeeItWhole)
         EXPECT_EQ(copied, s.expected);
         EXPECT_EQ(inPlace, s.expected);
     }
+}
+
+TEST(XsltTest, ElementsSetAsideForTransformsGoBackAndTheDocumentKeepsItsOrder)
+{
+    XmlDocument doc;
+    ASSERT_TRUE(doc.loadXml(QStringLiteral("<r xmlns:p='urn:p'><e id='1'><d/></e><e id='2'/>text"
+                                           "<p:e id='3'><d/></p:e><x/></r>")));
+    const QString before = doc.xml();
+    const QList<XmlNode> elements = doc.root().childElements();
+    ASSERT_EQ(elements.size(), 4);
+    XsltStylesheet sheet;
+    ASSERT_TRUE(sheet.loadXml(textStylesheet(QStringLiteral("<xsl:value-of select='count(//*)'/>"))));
+    QString text;
+    {
+        XmlChildrenAside aside;
+        EXPECT_FALSE(aside.take(doc.root()));                         // the root stays
+        EXPECT_FALSE(aside.take(doc.root().selectSingleNode("text()"))); // not an element
+        for (const int i : {0, 2, 3}) // not side by side, and the last
+            EXPECT_TRUE(aside.take(elements.at(i)));
+        ASSERT_TRUE(sheet.transformInPlaceToText(doc, text));
+        EXPECT_EQ(text, QStringLiteral("2"));
+    }
+    EXPECT_EQ(doc.xml(), before);
+    ASSERT_TRUE(sheet.transformInPlaceToText(doc, text));
+    EXPECT_EQ(text, QStringLiteral("7"));
+
+    // A transform in place leaves no order of its own behind: after a move,
+    // a selection still comes in the order the document has now.
+    ASSERT_TRUE(doc.root().appendChild(elements.at(0)));
+    QStringList order;
+    for (const XmlNode& n : doc.selectNodes(QStringLiteral("/r/* | //d")))
+        order << n.localName() + n.attribute(QStringLiteral("id"));
+    EXPECT_EQ(order, (QStringList{"e2", "e3", "d", "x", "e1", "d"}));
 }

@@ -65,6 +65,7 @@ public:
 private:
     friend class XmlDocument;
     friend class XsltStylesheet;
+    friend class XmlChildrenAside;
     XmlNode(std::shared_ptr<XmlDocumentData> doc, void* node) : m_doc(std::move(doc)), m_node(node) {}
 
     std::shared_ptr<XmlDocumentData> m_doc;

@@ -3,6 +3,7 @@
 #include "xmldocumentdata.h"
 
 #include <QFile>
+#include <cstddef>
 #include <libxml/encoding.h>
 #include <libxml/entities.h>
 #include <libxslt/imports.h>
@@ -219,6 +220,30 @@ bool strips(xsltStylesheetPtr style)
     return false;
 }
 
+// libxslt numbers the elements of its input for document order, in their
+// otherwise unused content field, and XPath then sorts by those numbers. On a
+// document that lives on, any later move of a node would make them wrong, so
+// they are cleared again after a transform in place.
+void forgetDocumentOrder(xmlDocPtr doc)
+{
+    const auto top = reinterpret_cast<xmlNodePtr>(doc);
+    xmlNodePtr node = doc->children;
+    while (node) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (reinterpret_cast<std::ptrdiff_t>(node->content) < 0)
+                node->content = nullptr;
+            if (node->children) {
+                node = node->children;
+                continue;
+            }
+        }
+        while (node && !node->next)
+            node = node->parent == top ? nullptr : node->parent;
+        if (node)
+            node = node->next;
+    }
+}
+
 // Runs the stylesheet on a private copy of source: libxslt marks the input
 // (document order, xsl:strip-space), and a node's subtree is processed as a
 // document of its own, starting with the "/" template. With inPlace, a whole
@@ -281,6 +306,8 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
         }
     }
     xsltFreeTransformContext(ctxt);
+    if (own)
+        forgetDocumentOrder(input);
     release(input);
     if (!result) {
         const QString message = tidy(errors + QLatin1Char('\n') + scope.text());
