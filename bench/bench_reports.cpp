@@ -335,7 +335,8 @@ BENCHMARK(BM_WriteEventPages)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(benchsmoke::repetitions(5));
 
-// The baseline of the pages: the event's rows in every go-round with the
+// The baseline of the pages: the season's contestants (the rodeo's
+// registration list), the event's rows in every go-round with the
 // contestants' names (in standings order) and the performance's rows (in
 // running order), read with raw SQLite and written as text into as many files
 // as the pages.
@@ -354,7 +355,9 @@ void BM_RawSqliteEventRowsAsText(benchmark::State& state)
     const QString database = season.dataFolder() + season.info.season + QLatin1Char('/') +
                              season.info.season + QStringLiteral(".mdb");
     if (!raw.open(database) ||
-        !raw.prepare({QStringLiteral("SELECT s.*, r.PlrFirstName, r.PlrLastName, r.PlrHomeTown FROM %1 s "
+        !raw.prepare({QStringLiteral("SELECT PlrBib, PlrLastName, PlrFirstName, PlrHomeTown, PlrEarnLast, "
+                                     "PlrEarnCur FROM Rosters"),
+                      QStringLiteral("SELECT s.*, r.PlrFirstName, r.PlrLastName, r.PlrHomeTown FROM %1 s "
                                      "JOIN Rosters r ON r.PlrId = s.ptId WHERE s.RoId = %2 AND s.EvId = '%3' "
                                      "ORDER BY s.GoId, %4")
                           .arg(table)
