@@ -85,8 +85,9 @@ XmlNode ReportBuilder::eventNode(const QString& eventId) const
 {
     const QString table = m_db.GetEventTable(eventId);
     // Compared here rather than inside the path: an event id is text of the
-    // operator's and must not become part of an expression.
-    for (const XmlNode& e : m_doc.selectNodes(QStringLiteral(".//Database/Tables/Table/Event"))) {
+    // operator's and must not become part of an expression. From the root
+    // down: a search of the whole document passes every row of every event.
+    for (const XmlNode& e : m_doc.selectNodes(QStringLiteral("/Database/Tables/Table/Event"))) {
         if (e.attribute(QStringLiteral("id")) == eventId &&
             e.parent().attribute(QStringLiteral("Name")) == table)
             return e;
