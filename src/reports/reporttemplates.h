@@ -43,8 +43,8 @@ public:
 
     // The page of one record for the Database document; false (and out
     // empty) when there is no such record or the transform fails. The
-    // document is transformed itself, not a copy: it is the pages' own
-    // input, made for them and read by one record after the other.
+    // document is transformed itself, not a copy, and is left as it was:
+    // the records read it one after the other.
     bool transform(const QString& name, XmlDocument& database, QString& out);
 
 private:

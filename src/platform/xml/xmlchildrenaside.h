@@ -21,7 +21,6 @@ public:
     // Takes an element out of the tree; false for anything but an element
     // inside another (nothing is taken then).
     bool take(const XmlNode& element);
-    int size() const { return int(m_taken.size()); }
 
 private:
     struct Taken

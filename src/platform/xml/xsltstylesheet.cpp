@@ -265,7 +265,9 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
     const bool own = inPlace && node->type == XML_DOCUMENT_NODE && !strips(data.style);
     xmlDocPtr input = own ? reinterpret_cast<xmlDocPtr>(node) : copyToNewDocument(node);
     const auto release = [own](xmlDocPtr doc) {
-        if (!own)
+        if (own)
+            forgetDocumentOrder(doc);
+        else
             xmlFreeDoc(doc);
     };
     if (!input) {
@@ -306,8 +308,6 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
         }
     }
     xsltFreeTransformContext(ctxt);
-    if (own)
-        forgetDocumentOrder(input);
     release(input);
     if (!result) {
         const QString message = tidy(errors + QLatin1Char('\n') + scope.text());
