@@ -128,7 +128,7 @@ bool ReportBuilder::ensureStatistics(quint32 key)
 
 bool ReportBuilder::writeRecord(const QString& name, XmlDocument& input, QStringList& written)
 {
-    QString html;
+    QByteArray html;
     if (!m_templates.transform(name, input, html))
         return false;
     const QString file = name + QStringLiteral(".html");
@@ -179,6 +179,11 @@ QStringList ReportBuilder::select(quint32 key)
 
 bool ReportBuilder::writePage(const QString& path, const QString& html)
 {
+    return writePage(path, html.toUtf8());
+}
+
+bool ReportBuilder::writePage(const QString& path, const QByteArray& utf8)
+{
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         logReport("Failed to create the report folder.  CViewReports::WritePage  Folder:%s", folder);
@@ -190,8 +195,7 @@ bool ReportBuilder::writePage(const QString& path, const QString& html)
                   file.errorString());
         return false;
     }
-    const QByteArray bytes = html.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    if (file.write(utf8) != utf8.size() || !file.commit()) {
         logReport("Failed to write the report page.  CViewReports::WritePage  File:%s, Error:%s", path,
                   file.errorString());
         file.cancelWriting();

@@ -50,6 +50,7 @@ public:
 
     // Writes text as UTF-8 to path through a temporary file renamed into place.
     static bool writePage(const QString& path, const QString& html);
+    static bool writePage(const QString& path, const QByteArray& utf8);
 
 private:
     bool setAttributes(quint32 key);

@@ -77,14 +77,14 @@ QStringList ReportTemplates::names() const
     return m_records.keys();
 }
 
-bool ReportTemplates::transform(const QString& name, XmlDocument& database, QString& out)
+bool ReportTemplates::transform(const QString& name, XmlDocument& database, QByteArray& out)
 {
     out.clear();
     QMutexLocker locker(&m_lock);
     const auto it = m_records.constFind(name);
     if (it == m_records.cend())
         return false;
-    if (!it->sheet->transformInPlaceToText(database, out)) {
+    if (!it->sheet->transformInPlaceToUtf8(database, out)) {
         logReport("Failed to make a report page.  ReportTemplates::Transform  Record:%s, Error:%s", name,
                   it->sheet->lastError());
         out.clear();

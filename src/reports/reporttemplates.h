@@ -41,11 +41,11 @@ public:
     bool contains(const QString& name) const;
     QStringList names() const;
 
-    // The page of one record for the Database document; false (and out
-    // empty) when there is no such record or the transform fails. The
+    // The page of one record for the Database document, in UTF-8; false (and
+    // out empty) when there is no such record or the transform fails. The
     // document is transformed itself, not a copy, and is left as it was:
     // the records read it one after the other.
-    bool transform(const QString& name, XmlDocument& database, QString& out);
+    bool transform(const QString& name, XmlDocument& database, QByteArray& out);
 
 private:
     struct Record

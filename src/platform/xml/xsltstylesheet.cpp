@@ -122,8 +122,8 @@ bool compile(XsltStylesheetData& data, xmlDocPtr doc)
 }
 
 // The bytes xsltSaveResultToString wrote in the encoding xsl:output names,
-// read back into text.
-bool decodeOutput(const xmlChar* bytes, int size, xsltStylesheetPtr style, QString& out)
+// as UTF-8.
+bool utf8Output(const xmlChar* bytes, int size, xsltStylesheetPtr style, QByteArray& out)
 {
     const xmlChar* encoding = nullptr;
     XSLT_GET_IMPORT_PTR(encoding, style, encoding)
@@ -133,7 +133,7 @@ bool decodeOutput(const xmlChar* bytes, int size, xsltStylesheetPtr style, QStri
     if (!handler || xmlStrcasecmp(reinterpret_cast<const xmlChar*>(handler->name), BAD_CAST "UTF-8") == 0) {
         if (handler)
             xmlCharEncCloseFunc(handler);
-        out = QString::fromUtf8(reinterpret_cast<const char*>(bytes), size);
+        out = QByteArray(reinterpret_cast<const char*>(bytes), size);
         return true;
     }
     xmlBufferPtr in = xmlBufferCreate();
@@ -145,9 +145,9 @@ bool decodeOutput(const xmlChar* bytes, int size, xsltStylesheetPtr style, QStri
         ok = result != -2 && xmlBufferLength(in) < before;
     }
     if (ok) {
-        out = QString::fromUtf8(reinterpret_cast<const char*>(xmlBufferContent(utf8)), xmlBufferLength(utf8));
-        if (out.startsWith(QChar(0xFEFF))) // the byte-order mark of UTF-16 output
-            out.remove(0, 1);
+        out = QByteArray(reinterpret_cast<const char*>(xmlBufferContent(utf8)), xmlBufferLength(utf8));
+        if (out.startsWith("\xEF\xBB\xBF")) // the byte-order mark of UTF-16 output
+            out.remove(0, 3);
     }
     xmlCharEncCloseFunc(handler);
     if (in)
@@ -320,16 +320,19 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
 
 bool XsltStylesheet::transformToText(const XmlNode& source, QString& out)
 {
-    return toText(apply(*m_data, source, source.m_node), out);
+    QByteArray utf8;
+    const bool ok = toUtf8(apply(*m_data, source, source.m_node), utf8);
+    out = QString::fromUtf8(utf8);
+    return ok;
 }
 
-bool XsltStylesheet::transformInPlaceToText(XmlDocument& source, QString& out)
+bool XsltStylesheet::transformInPlaceToUtf8(XmlDocument& source, QByteArray& out)
 {
     const XmlNode node = source.documentNode();
-    return toText(apply(*m_data, node, node.m_node, true), out);
+    return toUtf8(apply(*m_data, node, node.m_node, true), out);
 }
 
-bool XsltStylesheet::toText(void* resultDocument, QString& out)
+bool XsltStylesheet::toUtf8(void* resultDocument, QByteArray& out)
 {
     out.clear();
     const auto result = static_cast<xmlDocPtr>(resultDocument);
@@ -340,7 +343,7 @@ bool XsltStylesheet::toText(void* resultDocument, QString& out)
     int size = 0;
     bool ok = xsltSaveResultToString(&bytes, &size, result, m_data->style) == 0;
     if (ok && bytes)
-        ok = decodeOutput(bytes, size, m_data->style, out);
+        ok = utf8Output(bytes, size, m_data->style, out);
     if (bytes)
         xmlFree(bytes);
     xmlFreeDoc(result);

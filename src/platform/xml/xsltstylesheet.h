@@ -2,6 +2,7 @@
 
 #include "xmldocument.h"
 
+#include <QByteArray>
 #include <QMap>
 #include <QString>
 
@@ -33,18 +34,18 @@ public:
     bool transformToText(const XmlNode& source, QString& out);
     bool transformToText(const XmlDocument& source, QString& out) { return transformToText(source.documentNode(), out); }
     // Transforms a document itself instead of a copy, for a caller that runs
-    // several stylesheets on one document made for them: the transform leaves
-    // the document's order marked on its nodes. A stylesheet that strips
-    // whitespace still works on a copy, so that the next one sees it all.
-    bool transformInPlaceToText(XmlDocument& source, QString& out);
+    // several stylesheets on one document, into the text's UTF-8 bytes. The
+    // document is left as it was. A stylesheet that strips whitespace still
+    // works on a copy, so that the next one sees it all.
+    bool transformInPlaceToUtf8(XmlDocument& source, QByteArray& out);
     // Transforms into a new document.
     bool transformToDocument(const XmlNode& source, XmlDocument& out);
 
     QString lastError() const;
 
 private:
-    // The transform's result document written as text, then freed.
-    bool toText(void* resultDocument, QString& out);
+    // The transform's result document written as text in UTF-8, then freed.
+    bool toUtf8(void* resultDocument, QByteArray& out);
 
     std::unique_ptr<XsltStylesheetData> m_data;
 };
