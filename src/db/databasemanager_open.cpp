@@ -25,6 +25,49 @@ CollationKey folded(const QString& s)
     return collationKey(s);
 }
 
+// The columns of a Scores or Times row that the standings read, found by name
+// on the first row and read by position after.
+class ResultColumns
+{
+public:
+    explicit ResultColumns(const SqlRow& row)
+        : m_ptId(row.columnOf(QStringLiteral("ptId"))), m_plrEnt(row.columnOf(QStringLiteral("PlrEnt"))),
+          m_penalty(row.columnOf(QStringLiteral("PenTime"))), m_ride(row.columnOf(QStringLiteral("RideTime"))),
+          m_score(row.columnOf(QStringLiteral("JTot"))), m_status(row.columnOf(QStringLiteral("Status"))),
+          m_success(row.columnOf(QStringLiteral("Suc")))
+    {
+        for (int j = 0; j < 4; ++j) {
+            m_JR[j] = row.columnOf(QStringLiteral("JR%1").arg(j + 1));
+            m_JS[j] = row.columnOf(QStringLiteral("JS%1").arg(j + 1));
+        }
+    }
+
+    // The row's result; none for a row without a contestant.
+    std::optional<ResultRecord> read(const SqlRow& row) const
+    {
+        const quint32 ptId = row.toUInt(m_ptId);
+        if (ptId == 0)
+            return std::nullopt;
+        ResultRecord r;
+        r.key = makeEntryKey(ptId, static_cast<int>(row.toUInt(m_plrEnt)));
+        r.penalty = row.toUInt(m_penalty);
+        r.time = row.toUInt(m_ride) + r.penalty;
+        r.score = row.toUInt(m_score);
+        r.setStatus(row.toText(m_status));
+        r.success = static_cast<quint8>(row.toUInt(m_success));
+        for (int j = 0; j < 4; ++j) {
+            r.JR[j] = static_cast<quint16>(row.toUInt(m_JR[j]));
+            r.JS[j] = static_cast<quint16>(row.toUInt(m_JS[j]));
+        }
+        return r;
+    }
+
+private:
+    int m_ptId, m_plrEnt, m_penalty, m_ride, m_score, m_status, m_success;
+    int m_JR[4];
+    int m_JS[4];
+};
+
 } // namespace
 
 bool CDatabaseManager::OpenRodeo(const QString& season, const QString& rodeo)
@@ -342,27 +385,21 @@ bool CDatabaseManager::ReadStandings(const EventCfg& event, Standings& out) cons
     const QString table = scored ? QStringLiteral("Scores") : QStringLiteral("Times");
     const QString sql =
         QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table);
+    // Every pick of an event reads them all: row by row, each column found once.
+    std::optional<ResultColumns> columns;
+    QVector<ResultRecord> records;
     for (int go = 1; go <= goRounds + 1; ++go) {
-        auto rs = m_conn->query(sql, {m_rodeo.id, event.id, go});
-        if (!rs)
+        records.clear();
+        const bool read = m_conn->forEachRow(sql, {m_rodeo.id, event.id, go}, [&](const SqlRow& row) {
+            if (!columns)
+                columns.emplace(row);
+            if (const std::optional<ResultRecord> r = columns->read(row))
+                records.append(*r);
+        });
+        if (!read)
             continue; // a go-round that cannot be read is skipped
-        for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
-            const quint32 ptId = rs->toUInt(QStringLiteral("ptId"));
-            if (ptId == 0)
-                continue;
-            ResultRecord r;
-            r.key = makeEntryKey(ptId, static_cast<int>(rs->toUInt(QStringLiteral("PlrEnt"))));
-            r.penalty = rs->toUInt(QStringLiteral("PenTime"));
-            r.time = rs->toUInt(QStringLiteral("RideTime")) + r.penalty;
-            r.score = rs->toUInt(QStringLiteral("JTot"));
-            r.setStatus(rs->toText(QStringLiteral("Status")));
-            r.success = static_cast<quint8>(rs->toUInt(QStringLiteral("Suc")));
-            for (int j = 0; j < 4; ++j) {
-                r.JR[j] = static_cast<quint16>(rs->toUInt(QStringLiteral("JR%1").arg(j + 1)));
-                r.JS[j] = static_cast<quint16>(rs->toUInt(QStringLiteral("JS%1").arg(j + 1)));
-            }
+        for (const ResultRecord& r : std::as_const(records))
             out.addRecord(go, r);
-        }
     }
     out.finishRebuild();
     return true;
