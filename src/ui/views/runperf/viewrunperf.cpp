@@ -305,9 +305,14 @@ void CViewRunPerf::focusList()
 
 void CViewRunPerf::fitColumns()
 {
-    // The rows of a performance are few: the columns take what their texts need.
+    // The columns take what their texts need. A jackpot's performance can
+    // hold thousands of rows: the widths come from the first few hundred
+    // (every row of a rodeo's performance) and the ones in view, as measuring
+    // them all would take longer than the rest of the fill.
+    constexpr int MeasuredRows = 300;
     for (QTableView* t : {m_grid->left(), m_grid->right()}) {
         t->horizontalHeader()->setMinimumHeight(t->fontMetrics().height() * 2 + 8);
+        t->horizontalHeader()->setResizeContentsPrecision(MeasuredRows);
         t->resizeColumnsToContents();
     }
     m_grid->left()->setColumnWidth(0, 16);
