@@ -294,21 +294,22 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
             }
         }
         const QStringList& columns = rs->columns();
+        const int eventColumn = rs->columnOf(QStringLiteral("EvId"));
+        const int goColumn = rs->columnOf(QStringLiteral("GoId"));
         for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
-            const auto slot = slotOf.constFind(
-                groupKey(rs->toText(QStringLiteral("EvId")), rs->toText(QStringLiteral("GoId"))));
+            const auto slot = slotOf.constFind(groupKey(rs->toText(eventColumn), rs->toText(goColumn)));
             if (slot == slotOf.cend())
                 continue;
             QString& text = rows[*slot];
             text += QStringLiteral("<row");
-            for (const QString& column : columns) {
-                const QVariant value = rs->value(column);
+            for (int c = 0; c < columns.size(); ++c) {
+                const QVariant value = rs->value(c);
                 if (!value.isValid())
                     continue; // null columns are left out
-                text += QLatin1Char(' ') + column + QStringLiteral("='") +
+                text += QLatin1Char(' ') + columns.at(c) + QStringLiteral("='") +
                         xmlAttributeText(value.typeId() == QMetaType::QByteArray
                                           ? QString::fromLatin1(value.toByteArray().toHex().toUpper())
-                                          : rs->toText(column)) +
+                                          : rs->toText(c)) +
                         QLatin1Char('\'');
             }
             text += QStringLiteral("/>");
@@ -327,8 +328,7 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
         xml += QStringLiteral("</Table>");
         rows.clear();
 
-        XmlDocument table;
-        if (!table.loadXml(xml) || tables.isNull() || tables.appendChild(table.root()).isNull()) {
+        if (tables.isNull() || !tables.appendXml(xml)) {
             logAppendFailed();
             return false;
         }

@@ -291,6 +291,26 @@ TEST(XmlDocumentTest, AppendMovesWithinADocumentAndCopiesFromAnother)
     EXPECT_EQ(alone.selectNodes(QStringLiteral("/rs:data/z:row")).size(), 2);
 }
 
+TEST(XmlDocumentTest, AppendedXmlJoinsTheElementOrNothingDoes)
+{
+    XmlDocument doc = parsed(QStringLiteral("<r xmlns:p='urn:p'><a/></r>"));
+    XmlNode a = doc.selectSingleNode(QStringLiteral("//a"));
+    ASSERT_TRUE(a.appendXml(QStringLiteral("<b n='1 &amp; 2'>t\u00e9</b> <p:c/><d/>")));
+    EXPECT_EQ(doc.root().xml(),
+              QStringLiteral("<r xmlns:p=\"urn:p\"><a><b n=\"1 &amp; 2\">t\u00e9</b><p:c/><d/></a></r>"));
+    EXPECT_EQ(doc.selectSingleNode(QStringLiteral("//b/@n")).text(), QStringLiteral("1 & 2"));
+    EXPECT_EQ(doc.selectSingleNode(QStringLiteral("//d")).parent(), a);
+
+    // Not well-formed, an unknown prefix, or no element to take it: nothing changes.
+    for (const QString& bad : {QStringLiteral("<e><f></e>"), QStringLiteral("<q:e/>"), QStringLiteral("<e/><")}) {
+        EXPECT_FALSE(a.appendXml(bad)) << bad.toStdString();
+        EXPECT_FALSE(doc.lastError().isEmpty());
+        EXPECT_EQ(a.childElements().size(), 3);
+    }
+    EXPECT_FALSE(doc.selectSingleNode(QStringLiteral("//b/@n")).appendXml(QStringLiteral("<e/>")));
+    EXPECT_EQ(parsed(doc.xml()).selectNodes(QStringLiteral("//*")).size(), 5);
+}
+
 TEST(XmlDocumentTest, MovedNodeKeepsItsNamespaces)
 {
     XmlDocument doc =

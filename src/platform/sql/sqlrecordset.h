@@ -49,6 +49,7 @@ public:
     int columnOf(const QString& column) const { return columnIndex(column); }
     quint32 toUInt(int column) const;
     QString toText(int column) const;
+    QVariant value(int column) const { return fieldValue(column); }
 
     // Editing (editable record sets only).
     bool isEditable() const { return m_conn != nullptr; }

@@ -53,6 +53,11 @@ public:
     // is moved; a node of another document is copied (deeply) into this one.
     // Returns the appended node (the copy when copied), null on failure.
     XmlNode appendChild(const XmlNode& child);
+    // Parses xml, a well-formed piece of XML (elements, text), and appends what
+    // it holds to this element, made in this document at once: for a large
+    // piece, far cheaper than loading it as a document and copying it over.
+    // False (nothing appended) when the text is not well-formed.
+    bool appendXml(const QString& xml);
     // Unlinks a direct child. The removed node stays usable (for example to be
     // appended elsewhere) until its document goes away.
     bool removeChild(const XmlNode& child);

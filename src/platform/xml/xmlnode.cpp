@@ -529,6 +529,39 @@ XmlNode XmlNode::appendChild(const XmlNode& child)
     return XmlNode(m_doc, appended);
 }
 
+bool XmlNode::appendXml(const QString& xml)
+{
+    if (isNull())
+        return false;
+    XmlDocumentData& data = *m_doc;
+    data.lastError.clear();
+    xmlNodePtr parent = asNode(m_node);
+    if (parent->type != XML_ELEMENT_NODE) {
+        data.lastError = QStringLiteral("XML can only be appended to an element.");
+        return false;
+    }
+    const QByteArray utf8 = xml.toUtf8();
+    if (utf8.size() > INT_MAX) {
+        data.lastError = QStringLiteral("The text is too large.");
+        return false;
+    }
+    ErrorScope scope;
+    // As a document is read: no network, entities left as references, no
+    // blank text between elements.
+    xmlNodePtr list = nullptr;
+    const xmlParserErrors rc = xmlParseInNodeContext(parent, utf8.constData(), int(utf8.size()),
+                                                     XML_PARSE_NONET | XML_PARSE_NOBLANKS, &list);
+    // A prefix without a declaration is reported but not refused by the parser.
+    if (rc != XML_ERR_OK || !scope.text().isEmpty()) {
+        xmlFreeNodeList(list);
+        data.lastError = scope.text().isEmpty() ? QStringLiteral("The text is not well-formed.") : scope.text();
+        return false;
+    }
+    if (list)
+        xmlAddChildList(parent, list);
+    return true;
+}
+
 bool XmlNode::removeChild(const XmlNode& child)
 {
     if (isNull() || child.isNull())
