@@ -156,24 +156,23 @@ QStringList ReportBuilder::select(quint32 key)
     // aside while the pages are written.
     const QString eventId = m_doc.root().attribute(QStringLiteral("curEvn"));
     XmlChildrenAside others;
-    for (const XmlNode& event :
+    for (const XmlNode& other :
          m_doc.selectNodes(QStringLiteral("/Database/Tables/Table[@Name = 'Scores' or @Name = 'Times']/Event"))) {
-        if (event.attribute(QStringLiteral("id")) != eventId)
-            others.take(event);
+        if (other.attribute(QStringLiteral("id")) != eventId)
+            others.take(other);
     }
-    XmlDocument& input = m_doc;
-    writeRecord(QStringLiteral("Index"), input, written);
+    writeRecord(QStringLiteral("Index"), m_doc, written);
     // Each registration list leads to the next: one that fails takes the
     // narrower ones with it.
-    if (writeRecord(QStringLiteral("RegRodeo"), input, written) && event &&
-        writeRecord(QStringLiteral("RegEvent"), input, written) && performance)
-        writeRecord(QStringLiteral("RegPerf"), input, written);
+    if (writeRecord(QStringLiteral("RegRodeo"), m_doc, written) && event &&
+        writeRecord(QStringLiteral("RegEvent"), m_doc, written) && performance)
+        writeRecord(QStringLiteral("RegPerf"), m_doc, written);
     if (goRound)
-        writeRecord(QStringLiteral("StandingGo"), input, written);
+        writeRecord(QStringLiteral("StandingGo"), m_doc, written);
     if (performance)
-        writeRecord(QStringLiteral("StandingPerf"), input, written);
+        writeRecord(QStringLiteral("StandingPerf"), m_doc, written);
     if (event)
-        writeRecord(QStringLiteral("StandingAvg"), input, written);
+        writeRecord(QStringLiteral("StandingAvg"), m_doc, written);
     return written;
 }
 
