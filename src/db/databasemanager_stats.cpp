@@ -86,17 +86,6 @@ bool stripRecordset(CDatabaseManager& db, const SqlRecordset& rs, XmlDocument& o
     return true;
 }
 
-// The same for the rows of a statement.
-bool readStrippedData(CDatabaseManager& db, const QString& sql, const QVariantList& params, XmlDocument& out)
-{
-    const auto rs = db.QueryRs(sql, params);
-    if (!rs) {
-        logExecuteFailed();
-        return false;
-    }
-    return stripRecordset(db, *rs, out);
-}
-
 // Whether every column can be an attribute under its own name (the record-set
 // XML renames the others).
 bool plainColumnNames(const QStringList& columns)
@@ -106,6 +95,26 @@ bool plainColumnNames(const QStringList& columns)
         if (!plain.match(column).hasMatch() || column.startsWith(QLatin1String("xml"), Qt::CaseInsensitive))
             return false;
     return true;
+}
+
+// The current row of rs as the stripped record-set XML holds it, appended to
+// text: a "row" element with each column that is not null as an attribute.
+// For record sets whose column names are plain.
+void appendRowXml(const SqlRecordset& rs, QString& text)
+{
+    const QStringList& columns = rs.columns();
+    text += QStringLiteral("<row");
+    for (int c = 0; c < columns.size(); ++c) {
+        const QVariant value = rs.value(c);
+        if (!value.isValid())
+            continue; // null columns are left out
+        text += QLatin1Char(' ') + columns.at(c) + QStringLiteral("='") +
+                xmlAttributeText(value.typeId() == QMetaType::QByteArray
+                                     ? QString::fromLatin1(value.toByteArray().toHex().toUpper())
+                                     : rs.toText(c)) +
+                QLatin1Char('\'');
+    }
+    text += QStringLiteral("/>");
 }
 
 // One event of a results table: its go-rounds, the last one the finals.
@@ -236,10 +245,29 @@ bool CDatabaseManager::StripNamespaces(const XmlNode& node, XmlDocument& out)
 bool CDatabaseManager::AddTableXml(const QString& sql, const QVariantList& params, const QString& name,
                                    XmlDocument& doc)
 {
-    XmlDocument stripped;
-    if (!readStrippedData(*this, sql, params, stripped))
+    const auto rs = QueryRs(sql, params);
+    if (!rs) {
+        logExecuteFailed();
         return false;
+    }
     XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
+    // With plain column names the rows are written straight into the
+    // document: the same elements and attributes as the stripped record-set
+    // XML, without the stylesheet and the copy.
+    if (plainColumnNames(rs->columns())) {
+        QString xml = QStringLiteral("<Table Name='%1'><data>").arg(xmlAttributeText(name));
+        for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
+            appendRowXml(*rs, xml);
+        xml += QStringLiteral("</data></Table>");
+        if (tables.isNull() || !tables.appendXml(xml)) {
+            logAppendFailed();
+            return false;
+        }
+        return true;
+    }
+    XmlDocument stripped;
+    if (!stripRecordset(*this, *rs, stripped))
+        return false;
     XmlNode table = doc.createElement(QStringLiteral("Table"));
     if (tables.isNull() || table.isNull() || !table.setAttribute(QStringLiteral("Name"), name) ||
         table.appendChild(stripped.root()).isNull() || tables.appendChild(table).isNull()) {
@@ -293,26 +321,12 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
                 rows.append(QString());
             }
         }
-        const QStringList& columns = rs->columns();
         const int eventColumn = rs->columnOf(QStringLiteral("EvId"));
         const int goColumn = rs->columnOf(QStringLiteral("GoId"));
         for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
             const auto slot = slotOf.constFind(groupKey(rs->toText(eventColumn), rs->toText(goColumn)));
-            if (slot == slotOf.cend())
-                continue;
-            QString& text = rows[*slot];
-            text += QStringLiteral("<row");
-            for (int c = 0; c < columns.size(); ++c) {
-                const QVariant value = rs->value(c);
-                if (!value.isValid())
-                    continue; // null columns are left out
-                text += QLatin1Char(' ') + columns.at(c) + QStringLiteral("='") +
-                        xmlAttributeText(value.typeId() == QMetaType::QByteArray
-                                          ? QString::fromLatin1(value.toByteArray().toHex().toUpper())
-                                          : rs->toText(c)) +
-                        QLatin1Char('\'');
-            }
-            text += QStringLiteral("/>");
+            if (slot != slotOf.cend())
+                appendRowXml(*rs, rows[*slot]);
         }
 
         QString xml = QStringLiteral("<Table Name='%1'>").arg(tableName);

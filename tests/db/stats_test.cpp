@@ -522,6 +522,33 @@ TEST_F(StatsTest, RecordSetsBecomePlainDataElements)
     EXPECT_FALSE(db->StripNamespaces(XmlNode(), plain));
 }
 
+TEST_F(StatsTest, TablesGoIntoTheReportDataAsTheirStrippedRecordSets)
+{
+    // Every kind of value, text that XML must escape or would normalise, nulls.
+    exec(QStringLiteral("CREATE TABLE Odd (a INTEGER, b REAL, c TEXT, d BLOB, e)"));
+    exec(QStringLiteral("INSERT INTO Odd VALUES (1, 2.5, 'x<&\"''\u00e9 ]]>', x'00FF', NULL), "
+                        "(NULL, -0.1, 'a' || char(10) || 'b' || char(9) || 'c' || char(13), x'', 1e300), "
+                        "(-9007199254740993, 3.0, ' two  spaces ', NULL, 'z')"));
+    ASSERT_TRUE(open());
+    for (const QString& table : {QStringLiteral("Odd"), QStringLiteral("Rosters"), QStringLiteral("Teams"),
+                                 QStringLiteral("Events"), QStringLiteral("RodeoEvents")}) {
+        const QString sql = QStringLiteral("SELECT * FROM %1").arg(table);
+        XmlDocument doc = reportShell();
+        ASSERT_TRUE(db->AddTableXml(sql, {}, table, doc));
+        const auto rs = db->QueryRs(sql);
+        ASSERT_TRUE(rs);
+        XmlDocument saved;
+        XmlDocument stripped;
+        ASSERT_TRUE(db->SaveRecordsetToDoc(*rs, saved));
+        ASSERT_TRUE(db->StripNamespaces(saved.selectSingleNode(QStringLiteral("//rs:data")), stripped));
+        EXPECT_EQ(doc.selectSingleNode(QStringLiteral("/Database/Tables/Table[@Name = '%1']/data").arg(table))
+                      .xml(),
+                  stripped.root().xml())
+            << table.toStdString();
+    }
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
 TEST_F(StatsTest, FailedTablesAreLoggedAndLeftOut)
 {
     ASSERT_TRUE(open());
