@@ -11,7 +11,8 @@
 // - a saved result through to the scoreboards (the row, the standings and a
 //   refresh with code 8) in go-rounds of 500 to 10,000 entries, beside its
 //   baseline in two parts: a raw SQLite update of one row of the same file
-//   and raw sends of the same datagrams.
+//   and raw sends of the same datagrams;
+// - the event's standings rebuilt from its rows at the same sizes.
 #include "app/userprompt.h"
 #include "benchmain.h"
 #include "benchsmoke.h"
@@ -322,6 +323,25 @@ void BM_BuildWholeImage500Entries(benchmark::State& state)
     state.counters["goRoundEntries"] = double(db->standings().goRound(db->curEntry().goRound).size());
 }
 
+// The standings of the event rebuilt from its rows, as picking the event does,
+// in go-rounds of 500, 2,000 or 10,000 entries.
+void BM_StandingsRebuilt(benchmark::State& state)
+{
+    Season& season = Season::get(int(state.range(0)));
+    CDatabaseManager* db = season.db();
+    if (!db || !makeCurrent(*db, season.info().scoredEvent)) {
+        state.SkipWithError(db ? "no current entry" : season.error().c_str());
+        return;
+    }
+    for (auto _ : state) {
+        if (!db->ReloadCurStats()) {
+            state.SkipWithError("the standings were not rebuilt");
+            break;
+        }
+    }
+    state.counters["overallEntries"] = double(db->standings().overall().size());
+}
+
 // One saved result, as the entry bar saves it, through to the last datagram
 // handed to the sockets of two scoreboards (no pauses between pieces), in a
 // go-round of 500, 2,000 or 10,000 entries; and the save alone, to see how
@@ -454,6 +474,14 @@ BENCHMARK(BM_SavedResultToScoreboards)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->Repetitions(benchsmoke::repetitions(5))
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_StandingsRebuilt)
+    ->ArgName("entries")
+    ->Arg(500)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(benchsmoke::repetitions(3))
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_RawSqliteOneRowUpdate)
     ->ArgNames({"syncOff", "entries", "history"})
