@@ -185,16 +185,11 @@ int CDatabaseManager::ResolveContestant(ContestantRec& arriving, bool addWhenNew
     // against itself would let "Replace" remove the contestant it keeps).
     // Read row by row: an import asks once per line, and mostly finds nobody.
     QVector<ContestantRec> sameName;
-    std::optional<ContestantRowReader<SqlRow>> reader;
-    const bool read = m_conn->forEachRow(
-        QStringLiteral("SELECT * FROM Rosters WHERE PlrFirstName = ? and PlrLastName = ?"),
-        {arriving.firstName, arriving.lastName}, [&](const SqlRow& row) {
-            if (!reader)
-                reader.emplace(row);
-            ContestantRec found = reader->read();
-            if (!addWhenNew && arriving.plrId != 0 && found.plrId == arriving.plrId)
-                return;
-            sameName.append(found);
+    const bool read = forEachRecord<ContestantRowReader<SqlRow>>(
+        *m_conn, QStringLiteral("SELECT * FROM Rosters WHERE PlrFirstName = ? and PlrLastName = ?"),
+        {arriving.firstName, arriving.lastName}, [&](const ContestantRec& found) {
+            if (addWhenNew || arriving.plrId == 0 || found.plrId != arriving.plrId)
+                sameName.append(found);
         });
     if (!read)
         return RP::Leave;

@@ -25,49 +25,6 @@ CollationKey folded(const QString& s)
     return collationKey(s);
 }
 
-// The columns of a Scores or Times row that the standings read, found by name
-// on the first row and read by position after.
-class ResultColumns
-{
-public:
-    explicit ResultColumns(const SqlRow& row)
-        : m_ptId(row.columnOf(QStringLiteral("ptId"))), m_plrEnt(row.columnOf(QStringLiteral("PlrEnt"))),
-          m_penalty(row.columnOf(QStringLiteral("PenTime"))), m_ride(row.columnOf(QStringLiteral("RideTime"))),
-          m_score(row.columnOf(QStringLiteral("JTot"))), m_status(row.columnOf(QStringLiteral("Status"))),
-          m_success(row.columnOf(QStringLiteral("Suc")))
-    {
-        for (int j = 0; j < 4; ++j) {
-            m_JR[j] = row.columnOf(QStringLiteral("JR%1").arg(j + 1));
-            m_JS[j] = row.columnOf(QStringLiteral("JS%1").arg(j + 1));
-        }
-    }
-
-    // The row's result; none for a row without a contestant.
-    std::optional<ResultRecord> read(const SqlRow& row) const
-    {
-        const quint32 ptId = row.toUInt(m_ptId);
-        if (ptId == 0)
-            return std::nullopt;
-        ResultRecord r;
-        r.key = makeEntryKey(ptId, static_cast<int>(row.toUInt(m_plrEnt)));
-        r.penalty = row.toUInt(m_penalty);
-        r.time = row.toUInt(m_ride) + r.penalty;
-        r.score = row.toUInt(m_score);
-        r.setStatus(row.toText(m_status));
-        r.success = static_cast<quint8>(row.toUInt(m_success));
-        for (int j = 0; j < 4; ++j) {
-            r.JR[j] = static_cast<quint16>(row.toUInt(m_JR[j]));
-            r.JS[j] = static_cast<quint16>(row.toUInt(m_JS[j]));
-        }
-        return r;
-    }
-
-private:
-    int m_ptId, m_plrEnt, m_penalty, m_ride, m_score, m_status, m_success;
-    int m_JR[4];
-    int m_JS[4];
-};
-
 } // namespace
 
 bool CDatabaseManager::OpenRodeo(const QString& season, const QString& rodeo)
@@ -164,12 +121,8 @@ bool CDatabaseManager::LoadContestants()
         return false;
     m_contestants.clear();
     // Read straight into the records: a season holds thousands.
-    std::optional<ContestantRowReader<SqlRow>> reader;
-    const bool read = m_conn->forEachRow(QStringLiteral("SELECT * FROM Rosters"), {}, [&](const SqlRow& row) {
-        if (!reader)
-            reader.emplace(row);
-        m_contestants.add(reader->read());
-    });
+    const bool read = forEachRecord<ContestantRowReader<SqlRow>>(
+        *m_conn, QStringLiteral("SELECT * FROM Rosters"), {}, [&](const ContestantRec& c) { m_contestants.add(c); });
     if (!read) {
         m_contestants.clear();
         return false;
@@ -207,13 +160,9 @@ bool CDatabaseManager::LoadStock()
 
 bool CDatabaseManager::readRegTable(const QString& table)
 {
-    std::optional<EntryRowReader<SqlRow>> reader;
-    return m_conn->forEachRow(QStringLiteral("SELECT %1 FROM %2 WHERE RoId = ?").arg(entryColumns(), table),
-                              {m_rodeo.id}, [&](const SqlRow& row) {
-                                  if (!reader)
-                                      reader.emplace(row);
-                                  UpdateRegEntry(reader->read(), true);
-                              });
+    return forEachRecord<EntryRowReader<SqlRow>>(
+        *m_conn, QStringLiteral("SELECT %1 FROM %2 WHERE RoId = ?").arg(entryColumns(), table), {m_rodeo.id},
+        [&](const RegEntry& e) { UpdateRegEntry(e, true); });
 }
 
 bool CDatabaseManager::LoadRegs()
@@ -386,16 +335,14 @@ bool CDatabaseManager::ReadStandings(const EventCfg& event, Standings& out) cons
     const QString sql =
         QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ? AND GoId = ?").arg(table);
     // Every pick of an event reads them all: row by row, each column found once.
-    std::optional<ResultColumns> columns;
     QVector<ResultRecord> records;
     for (int go = 1; go <= goRounds + 1; ++go) {
         records.clear();
-        const bool read = m_conn->forEachRow(sql, {m_rodeo.id, event.id, go}, [&](const SqlRow& row) {
-            if (!columns)
-                columns.emplace(row);
-            if (const std::optional<ResultRecord> r = columns->read(row))
-                records.append(*r);
-        });
+        const bool read = forEachRecord<ResultRowReader<SqlRow>>(
+            *m_conn, sql, {m_rodeo.id, event.id, go}, [&](const ResultRecord& r) {
+                if (entryKeyId(r.key) != 0) // a row without a contestant
+                    records.append(r);
+            });
         if (!read)
             continue; // a go-round that cannot be read is skipped
         for (const ResultRecord& r : std::as_const(records))

@@ -97,6 +97,18 @@ bool plainColumnNames(const QStringList& columns)
     return true;
 }
 
+// A table's XML text appended to the document's Tables element; a failure is
+// logged.
+bool appendTable(const XmlDocument& doc, const QString& xml)
+{
+    XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
+    if (tables.isNull() || !tables.appendXml(xml)) {
+        logAppendFailed();
+        return false;
+    }
+    return true;
+}
+
 // The current row of rs as the stripped record-set XML holds it, appended to
 // text: a "row" element with each column that is not null as an attribute.
 // For record sets whose column names are plain.
@@ -250,7 +262,6 @@ bool CDatabaseManager::AddTableXml(const QString& sql, const QVariantList& param
         logExecuteFailed();
         return false;
     }
-    XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
     // With plain column names the rows are written straight into the
     // document: the same elements and attributes as the stripped record-set
     // XML, without the stylesheet and the copy.
@@ -258,16 +269,12 @@ bool CDatabaseManager::AddTableXml(const QString& sql, const QVariantList& param
         QString xml = QStringLiteral("<Table Name='%1'><data>").arg(xmlAttributeText(name));
         for (rs->moveFirst(); !rs->isEof(); rs->moveNext())
             appendRowXml(*rs, xml);
-        xml += QStringLiteral("</data></Table>");
-        if (tables.isNull() || !tables.appendXml(xml)) {
-            logAppendFailed();
-            return false;
-        }
-        return true;
+        return appendTable(doc, xml + QStringLiteral("</data></Table>"));
     }
     XmlDocument stripped;
     if (!stripRecordset(*this, *rs, stripped))
         return false;
+    XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
     XmlNode table = doc.createElement(QStringLiteral("Table"));
     if (tables.isNull() || table.isNull() || !table.setAttribute(QStringLiteral("Name"), name) ||
         table.appendChild(stripped.root()).isNull() || tables.appendChild(table).isNull()) {
@@ -301,7 +308,6 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
         if (scored ? e.isScored() : e.scoringKind == QLatin1String("Timed"))
             events.append({e.id, e.goRoundCount()});
     }
-    XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
 
     // Every event of this kind gets one data element per go-round and one for
     // the finals (the rows of go-round ReGos + 1); each row goes under its
@@ -341,12 +347,7 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
         }
         xml += QStringLiteral("</Table>");
         rows.clear();
-
-        if (tables.isNull() || !tables.appendXml(xml)) {
-            logAppendFailed();
-            return false;
-        }
-        return true;
+        return appendTable(doc, xml);
     }
 
     XmlDocument stripped;
@@ -361,6 +362,7 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
     }
     skeleton += QStringLiteral("</Table>");
     XmlDocument skeletonDoc;
+    XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
     XmlNode table;
     if (skeletonDoc.loadXml(skeleton) && !tables.isNull())
         table = tables.appendChild(skeletonDoc.root());

@@ -96,6 +96,39 @@ ContestantRec ContestantRowReader<Row>::read() const
 template class ContestantRowReader<SqlRecordset>;
 template class ContestantRowReader<SqlRow>;
 
+template <typename Row>
+ResultRowReader<Row>::ResultRowReader(const Row& row)
+    : m_row(row), m_ptId(row.columnOf(QStringLiteral("ptId"))), m_plrEnt(row.columnOf(QStringLiteral("PlrEnt"))),
+      m_penalty(row.columnOf(QStringLiteral("PenTime"))), m_ride(row.columnOf(QStringLiteral("RideTime"))),
+      m_score(row.columnOf(QStringLiteral("JTot"))), m_status(row.columnOf(QStringLiteral("Status"))),
+      m_success(row.columnOf(QStringLiteral("Suc")))
+{
+    for (int j = 0; j < 4; ++j) {
+        m_JR[j] = row.columnOf(QStringLiteral("JR%1").arg(j + 1));
+        m_JS[j] = row.columnOf(QStringLiteral("JS%1").arg(j + 1));
+    }
+}
+
+template <typename Row>
+ResultRecord ResultRowReader<Row>::read() const
+{
+    ResultRecord r;
+    r.key = makeEntryKey(m_row.toUInt(m_ptId), static_cast<int>(m_row.toUInt(m_plrEnt)));
+    r.penalty = m_row.toUInt(m_penalty);
+    r.time = m_row.toUInt(m_ride) + r.penalty;
+    r.score = m_row.toUInt(m_score);
+    r.setStatus(m_row.toText(m_status));
+    r.success = static_cast<quint8>(m_row.toUInt(m_success));
+    for (int j = 0; j < 4; ++j) {
+        r.JR[j] = static_cast<quint16>(m_row.toUInt(m_JR[j]));
+        r.JS[j] = static_cast<quint16>(m_row.toUInt(m_JS[j]));
+    }
+    return r;
+}
+
+// Only the standings read results row by row.
+template class ResultRowReader<SqlRow>;
+
 StockRec stockFromRow(const SqlRecordset& rs)
 {
     StockRec s;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/sql/sqlconnection.h"
 #include "records.h"
 
 #include <QString>
+#include <optional>
 
 class SqlRecordset;
 class SqlRow;
@@ -47,10 +49,41 @@ private:
     int m_plrId, m_afId, m_bib, m_first, m_last, m_year, m_town, m_earnLast, m_earnCur, m_misc, m_league;
 };
 
+// A Scores or Times row as the standings hold it (the time with its
+// penalty; a key whose contestant is 0 for a row without one).
+template <typename Row>
+class ResultRowReader
+{
+public:
+    explicit ResultRowReader(const Row& row);
+    ResultRecord read() const; // the current row
+
+private:
+    const Row& m_row;
+    int m_ptId, m_plrEnt, m_penalty, m_ride, m_score, m_status, m_success;
+    int m_JR[4];
+    int m_JS[4];
+};
+
+// Runs a SELECT and gives use each row as a record, read by a Reader made on
+// the first row: for loops over many rows. False on failure (rows before it
+// were given).
+template <typename Reader, typename Use>
+bool forEachRecord(SqlConnection& conn, const QString& sql, const QVariantList& params, Use use)
+{
+    std::optional<Reader> reader;
+    return conn.forEachRow(sql, params, [&](const SqlRow& row) {
+        if (!reader)
+            reader.emplace(row);
+        use(reader->read());
+    });
+}
+
 extern template class EntryRowReader<SqlRecordset>;
 extern template class EntryRowReader<SqlRow>;
 extern template class ContestantRowReader<SqlRecordset>;
 extern template class ContestantRowReader<SqlRow>;
+extern template class ResultRowReader<SqlRow>;
 
 StockRec stockFromRow(const SqlRecordset& rs);
 TeamRec teamFromRow(const SqlRecordset& rs);
