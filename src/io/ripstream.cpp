@@ -191,7 +191,7 @@ RipStream::Sending RipStream::startBatch(StreamPort* port)
     m_pendingCommand = RtdCommand();
     m_commandPending = false;
     if (port && sending.kinds != 0)
-        sending.send = port->stream().protocol().startBatch(m_batch);
+        sending.send = port->stream().protocol().startBatch(m_batch, RtdProtocol::Delivery::WaitUnlessPaused);
     m_batch.clear();
     return sending;
 }

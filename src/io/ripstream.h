@@ -62,11 +62,14 @@ public:
     // Between beginBatch() and startBatch() the three calls above only gather
     // their messages (their result says whether they could be made);
     // startBatch() hands them to the port in one go and finishBatch() waits
-    // until its I/O thread sent them (pauses between pieces included, as a
-    // refresh that ends with a command or trigger always waited for them),
-    // then puts the texts into the image. A refresh sends this way: one hand-over
-    // per stream, every stream sending at once, not one call per text and
-    // command. finishBatch() is negative when the batch failed (logged).
+    // until its I/O thread took them, then puts the texts into the image. A
+    // batch of pieces with pauses between them is handed over without
+    // waiting out the pauses, as a text sent on its own is: it is accepted
+    // once the I/O thread has it, the command or trigger going out after the
+    // last piece, and a failure on the way is reported by the stream. A
+    // refresh sends this way: one hand-over per stream, every stream sending
+    // at once, not one call per text and command. finishBatch() is negative
+    // when the batch failed (logged).
     struct PendingText
     {
         QString text;

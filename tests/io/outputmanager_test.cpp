@@ -6,6 +6,7 @@
 #include "iotesthelpers.h"
 #include "platform/threadhandoff.h"
 
+#include <QElapsedTimer>
 #include <QSemaphore>
 #include <QThread>
 #include <atomic>
@@ -187,6 +188,38 @@ TEST_F(OutputTest, TheWholeImageGoesOutIn21PiecesUnlessBreakupIsOff)
     EXPECT_TRUE(silent(board2));
 }
 
+TEST_F(OutputTest, ARefreshGoesOnWhileItsPiecesWaitOutTheirPausesAndTheNextOneFollowsThem)
+{
+    auto manager = loadWith(rip(1, "One", 1));
+    manager->StartCommunications(&ctx);
+    manager->FindPort(1)->stream().protocol().setPieceDelay(std::chrono::milliseconds(200));
+
+    // B0 to B7: 2876 characters in 7 pieces, 6 pauses (1.2 s) before the trigger.
+    QElapsedTimer timer;
+    timer.start();
+    manager->Refresh(1);
+    EXPECT_LT(timer.elapsed(), 600);
+    const QString image = manager->configuration().rips[0]->image();
+    EXPECT_EQ(image.left(2876), LetterBlocks::expected(0, 7, false));
+    // B3 alone, less than a piece: nothing to wait for, yet it must not
+    // overtake the pieces still going out.
+    manager->Refresh(6);
+    EXPECT_LT(timer.elapsed(), 600);
+
+    const auto received = texts(board1.receive(10, 8000), true);
+    ASSERT_EQ(received.size(), 10);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(received[i].offset, 475 * i) << "piece " << i;
+    EXPECT_EQ(rebuildImage(received.mid(0, 7)).left(2876), image.left(2876));
+    EXPECT_TRUE(isTrigger(received[7]));
+    const RtdMessage& b3 = received[8];
+    ASSERT_FALSE(isTrigger(b3));
+    EXPECT_EQ(b3.offset, ScoreboardLayout::block(3, false).offset);
+    EXPECT_EQ(b3.text(), LetterBlocks::expected(3, 3, false));
+    EXPECT_TRUE(isTrigger(received[9]));
+    EXPECT_GE(timer.elapsed(), 1200);
+}
+
 TEST_F(OutputTest, RefreshBeforeCommunicationsStartLogsAndSendsNothing)
 {
     auto manager = loadWith(rip(1, "One", 1), monitor(1, "M", 3));
@@ -272,8 +305,9 @@ TEST_F(OutputTest, RefreshCodesChooseTheirBlocks)
 {
     auto manager = loadWith(rip(1, "One", 1));
     manager->StartCommunications(&ctx);
+    // The pieces, then the update trigger that ends the refresh.
     auto received = [&](int pieces) {
-        return rebuildImage(texts(board1.receive(pieces)));
+        return rebuildImage(texts(board1.receive(pieces + 1)));
     };
 
     ctx.flags[0] = true;
@@ -334,19 +368,19 @@ TEST_F(OutputTest, TheSecondTextGoesToItsContinuationOffset)
     blocks->second = QString(1400, QLatin1Char('z'));
     ctx.paging = 13;
     manager->Refresh(10);
-    QList<RtdMessage> got = texts(board1.receive(10)); // 2969 characters (7 pieces), then 1400 (3)
+    QList<RtdMessage> got = texts(board1.receive(11)); // 2969 characters (7 pieces), 1400 (3), the trigger
     ASSERT_EQ(got.size(), 10);
     EXPECT_EQ(got[7].offset, 8140);
     EXPECT_EQ(rebuildImage(got).mid(8140, 1400), blocks->second);
 
     manager->Refresh(9);
-    got = texts(board1.receive(15)); // 5373 characters (12 pieces), then 1400 (3)
+    got = texts(board1.receive(16)); // 5373 characters (12 pieces), 1400 (3), the trigger
     ASSERT_EQ(got.size(), 15);
     EXPECT_EQ(got[12].offset, 6740);
 
     ctx.paging = 12;
     manager->Refresh(10);
-    EXPECT_EQ(texts(board1.receive(7)).size(), 7);
+    EXPECT_EQ(texts(board1.receive(8)).size(), 7);
     EXPECT_TRUE(silent(board1));
 }
 

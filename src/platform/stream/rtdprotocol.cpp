@@ -189,16 +189,24 @@ int RtdProtocol::sendNumbered(TxMessageBatch& batch, bool handOver, const QStrin
     return m_stream.sendBatch(batch, handOver ? TxStream::Delivery::HandOver : TxStream::Delivery::Wait);
 }
 
-TxPendingSend RtdProtocol::startBatch(TxMessageBatch& batch)
+bool RtdProtocol::handsOver(const TxMessageBatch& batch, Delivery delivery)
+{
+    // Behind pieces still going out a send would wait for their pauses too;
+    // handed over it follows them all the same.
+    return delivery == Delivery::HandOver || hasPauses(batch) || m_stream.handingOver();
+}
+
+TxPendingSend RtdProtocol::startBatch(TxMessageBatch& batch, Delivery delivery)
 {
     TxPendingSend pending;
     if (batch.isEmpty() || refuseDetached(QStringLiteral("the scoreboard messages"))) {
         pending.m_status = batch.isEmpty() ? TxStream::StatusOk : TxStream::StatusNotOpen;
         return pending;
     }
+    const bool handOver = handsOver(batch, delivery);
     QMutexLocker lock(&m_numberMutex);
     numberFrames(batch);
-    return m_stream.startBatch(batch);
+    return m_stream.startBatch(batch, handOver ? TxStream::Delivery::HandOver : TxStream::Delivery::Wait);
 }
 
 int RtdProtocol::appendTextBlock(TxMessageBatch& batch, QByteArrayView wire, bool update, int offset,
@@ -255,8 +263,7 @@ int RtdProtocol::sendBatch(TxMessageBatch& batch, Delivery delivery)
 {
     if (batch.isEmpty())
         return TxStream::StatusOk;
-    return sendNumbered(batch, delivery == Delivery::HandOver || hasPauses(batch),
-                        QStringLiteral("the scoreboard messages"));
+    return sendNumbered(batch, handsOver(batch, delivery), QStringLiteral("the scoreboard messages"));
 }
 
 int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, bool breakupPackets)

@@ -83,7 +83,8 @@ public:
     // and hands them to the stream without waiting (TxStream::Delivery::
     // HandOver): the sender goes on while the pieces go out with their
     // pauses; with WaitUnlessPaused the caller waits unless the batch holds
-    // pieces with pauses, as sendTextBlock does. The batch may be cleared and
+    // pieces with pauses or follows such pieces still going out, as
+    // sendTextBlock does. The batch may be cleared and
     // used again afterwards.
     enum class Delivery { HandOver, WaitUnlessPaused };
     int appendTextBlock(TxMessageBatch& batch, QByteArrayView wireText, bool update, int offset,
@@ -94,8 +95,11 @@ public:
     void appendUpdateTrigger(TxMessageBatch& batch);
     int sendBatch(TxMessageBatch& batch, Delivery delivery = Delivery::HandOver);
     // Hands the batch over and leaves the waiting to the caller
-    // (TxStream::startBatch), so that several streams send at once.
-    TxPendingSend startBatch(TxMessageBatch& batch);
+    // (TxStream::startBatch), so that several streams send at once; with
+    // WaitUnlessPaused a batch that sendBatch would hand over without waiting
+    // (pieces with pauses, or any batch behind such pieces still going out)
+    // is handed over so, and there is nothing left to wait for.
+    TxPendingSend startBatch(TxMessageBatch& batch, Delivery delivery);
 
     // The pause after each piece of a broken-up text block (2 ms). Benchmarks set
     // it to zero to measure the sending alone.
@@ -126,6 +130,7 @@ private:
     // Numbers the messages and hands them over in one go, so that numbers
     // reach the wire in order even when two threads send at once.
     int sendNumbered(TxMessageBatch& batch, bool handOver, const QString& what);
+    bool handsOver(const TxMessageBatch& batch, Delivery delivery);
     // Numbers and seals the frames in place; the number lock must be held.
     void numberFrames(TxMessageBatch& batch);
     bool refuseDetached(const QString& what);

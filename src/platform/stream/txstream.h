@@ -246,9 +246,13 @@ public:
     };
     // The messages of batch in order, each followed by its pause.
     int sendBatch(const TxMessageBatch& batch, Delivery delivery);
-    // The same as sendBatch with Delivery::Wait in two steps: the batch is
-    // handed over now, its status comes from wait() on what this returns.
-    TxPendingSend startBatch(const TxMessageBatch& batch);
+    // The same as sendBatch in two steps: the batch is handed over now, its
+    // status comes from wait() on what this returns (at once when it was
+    // handed over without waiting).
+    TxPendingSend startBatch(const TxMessageBatch& batch, Delivery delivery = Delivery::Wait);
+    // True while messages handed over without waiting have not all been
+    // taken: a send that waits would wait out their pauses as well.
+    bool handingOver();
 
     // --- receiving --------------------------------------------------------
     // Replaces the receiver; once this returns the old one is not called again.

@@ -446,9 +446,16 @@ int TxStream::sendMessages(const QList<QByteArray>& messages, std::chrono::micro
 
 int TxStream::sendBatch(const TxMessageBatch& batch, Delivery delivery)
 {
-    if (delivery == Delivery::HandOver && !onIoThread() && handOver(batch))
-        return StatusOk;
-    return startBatch(batch).wait();
+    return startBatch(batch, delivery).wait();
+}
+
+bool TxStream::handingOver()
+{
+    if (!m_lifecycle.tryLockForRead())
+        return false;
+    const bool pending = m_link && m_link->handedOverBytes.load() > 0;
+    m_lifecycle.unlock();
+    return pending;
 }
 
 std::shared_ptr<TxStreamLink> TxStream::directLink()
@@ -460,8 +467,10 @@ std::shared_ptr<TxStreamLink> TxStream::directLink()
     return link;
 }
 
-TxPendingSend TxStream::startBatch(const TxMessageBatch& batch)
+TxPendingSend TxStream::startBatch(const TxMessageBatch& batch, Delivery delivery)
 {
+    if (delivery == Delivery::HandOver && !onIoThread() && handOver(batch))
+        return TxPendingSend();
     // Datagrams the socket takes at once are written here, without waiting
     // for the I/O thread; whatever it did not take goes there as before.
     const std::shared_ptr<TxStreamLink> link = directLink();
