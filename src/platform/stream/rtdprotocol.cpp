@@ -277,8 +277,7 @@ int RtdProtocol::sendTextBlock(const QString& text, bool update, int offset, boo
     if (status < 0)
         return status;
     // Pieces with pauses between them are handed over without waiting out the pauses.
-    const bool paused = batch.count() > 1 && batch.pauseAfter(0).count() > 0;
-    return sendNumbered(batch, paused, QStringLiteral("a text block"));
+    return sendNumbered(batch, handsOver(batch, Delivery::WaitUnlessPaused), QStringLiteral("a text block"));
 }
 
 int RtdProtocol::sendUpdateTrigger()

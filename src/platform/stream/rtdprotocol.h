@@ -84,8 +84,7 @@ public:
     // HandOver): the sender goes on while the pieces go out with their
     // pauses; with WaitUnlessPaused the caller waits unless the batch holds
     // pieces with pauses or follows such pieces still going out, as
-    // sendTextBlock does. The batch may be cleared and
-    // used again afterwards.
+    // sendTextBlock does. The batch may be cleared and used again afterwards.
     enum class Delivery { HandOver, WaitUnlessPaused };
     int appendTextBlock(TxMessageBatch& batch, QByteArrayView wireText, bool update, int offset,
                         bool breakupPackets);
