@@ -188,7 +188,7 @@ TEST_F(OutputTest, TheWholeImageGoesOutIn21PiecesUnlessBreakupIsOff)
     EXPECT_TRUE(silent(board2));
 }
 
-TEST_F(OutputTest, ARefreshGoesOnWhileItsPiecesWaitOutTheirPausesAndTheNextOneFollowsThem)
+TEST_F(OutputTest, ARefreshGoesOnWhileItsPiecesWaitOutTheirPausesAndTheNextOneAndTheCloseFollowThem)
 {
     auto manager = loadWith(rip(1, "One", 1));
     manager->StartCommunications(&ctx);
@@ -205,6 +205,9 @@ TEST_F(OutputTest, ARefreshGoesOnWhileItsPiecesWaitOutTheirPausesAndTheNextOneFo
     // overtake the pieces still going out.
     manager->Refresh(6);
     EXPECT_LT(timer.elapsed(), 600);
+    // Quitting at once does not cut the board's image short.
+    manager->StopCommunications();
+    manager->ClosePorts();
 
     const auto received = texts(board1.receive(10, 8000), true);
     ASSERT_EQ(received.size(), 10);
