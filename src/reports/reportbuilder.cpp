@@ -4,6 +4,7 @@
 #include "db/databasemanager.h"
 #include "platform/xml/xmlchildrenaside.h"
 #include "reporttemplates.h"
+#include "standingcells.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -107,12 +108,20 @@ bool ReportBuilder::ensureStatistics(quint32 key)
         return false;
     if (!target.selectSingleNode(QStringLiteral("./data[@go = 'TOTAL']")).isNull())
         return true;
+    const bool added = addStatistics(event.id, static_cast<quint16>(ReportKey::goNumber(key)), target);
+    // The go-rounds' cells are there even when the standings are not.
+    StandingCells::write(target, StandingCells::rulesOf(tableRow(QStringLiteral("Events"), event.id),
+                                                        tableRow(QStringLiteral("RodeoEvents"), event.id)));
+    return added;
+}
 
+bool ReportBuilder::addStatistics(const QString& eventId, quint16 goRound, XmlNode& target)
+{
     RegEntry selection;
-    selection.eventId = event.id;
-    selection.goRound = static_cast<quint16>(ReportKey::goNumber(key));
+    selection.eventId = eventId;
+    selection.goRound = goRound;
     if (!m_select || !m_select(selection)) {
-        logReport("Failed to select the competition.  CViewReports::SelChanged  Event:%s", event.id);
+        logReport("Failed to select the competition.  CViewReports::SelChanged  Event:%s", eventId);
         return false;
     }
     const Standings& standings = m_db.standings();
@@ -120,10 +129,22 @@ bool ReportBuilder::ensureStatistics(quint32 key)
     XmlDocument total;
     if (!total.loadXml(standings.totalXml()) ||
         target.appendChild(total.selectSingleNode(QStringLiteral("/child::node()"))).isNull()) {
-        logReport("Failed to add the standings.  CViewReports::SelChanged  Event:%s", event.id);
+        logReport("Failed to add the standings.  CViewReports::SelChanged  Event:%s", eventId);
         return false;
     }
     return true;
+}
+
+XmlNode ReportBuilder::tableRow(const QString& table, const QString& eventId) const
+{
+    // The event id is compared here for the same reason as in eventNode(); the
+    // table's name is the program's own.
+    const QString rows = QStringLiteral("/Database/Tables/Table[@Name = '%1']/data/row").arg(table);
+    for (const XmlNode& row : m_doc.selectNodes(rows)) {
+        if (row.attribute(QStringLiteral("EvId")) == eventId)
+            return row;
+    }
+    return XmlNode();
 }
 
 bool ReportBuilder::writeRecord(const QString& name, XmlDocument& input, QStringList& written)

@@ -56,7 +56,11 @@ private:
     bool setAttributes(quint32 key);
     // The Event element of the event's results table; null when missing.
     XmlNode eventNode(const QString& eventId) const;
+    // Adds the event's standings and the text of its result cells when missing.
     bool ensureStatistics(quint32 key);
+    bool addStatistics(const QString& eventId, quint16 goRound, XmlNode& target);
+    // The first row of an Events or RodeoEvents table with the event's id.
+    XmlNode tableRow(const QString& table, const QString& eventId) const;
     bool writeRecord(const QString& name, XmlDocument& input, QStringList& written);
 
     CDatabaseManager& m_db;

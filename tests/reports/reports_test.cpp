@@ -160,6 +160,29 @@ TEST_F(ReportsTest, TheFinalIsSelectedAsFinals)
     EXPECT_EQ(dataRows(page(QStringLiteral("StandingGo.html"))).at(0).at(5), QStringLiteral("84"));
 }
 
+// The checked timed page is in thousandths; the other precisions cut, never round.
+TEST_F(ReportsTest, TimesAreCutToTheEventsPrecision)
+{
+    const struct
+    {
+        int precision;
+        const char* cells; // the go-round's cell and the total of both rows
+    } cases[] = {
+        {1, "17.3 17.3/1 1:5.2 1:5.2/1"},
+        {2, "17.34 17.34/1 1:5.20 1:5.20/1"},
+        {7, "17.3 17.3/1 1:5.2 1:5.2/1"},
+    };
+    for (const auto& c : cases) {
+        exec(QStringLiteral("UPDATE RodeoEvents SET RePrecision = %1 WHERE EvId = 'BR'").arg(c.precision));
+        ASSERT_TRUE(builder->refresh());
+        builder->select(key(GoRound, QStringLiteral("BR"), 1));
+        const QList<QStringList> rows = dataRows(page(QStringLiteral("StandingGo.html")));
+        ASSERT_EQ(rows.size(), 2) << c.precision;
+        const QStringList cells{rows[0][2], rows[0][5], rows[1][2], rows[1][5]};
+        EXPECT_EQ(cells.join(u' ').toStdString(), c.cells) << c.precision;
+    }
+}
+
 TEST_F(ReportsTest, StatisticsAreAddedOncePerEvent)
 {
     builder->select(key(GoRound, QStringLiteral("SB"), 1));
