@@ -110,7 +110,8 @@ bool ReportBuilder::ensureStatistics(quint32 key)
         return true;
     const bool added = addStatistics(event.id, static_cast<quint16>(ReportKey::goNumber(key)), target);
     // The go-rounds' cells are there even when the standings are not.
-    StandingCells::write(target, StandingCells::rulesOf(tableRow(QStringLiteral("Events"), event.id),
+    StandingCells::write(m_doc, target,
+                         StandingCells::rulesOf(tableRow(QStringLiteral("Events"), event.id),
                                                         tableRow(QStringLiteral("RodeoEvents"), event.id)));
     return added;
 }

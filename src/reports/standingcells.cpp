@@ -3,11 +3,13 @@
 #include "platform/xml/xmldocument.h"
 #include "results/values.h"
 
+#include <QHash>
+#include <QList>
+#include <algorithm>
+#include <limits>
 #include <optional>
 
 namespace {
-
-const QString kShown = QStringLiteral("shown");
 
 // A whole number of the row; nullopt when the attribute holds no number. A
 // missing attribute counts as 0, as the sum of the time's parts takes it.
@@ -87,15 +89,70 @@ QString StandingCells::totalText(const XmlNode& row, const Rules& rules)
     return text + QLatin1Char('/') + row.attribute(QStringLiteral("ride"));
 }
 
-void StandingCells::write(const XmlNode& event, const Rules& rules)
+void StandingCells::write(XmlDocument& doc, const XmlNode& event, const Rules& rules)
 {
+    // The columns: the go-rounds in ascending go number (one that is no number
+    // first, as the pages' header sorts them), then FINALS and TOTAL, each a
+    // competitor's text by ptId (the first row of a competitor counts).
+    struct Column
+    {
+        double go = 0;
+        XmlNode data;
+        QHash<QString, QString> text;
+    };
+    QList<Column> goRounds;
+    Column finals;
+    Column total;
     for (const XmlNode& data : event.childElements()) {
         if (data.name() != QLatin1String("data"))
             continue;
-        const bool total = data.attribute(QStringLiteral("go")) == QLatin1String("TOTAL");
+        if (!data.hasAttribute(QStringLiteral("go")))
+            continue; // no column of the pages
+        const QString go = data.attribute(QStringLiteral("go"));
+        Column* column = &finals;
+        if (go == QLatin1String("TOTAL")) {
+            column = &total;
+        } else if (go != QLatin1String("FINALS")) {
+            bool ok = false;
+            const double number = go.toDouble(&ok);
+            goRounds.append(Column{ok ? number : -std::numeric_limits<double>::infinity(), XmlNode(), {}});
+            column = &goRounds.last();
+        }
+        if (!column->data.isNull())
+            continue; // a second FINALS or TOTAL: the pages read the first
+        column->data = data;
+        for (const XmlNode& row : data.childElements()) {
+            if (row.name() != QLatin1String("row"))
+                continue;
+            const QString pt = row.attribute(QStringLiteral("ptId"));
+            if (!column->text.contains(pt))
+                column->text.insert(pt, column == &total ? totalText(row, rules) : resultText(row, rules));
+        }
+    }
+    std::stable_sort(goRounds.begin(), goRounds.end(),
+                     [](const Column& a, const Column& b) { return a.go < b.go; });
+    QList<const Column*> columns;
+    for (const Column& go : goRounds)
+        columns << &go;
+    columns << &finals << &total;
+
+    const QString cellName = QStringLiteral("cell");
+    for (const XmlNode& data : event.childElements()) {
+        if (data.name() != QLatin1String("data"))
+            continue;
         for (XmlNode row : data.childElements()) {
-            if (row.name() == QLatin1String("row"))
-                row.setAttribute(kShown, total ? totalText(row, rules) : resultText(row, rules));
+            if (row.name() != QLatin1String("row"))
+                continue;
+            for (const XmlNode& old : row.childElements())
+                row.removeChild(old);
+            const QString pt = row.attribute(QStringLiteral("ptId"));
+            for (const Column* column : columns) {
+                XmlNode cell = doc.createElement(cellName);
+                const QString text = column->text.value(pt);
+                if (!text.isEmpty())
+                    cell.setText(text);
+                row.appendChild(cell);
+            }
         }
     }
 }

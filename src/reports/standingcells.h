@@ -3,17 +3,20 @@
 #include <QString>
 #include <QtGlobal>
 
+class XmlDocument;
 class XmlNode;
 
 // The result cells of the standings pages, as text, written into an event's
 // results in the report document before its pages are made: every row of
-// every go-round, the final and the total gets an attribute "shown" with
-// what its cell shows, so that the pages copy it instead of working it out
-// cell by cell.
+// every go-round, the final and the total gets one "cell" child element per
+// result column of its line (each go-round in ascending go number, then
+// FINALS, then TOTAL), holding the competitor's result there, so that the
+// pages copy a line's cells instead of looking each one up and working it out.
 //
-//   One go-round's or the final's row: the score JTot of a scored event;
-//   RideTime + PenTime of a timed one; empty when 0 or less.
-//   A total row: the total (score, or time with "0" for none), "/" and ride.
+//   A go-round's or the final's result: the score JTot of a scored event;
+//   RideTime + PenTime of a timed one; empty when 0 or less, or when the
+//   competitor has no row there.
+//   The total: the total (score, or time with "0" for none), "/" and ride.
 //
 // Scores: the event's ReJudges "4" (or a second character "4") halves them,
 // rounding half up; shown in points with the decimals they need (8550 shows
@@ -38,8 +41,9 @@ public:
     static QString score(const QString& hundredths, const Rules& rules);
     static QString time(quint64 value, int precision);
 
-    // Sets "shown" on the rows of every data element of the Event element.
-    static void write(const XmlNode& event, const Rules& rules);
+    // Gives every row of the Event element's data elements its cells,
+    // replacing those it had.
+    static void write(XmlDocument& doc, const XmlNode& event, const Rules& rules);
 
 private:
     static QString resultText(const XmlNode& row, const Rules& rules);

@@ -293,6 +293,17 @@ TEST_F(ReportsTest, WithoutStandingsTheStandingPagesHaveNoRows)
     EXPECT_EQ(refused.select(key(Event, QStringLiteral("SB"), 4)).size(), 4);
     EXPECT_TRUE(dataRows(page(QStringLiteral("StandingAvg.html"))).isEmpty());
     EXPECT_TRUE(log.containsPrefix(QStringLiteral("Failed to select the competition.")));
+
+    // A go-round's standing still lists its rows with their own results, as
+    // many cells as the header has, however often it is tried again.
+    refused.select(key(GoRound, QStringLiteral("SB"), 1));
+    refused.select(key(GoRound, QStringLiteral("SB"), 1));
+    const QString go = page(QStringLiteral("StandingGo.html"));
+    const QList<QStringList> rows = dataRows(go);
+    ASSERT_FALSE(rows.isEmpty());
+    for (const QStringList& row : rows)
+        EXPECT_EQ(row.size(), go.count(QLatin1String("<font color")));
+    EXPECT_EQ(rows.at(0).at(2), QStringLiteral("85.51"));
 }
 
 } // namespace
