@@ -34,7 +34,9 @@ QString digits(quint64 value, int width)
 StandingCells::Rules StandingCells::rulesOf(const XmlNode& eventRow, const XmlNode& rodeoEventRow)
 {
     Rules rules;
-    rules.scored = eventRow.attribute(QStringLiteral("EvType")).startsWith(QLatin1Char('S'));
+    const QString type = eventRow.attribute(QStringLiteral("EvType"));
+    rules.scored = type.startsWith(QLatin1Char('S'));
+    rules.team = type.mid(1, 1) == QLatin1String("T");
     const QString judges = rodeoEventRow.attribute(QStringLiteral("ReJudges"));
     rules.divisor = judges == QLatin1String("4") || judges.mid(1, 1) == QLatin1String("4") ? 2 : 1;
     rules.wholePoints = rodeoEventRow.attribute(QStringLiteral("ReFraction")) == QLatin1String("F");
@@ -89,6 +91,59 @@ QString StandingCells::totalText(const XmlNode& row, const Rules& rules)
     return text + QLatin1Char('/') + row.attribute(QStringLiteral("ride"));
 }
 
+QHash<QString, QString> StandingCells::names(const XmlDocument& doc, const QSet<QString>& ids, bool team)
+{
+    struct Contestant
+    {
+        QString bib;
+        QString last;
+        QString first;
+    };
+    // A team's members by its id, and the contestants that are needed.
+    QHash<QString, std::pair<QString, QString>> members;
+    QSet<QString> wanted = ids;
+    if (team) {
+        wanted.clear();
+        for (const XmlNode& row :
+             doc.selectNodes(QStringLiteral("/Database/Tables/Table[@Name = 'Teams']/data/row"))) {
+            const QString id = row.attribute(QStringLiteral("TmId"));
+            if (!ids.contains(id) || members.contains(id))
+                continue; // the first row of an id counts
+            const QString header = row.attribute(QStringLiteral("PlrId1"));
+            const QString trailer = row.attribute(QStringLiteral("PlrId2"));
+            members.insert(id, {header, trailer});
+            wanted << header << trailer;
+        }
+    }
+    QHash<QString, Contestant> contestants;
+    for (const XmlNode& row :
+         doc.selectNodes(QStringLiteral("/Database/Tables/Table[@Name = 'Rosters']/data/row"))) {
+        const QString id = row.attribute(QStringLiteral("PlrId"));
+        if (!wanted.contains(id) || contestants.contains(id))
+            continue;
+        contestants.insert(id, {row.attribute(QStringLiteral("PlrBib")),
+                                row.attribute(QStringLiteral("PlrLastName")),
+                                row.attribute(QStringLiteral("PlrFirstName"))});
+    }
+
+    QHash<QString, QString> out;
+    for (const QString& id : ids) {
+        if (!team) {
+            const auto c = contestants.constFind(id);
+            if (c != contestants.cend())
+                out.insert(id, c->last + QStringLiteral(", ") + c->first);
+            continue;
+        }
+        // A team or member that cannot be found leaves its parts empty.
+        const auto m = members.value(id);
+        const Contestant h = contestants.value(m.first);
+        const Contestant t = contestants.value(m.second);
+        out.insert(id, h.bib + QLatin1Char(' ') + h.last + QStringLiteral(", ") + t.bib + QLatin1Char(' ') +
+                           t.last);
+    }
+    return out;
+}
+
 void StandingCells::write(XmlDocument& doc, const XmlNode& event, const Rules& rules)
 {
     // The columns: the go-rounds in ascending go number (one that is no number
@@ -129,9 +184,19 @@ void StandingCells::write(XmlDocument& doc, const XmlNode& event, const Rules& r
                 column->text.insert(pt, column == &total ? totalText(row, rules) : resultText(row, rules));
         }
     }
+    QSet<QString> ids;
+    for (const Column* column : {&finals, &total})
+        for (auto it = column->text.cbegin(); it != column->text.cend(); ++it)
+            ids.insert(it.key());
+    for (const Column& go : goRounds)
+        for (auto it = go.text.cbegin(); it != go.text.cend(); ++it)
+            ids.insert(it.key());
+    Column competitor;
+    competitor.text = names(doc, ids, rules.team);
+
     std::stable_sort(goRounds.begin(), goRounds.end(),
                      [](const Column& a, const Column& b) { return a.go < b.go; });
-    QList<const Column*> columns;
+    QList<const Column*> columns{&competitor};
     for (const Column& go : goRounds)
         columns << &go;
     columns << &finals << &total;

@@ -1,18 +1,23 @@
 #pragma once
 
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QtGlobal>
 
 class XmlDocument;
 class XmlNode;
 
-// The result cells of the standings pages, as text, written into an event's
-// results in the report document before its pages are made: every row of
-// every go-round, the final and the total gets one "cell" child element per
-// result column of its line (each go-round in ascending go number, then
-// FINALS, then TOTAL), holding the competitor's result there, so that the
-// pages copy a line's cells instead of looking each one up and working it out.
+// The cells of the standings pages, as text, written into an event's results
+// in the report document before its pages are made: every row of every
+// go-round, the final and the total gets one "cell" child element per column
+// of its line after the position (the competitor, each go-round in ascending
+// go number, FINALS, TOTAL), so that a page copies a line's cells instead of
+// looking each one up and working it out.
 //
+//   The competitor: a contestant's PlrLastName, ", " and PlrFirstName; a
+//   team's header PlrBib, " ", PlrLastName, ", ", then the trailer's the same
+//   way (PlrId1 and PlrId2 of its Teams row), from the document's tables.
 //   A go-round's or the final's result: the score JTot of a scored event;
 //   RideTime + PenTime of a timed one; empty when 0 or less, or when the
 //   competitor has no row there.
@@ -29,6 +34,7 @@ public:
     struct Rules
     {
         bool scored = true;
+        bool team = false;
         quint32 divisor = 1;
         bool wholePoints = false;
         int precision = 1;
@@ -46,6 +52,8 @@ public:
     static void write(XmlDocument& doc, const XmlNode& event, const Rules& rules);
 
 private:
+    // The competitor's name by ptId for the ids given.
+    static QHash<QString, QString> names(const XmlDocument& doc, const QSet<QString>& ids, bool team);
     static QString resultText(const XmlNode& row, const Rules& rules);
     static QString totalText(const XmlNode& row, const Rules& rules);
 };
