@@ -112,7 +112,7 @@ bool ReportBuilder::ensureStatistics(quint32 key)
     // The go-rounds' cells are there even when the standings are not.
     StandingCells::write(m_doc, target,
                          StandingCells::rulesOf(tableRow(QStringLiteral("Events"), event.id),
-                                                        tableRow(QStringLiteral("RodeoEvents"), event.id)));
+                                                tableRow(QStringLiteral("RodeoEvents"), event.id)));
     return added;
 }
 

@@ -56,7 +56,8 @@ private:
     bool setAttributes(quint32 key);
     // The Event element of the event's results table; null when missing.
     XmlNode eventNode(const QString& eventId) const;
-    // Adds the event's standings and the text of its result cells when missing.
+    // Adds the event's standings and the cells of its standings lines when
+    // the standings are missing; the cells also when the standings fail.
     bool ensureStatistics(quint32 key);
     bool addStatistics(const QString& eventId, quint16 goRound, XmlNode& target);
     // The first row of an Events or RodeoEvents table with the event's id.
