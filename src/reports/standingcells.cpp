@@ -152,12 +152,13 @@ void StandingCells::write(XmlDocument& doc, const XmlNode& event, const Rules& r
     struct Column
     {
         double go = 0;
-        XmlNode data;
+        bool read = false;
         QHash<QString, QString> text;
     };
     QList<Column> goRounds;
     Column finals;
     Column total;
+    QSet<QString> ids; // every competitor of the event
     for (const XmlNode& data : event.childElements()) {
         if (data.name() != QLatin1String("data"))
             continue;
@@ -170,27 +171,21 @@ void StandingCells::write(XmlDocument& doc, const XmlNode& event, const Rules& r
         } else if (go != QLatin1String("FINALS")) {
             bool ok = false;
             const double number = go.toDouble(&ok);
-            goRounds.append(Column{ok ? number : -std::numeric_limits<double>::infinity(), XmlNode(), {}});
+            goRounds.append(Column{ok ? number : -std::numeric_limits<double>::infinity(), false, {}});
             column = &goRounds.last();
         }
-        if (!column->data.isNull())
+        if (column->read)
             continue; // a second FINALS or TOTAL: the pages read the first
-        column->data = data;
+        column->read = true;
         for (const XmlNode& row : data.childElements()) {
             if (row.name() != QLatin1String("row"))
                 continue;
             const QString pt = row.attribute(QStringLiteral("ptId"));
+            ids.insert(pt);
             if (!column->text.contains(pt))
                 column->text.insert(pt, column == &total ? totalText(row, rules) : resultText(row, rules));
         }
     }
-    QSet<QString> ids;
-    for (const Column* column : {&finals, &total})
-        for (auto it = column->text.cbegin(); it != column->text.cend(); ++it)
-            ids.insert(it.key());
-    for (const Column& go : goRounds)
-        for (auto it = go.text.cbegin(); it != go.text.cend(); ++it)
-            ids.insert(it.key());
     Column competitor;
     competitor.text = names(doc, ids, rules.team);
 
