@@ -335,6 +335,35 @@ BENCHMARK(BM_WriteEventPages)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(benchsmoke::repetitions(5));
 
+// The Reports view shown: a new report document, then the rodeo's node
+// selected (its index and registration list written), as the view does.
+void BM_ShowReports(benchmark::State& state)
+{
+    ReportSeason& season = ReportSeason::get();
+    if (!season.ready) {
+        state.SkipWithError("cannot make the season");
+        return;
+    }
+    CDatabaseManager& db = *season.db;
+    QTemporaryDir html;
+    ReportTemplates templates;
+    templates.load();
+    ReportBuilder builder(
+        db, templates, [&db](const RegEntry& e) { return db.SetCurEntry(e); },
+        html.path() + QStringLiteral("/"));
+    const quint32 key = ReportKey::make(ReportKey::Rodeo, 0, 0, 0);
+    qsizetype pages = 0;
+    for (auto _ : state) {
+        if (!builder.refresh()) {
+            state.SkipWithError("no report document");
+            return;
+        }
+        pages = builder.select(key).size();
+    }
+    state.counters["pages"] = double(pages);
+}
+BENCHMARK(BM_ShowReports)->Unit(benchmark::kMillisecond)->Repetitions(benchsmoke::repetitions(5));
+
 // The baseline of the pages: the season's contestants (the rodeo's
 // registration list), the event's rows in every go-round with the
 // contestants' names (in standings order) and the performance's rows (in

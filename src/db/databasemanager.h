@@ -266,6 +266,15 @@ public:
     bool AddScoresXml(XmlDocument& doc);
     bool AddTimesXml(XmlDocument& doc);
     void BuildReportData(XmlDocument& doc);
+    // The same document with every event and go-round of the results tables
+    // present but empty; AddEventResultsXml fills in one event when it is
+    // needed. A jackpot's rodeo holds far more result rows than any page
+    // shows, and the pages of an event read only that event.
+    void BuildReportFrame(XmlDocument& doc);
+    // Puts the event's rows, read now, into its go-rounds of the document's
+    // results table, in place of any rows there. False (logged) on failure;
+    // the event's go-rounds are then empty.
+    bool AddEventResultsXml(XmlDocument& doc, const QString& eventId);
 
     // --- The draw (databasemanager_draw.cpp) --------------------------------
     // The open rodeo's requests for the draws, by identity.
@@ -400,7 +409,9 @@ private:
     // Puts an entry whose slot changed into memory, keeping what the views
     // stored with it.
     bool putEntry(RegEntry moved);
-    bool addResultsTableXml(XmlDocument& doc, bool scored);
+    // withRows false: the events and go-rounds without their rows.
+    bool addResultsTableXml(XmlDocument& doc, bool scored, bool withRows = true);
+    void addReportTables(XmlDocument& doc);
     // A result history row for a row a draw (or its undo) moved.
     bool recordDrawHistory(const QString& table, const QString& action, const QString& eventId, int goRound,
                            const DrawRowRec& row);

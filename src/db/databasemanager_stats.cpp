@@ -141,6 +141,57 @@ QString groupKey(const QString& eventId, const QString& goRound)
     return eventId + QLatin1Char('\n') + goRound;
 }
 
+// The data elements of one event, one per go-round and the last for the
+// finals, each holding the rows' text rows[first], rows[first + 1], ...; all
+// empty without rows.
+QString eventDataXml(const EventGroup& e, const QVector<QString>* rows = nullptr, qsizetype first = 0)
+{
+    QString xml;
+    for (int go = 1; go <= e.goRounds + 1; ++go) {
+        const QString name = go <= e.goRounds ? QString::number(go) : QStringLiteral("FINALS");
+        xml += QStringLiteral("<data go='%1'>").arg(name);
+        if (rows)
+            xml += rows->at(first + go - 1);
+        xml += QStringLiteral("</data>");
+    }
+    return xml;
+}
+
+QString eventXml(const EventGroup& e, const QVector<QString>* rows = nullptr, qsizetype first = 0)
+{
+    return QStringLiteral("<Event id='%1'>").arg(xmlAttributeText(e.id)) + eventDataXml(e, rows, first) +
+           QStringLiteral("</Event>");
+}
+
+// Rows of a stripped record set moved under the go-round elements they belong
+// to (by EvId and GoId); the others are left out. False when one could not be
+// moved.
+bool moveRowsToGoRounds(const XmlDocument& stripped, const QHash<QString, XmlNode>& targets)
+{
+    bool ok = true;
+    for (const XmlNode& row : stripped.root().childElements()) {
+        const auto target = targets.constFind(
+            groupKey(row.attribute(QStringLiteral("EvId")), row.attribute(QStringLiteral("GoId"))));
+        if (target == targets.cend())
+            continue;
+        XmlNode data = *target;
+        if (data.appendChild(row).isNull())
+            ok = false;
+    }
+    return ok;
+}
+
+// The go-round elements of an Event element by groupKey, the finals under
+// the number after the last go-round.
+void addGoRoundTargets(const XmlNode& event, const EventGroup& e, QHash<QString, XmlNode>& targets)
+{
+    const QString finalsGo = QString::number(e.goRounds + 1);
+    for (const XmlNode& data : event.childElements()) {
+        const QString go = data.attribute(QStringLiteral("go"));
+        targets.insert(groupKey(e.id, go == QLatin1String("FINALS") ? finalsGo : go), data);
+    }
+}
+
 } // namespace
 
 bool CDatabaseManager::SetStatsPerformance(const RegEntry& entry, const ResultRecord& result,
@@ -294,19 +345,25 @@ bool CDatabaseManager::AddTimesXml(XmlDocument& doc)
     return addResultsTableXml(doc, false);
 }
 
-bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
+bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored, bool withRows)
 {
     const QString tableName = scored ? QStringLiteral("Scores") : QStringLiteral("Times");
-    const auto rs = QueryRs(QStringLiteral("SELECT * FROM %1 WHERE RoId = ?").arg(tableName), {m_rodeo.id});
-    if (!rs) {
-        logExecuteFailed();
-        return false;
-    }
-
     QVector<EventGroup> events;
     for (const EventCfg& e : std::as_const(m_events)) {
         if (scored ? e.isScored() : e.scoringKind == QLatin1String("Timed"))
             events.append({e.id, e.goRoundCount()});
+    }
+    QString skeleton = QStringLiteral("<Table Name='%1'>").arg(tableName);
+    if (!withRows) {
+        for (const EventGroup& e : std::as_const(events))
+            skeleton += eventXml(e);
+        return appendTable(doc, skeleton + QStringLiteral("</Table>"));
+    }
+
+    const auto rs = QueryRs(QStringLiteral("SELECT * FROM %1 WHERE RoId = ?").arg(tableName), {m_rodeo.id});
+    if (!rs) {
+        logExecuteFailed();
+        return false;
     }
 
     // Every event of this kind gets one data element per go-round and one for
@@ -335,15 +392,11 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
                 appendRowXml(*rs, rows[*slot]);
         }
 
-        QString xml = QStringLiteral("<Table Name='%1'>").arg(tableName);
-        qsizetype slot = 0;
+        QString xml = skeleton;
+        qsizetype first = 0;
         for (const EventGroup& e : std::as_const(events)) {
-            xml += QStringLiteral("<Event id='%1'>").arg(xmlAttributeText(e.id));
-            for (int go = 1; go <= e.goRounds + 1; ++go) {
-                const QString name = go <= e.goRounds ? QString::number(go) : QStringLiteral("FINALS");
-                xml += QStringLiteral("<data go='%1'>").arg(name) + rows[slot++] + QStringLiteral("</data>");
-            }
-            xml += QStringLiteral("</Event>");
+            xml += eventXml(e, &rows, first);
+            first += e.goRounds + 1;
         }
         xml += QStringLiteral("</Table>");
         rows.clear();
@@ -353,13 +406,8 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
     XmlDocument stripped;
     if (!stripRecordset(*this, *rs, stripped))
         return false;
-    QString skeleton = QStringLiteral("<Table Name='%1'>").arg(tableName);
-    for (const EventGroup& e : std::as_const(events)) {
-        skeleton += QStringLiteral("<Event id='%1'>").arg(xmlAttributeText(e.id));
-        for (int go = 1; go <= e.goRounds; ++go)
-            skeleton += QStringLiteral("<data go='%1'/>").arg(go);
-        skeleton += QStringLiteral("<data go='FINALS'/></Event>");
-    }
+    for (const EventGroup& e : std::as_const(events))
+        skeleton += eventXml(e);
     skeleton += QStringLiteral("</Table>");
     XmlDocument skeletonDoc;
     XmlNode tables = doc.selectSingleNode(QStringLiteral("//Tables"));
@@ -375,29 +423,87 @@ bool CDatabaseManager::addResultsTableXml(XmlDocument& doc, bool scored)
     // go-round.
     QHash<QString, XmlNode> targets;
     const QList<XmlNode> eventNodes = table.childElements();
-    for (qsizetype i = 0; i < eventNodes.size() && i < events.size(); ++i) {
-        const EventGroup& e = events.at(i);
-        const QString finalsGo = QString::number(e.goRounds + 1);
-        for (const XmlNode& data : eventNodes.at(i).childElements()) {
-            const QString go = data.attribute(QStringLiteral("go"));
-            targets.insert(groupKey(e.id, go == QLatin1String("FINALS") ? finalsGo : go), data);
+    for (qsizetype i = 0; i < eventNodes.size() && i < events.size(); ++i)
+        addGoRoundTargets(eventNodes.at(i), events.at(i), targets);
+    const bool ok = moveRowsToGoRounds(stripped, targets);
+    if (!ok)
+        logAppendFailed();
+    return ok;
+}
+
+bool CDatabaseManager::AddEventResultsXml(XmlDocument& doc, const QString& eventId)
+{
+    const EventCfg* cfg = GetEvent(eventId);
+    const QString tableName = GetEventTable(eventId);
+    if (!cfg || (tableName != QLatin1String("Scores") && tableName != QLatin1String("Times")))
+        return false;
+    // The id is compared here, not inside the path: it is the operator's text.
+    XmlNode event;
+    for (const XmlNode& e : doc.selectNodes(QStringLiteral("/Database/Tables/Table/Event"))) {
+        if (e.attribute(QStringLiteral("id")) == eventId &&
+            e.parent().attribute(QStringLiteral("Name")) == tableName) {
+            event = e;
+            break;
         }
     }
-    bool ok = true;
-    for (const XmlNode& row : stripped.root().childElements()) {
-        const auto target = targets.find(
-            groupKey(row.attribute(QStringLiteral("EvId")), row.attribute(QStringLiteral("GoId"))));
-        if (target == targets.end())
-            continue;
-        if (target->appendChild(row).isNull())
-            ok = false;
+    if (event.isNull()) {
+        logAppendFailed();
+        return false;
     }
+    for (const XmlNode& child : event.childElements())
+        event.removeChild(child);
+
+    const EventGroup group{eventId, cfg->goRoundCount()};
+    const auto rs = QueryRs(QStringLiteral("SELECT * FROM %1 WHERE RoId = ? AND EvId = ?").arg(tableName),
+                            {m_rodeo.id, eventId});
+    if (!rs) {
+        logExecuteFailed();
+        event.appendXml(eventDataXml(group));
+        return false;
+    }
+    if (plainColumnNames(rs->columns())) {
+        QVector<QString> rows(group.goRounds + 1);
+        const int goColumn = rs->columnOf(QStringLiteral("GoId"));
+        for (rs->moveFirst(); !rs->isEof(); rs->moveNext()) {
+            const QString goText = rs->toText(goColumn);
+            const int go = goText.toInt();
+            if (go >= 1 && go <= group.goRounds + 1 && goText == QString::number(go))
+                appendRowXml(*rs, rows[go - 1]);
+        }
+        if (!event.appendXml(eventDataXml(group, &rows))) {
+            logAppendFailed();
+            event.appendXml(eventDataXml(group));
+            return false;
+        }
+        return true;
+    }
+
+    XmlDocument stripped;
+    if (!event.appendXml(eventDataXml(group)) || !stripRecordset(*this, *rs, stripped))
+        return false;
+    QHash<QString, XmlNode> targets;
+    addGoRoundTargets(event, group, targets);
+    const bool ok = moveRowsToGoRounds(stripped, targets);
     if (!ok)
         logAppendFailed();
     return ok;
 }
 
 void CDatabaseManager::BuildReportData(XmlDocument& doc)
+{
+    addReportTables(doc);
+    AddScoresXml(doc);
+    AddTimesXml(doc);
+}
+
+void CDatabaseManager::BuildReportFrame(XmlDocument& doc)
+{
+    addReportTables(doc);
+    addResultsTableXml(doc, true, false);
+    addResultsTableXml(doc, false, false);
+}
+
+void CDatabaseManager::addReportTables(XmlDocument& doc)
 {
     if (doc.isEmpty())
         doc.load(kReportTemplate);
@@ -408,6 +514,4 @@ void CDatabaseManager::BuildReportData(XmlDocument& doc)
     AddTableXml(QStringLiteral("SELECT * FROM Events"), {}, QStringLiteral("Events"), doc);
     AddTableXml(QStringLiteral("SELECT * FROM RodeoEvents WHERE RoId = ?"), rodeo,
                 QStringLiteral("RodeoEvents"), doc);
-    AddScoresXml(doc);
-    AddTimesXml(doc);
 }

@@ -43,7 +43,7 @@ bool ReportBuilder::refresh()
         return false;
     }
     if (m_db.isRodeoOpen())
-        m_db.BuildReportData(doc);
+        m_db.BuildReportFrame(doc); // an event's rows come with its first selection
     m_doc = std::move(doc);
     return true;
 }
@@ -108,6 +108,7 @@ bool ReportBuilder::ensureStatistics(quint32 key)
         return false;
     if (!target.selectSingleNode(QStringLiteral("./data[@go = 'TOTAL']")).isNull())
         return true;
+    m_db.AddEventResultsXml(m_doc, event.id);
     const bool added = addStatistics(event.id, static_cast<quint16>(ReportKey::goNumber(key)), target);
     // The go-rounds' cells are there even when the standings are not.
     StandingCells::write(m_doc, target,

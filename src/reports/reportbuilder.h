@@ -17,9 +17,10 @@ struct RegEntry;
 //   tree();              the nodes to show
 //   select(key);         for the node chosen: its pages, Index.html first
 //
-// The standings of an event are put into the document the first time one of
-// its nodes is chosen (through selectCompetition, which makes the event the
-// current one), and kept until the next refresh. Pages are written as UTF-8
+// An event's result rows and its standings are put into the document the
+// first time one of its nodes is chosen (the standings through
+// selectCompetition, which makes the event the current one), and kept until
+// the next refresh; the other tables are read by refresh. Pages are written as UTF-8
 // under a temporary name and renamed into place, so a browser never reads
 // half a page. User-interface thread only (it uses the database manager).
 class ReportBuilder
@@ -34,8 +35,9 @@ public:
     // The HTML folder as the pages link to it (a file URL ending with "/").
     static QString pathParameter(const QString& htmlFolder);
 
-    // A new Database document filled with the open rodeo's tables; false when
-    // the document could not be made.
+    // A new Database document filled with the open rodeo's tables, the
+    // results tables with their events and go-rounds but no rows yet; false
+    // when the document could not be made.
     bool refresh();
     ReportNode tree() const;
 
@@ -56,8 +58,9 @@ private:
     bool setAttributes(quint32 key);
     // The Event element of the event's results table; null when missing.
     XmlNode eventNode(const QString& eventId) const;
-    // Adds the event's standings and the cells of its standings lines when
-    // the standings are missing; the cells also when the standings fail.
+    // Adds the event's rows, its standings and the cells of its standings
+    // lines when the standings are missing; the cells also when the standings
+    // fail.
     bool ensureStatistics(quint32 key);
     bool addStatistics(const QString& eventId, quint16 goRound, XmlNode& target);
     // The first row of an Events or RodeoEvents table with the event's id.
