@@ -64,6 +64,10 @@ CViewReports::CViewReports(CMainFrame& frame, const QString& htmlFolder, QWidget
     m_browser->setObjectName(QStringLiteral("reportBrowser"));
     m_browser->setOpenLinks(true);
     m_browser->setOpenExternalLinks(false);
+    // A long page appearing would bring the scroll bar, narrow the pane and
+    // lay the whole page out a second time: at a jackpot's standings (5,000
+    // lines) that second pass is most of a second.
+    m_browser->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     right->addWidget(m_browser, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
