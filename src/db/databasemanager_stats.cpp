@@ -114,19 +114,33 @@ bool appendTable(const XmlDocument& doc, const QString& xml)
 // For record sets whose column names are plain.
 void appendRowXml(const SqlRecordset& rs, QString& text)
 {
+    // Appended piece by piece: a jackpot's event has tens of thousands of
+    // values, and most are numbers, which need no escaping.
     const QStringList& columns = rs.columns();
-    text += QStringLiteral("<row");
+    text += u"<row";
     for (int c = 0; c < columns.size(); ++c) {
         const QVariant value = rs.value(c);
         if (!value.isValid())
             continue; // null columns are left out
-        text += QLatin1Char(' ') + columns.at(c) + QStringLiteral("='") +
-                xmlAttributeText(value.typeId() == QMetaType::QByteArray
-                                     ? QString::fromLatin1(value.toByteArray().toHex().toUpper())
-                                     : rs.toText(c)) +
-                QLatin1Char('\'');
+        text += QLatin1Char(' ');
+        text += columns.at(c);
+        text += u"='";
+        switch (value.typeId()) {
+        case QMetaType::LongLong:
+            text += QString::number(value.toLongLong());
+            break;
+        case QMetaType::QString:
+            appendXmlAttributeText(text, value.toString());
+            break;
+        case QMetaType::QByteArray:
+            text += QString::fromLatin1(value.toByteArray().toHex().toUpper());
+            break;
+        default:
+            appendXmlAttributeText(text, rs.toText(c));
+        }
+        text += QLatin1Char('\'');
     }
-    text += QStringLiteral("/>");
+    text += u"/>";
 }
 
 // One event of a results table: its go-rounds, the last one the finals.

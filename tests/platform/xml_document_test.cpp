@@ -1,4 +1,5 @@
 #include "platform/xml/xmldocument.h"
+#include "platform/xml/xmltext.h"
 
 #include <QDir>
 #include <QFile>
@@ -586,4 +587,33 @@ TEST(XmlDocumentTest, ThreadsParseSeparateDocumentsWithTheirOwnErrors)
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(failures.load(), 0);
+}
+
+// A value written into a single-quoted attribute reads back as it was, or
+// with U+FFFD where XML cannot hold the character; appending gives the same.
+TEST(XmlDocumentTest, AttributeTextReadsBackAsWritten)
+{
+    const QChar lone(0xD800);
+    const struct
+    {
+        QString value;
+        QString readBack;
+    } cases[] = {
+        {QStringLiteral("Cervi 10.25"), QStringLiteral("Cervi 10.25")},
+        {QStringLiteral("O'Neil"), QStringLiteral("O'Neil")},
+        {QStringLiteral("a\nb"), QStringLiteral("a\nb")},
+        {QStringLiteral("a'b\"c<d>e&f"), QStringLiteral("a'b\"c<d>e&f")},
+        {QStringLiteral("line\nnext\ttab\r"), QStringLiteral("line\nnext\ttab\r")},
+        {QStringLiteral("\u00e9\U0001F40E"), QStringLiteral("\u00e9\U0001F40E")},
+        {QStringLiteral("a\u0001b") + lone + QChar(0xFFFE), QStringLiteral("a\uFFFDb\uFFFD\uFFFD")},
+    };
+    for (const auto& c : cases) {
+        QString appended = QStringLiteral("<r v='");
+        appendXmlAttributeText(appended, c.value);
+        appended += QStringLiteral("'/>");
+        EXPECT_EQ(appended, QStringLiteral("<r v='%1'/>").arg(xmlAttributeText(c.value)));
+        XmlDocument doc;
+        ASSERT_TRUE(doc.loadXml(appended)) << appended.toStdString();
+        EXPECT_EQ(doc.root().attribute(QStringLiteral("v")), c.readBack) << appended.toStdString();
+    }
 }

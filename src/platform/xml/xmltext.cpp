@@ -1,9 +1,32 @@
 #include "xmltext.h"
 
+#include <algorithm>
+
 QString xmlAttributeText(const QString& text)
 {
     QString out;
     out.reserve(text.size() + 8);
+    appendXmlAttributeText(out, text);
+    return out;
+}
+
+namespace {
+
+bool plainAttributeChar(char16_t u)
+{
+    return u >= 0x20 && u != u'&' && u != u'<' && u != u'>' && u != u'\'' && u != u'"' &&
+           (u < 0xD800 || u > 0xDFFF) && u != 0xFFFE && u != 0xFFFF;
+}
+
+} // namespace
+
+void appendXmlAttributeText(QString& out, QStringView text)
+{
+    // Most values (names, numbers, codes) hold nothing to replace.
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return plainAttributeChar(c.unicode()); })) {
+        out += text;
+        return;
+    }
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
@@ -45,5 +68,4 @@ QString xmlAttributeText(const QString& text)
                 out += c;
         }
     }
-    return out;
 }
