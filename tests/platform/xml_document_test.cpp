@@ -79,6 +79,21 @@ TEST(XmlDocumentTest, AttributesByPositionFollowDocumentOrder)
     EXPECT_TRUE(settings.hasAttribute(QStringLiteral("port")));
     EXPECT_FALSE(settings.hasAttribute(QStringLiteral("baud")));
     EXPECT_EQ(settings.attribute(QStringLiteral("baud")), QString());
+
+    // By the exact qualified name: not a beginning or a longer name, not the
+    // local name of a prefixed one; names outside ASCII too.
+    XmlDocument odd = parsed(QStringLiteral("<s xmlns:rs='urn:r' port='1' portal='2' n\u00e9='3' rs:x='4'/>"));
+    const struct
+    {
+        QString name;
+        QString value;
+    } lookups[] = {{QStringLiteral("port"), QStringLiteral("1")},  {QStringLiteral("por"), QString()},
+                   {QStringLiteral("portal"), QStringLiteral("2")}, {QStringLiteral("porta"), QString()},
+                   {QStringLiteral("n\u00e9"), QStringLiteral("3")}, {QStringLiteral("ne"), QString()},
+                   {QStringLiteral("rs:x"), QStringLiteral("4")},   {QStringLiteral("x"), QString()},
+                   {QString::fromUtf16(u"port\0", 5), QString()}};
+    for (const auto& l : lookups)
+        EXPECT_EQ(odd.root().attribute(l.name), l.value) << l.name.toStdString();
 }
 
 TEST(XmlDocumentTest, XPathWithRegisteredNamespacePrefixes)

@@ -73,12 +73,29 @@ bool isValidName(const QByteArray& name)
     return !name.isEmpty() && !name.contains('\0') && xmlValidateName(xmlText(name), 0) == 0;
 }
 
+// Whether a name as the tree holds it (UTF-8) is name, without making a
+// QString of every attribute passed on the way: rows of many attributes are
+// read by name over and over. Names outside ASCII are compared the long way.
+bool isName(const xmlChar* utf8, const QString& name)
+{
+    const qsizetype n = name.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = name.at(i).unicode();
+        if (u == 0 || u >= 0x80)
+            return fromXml(utf8) == name;
+        if (utf8[i] != u)
+            return false; // also where utf8 ends first
+    }
+    return utf8[n] == 0;
+}
+
 xmlAttrPtr findAttribute(xmlNodePtr element, const QString& name)
 {
     if (!element || element->type != XML_ELEMENT_NODE)
         return nullptr;
     for (xmlAttrPtr attr = element->properties; attr; attr = attr->next) {
-        if (qualifiedName(attr->ns ? attr->ns->prefix : nullptr, attr->name) == name)
+        const xmlChar* prefix = attr->ns ? attr->ns->prefix : nullptr;
+        if (prefix && *prefix ? qualifiedName(prefix, attr->name) == name : isName(attr->name, name))
             return attr;
     }
     return nullptr;
