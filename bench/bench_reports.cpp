@@ -293,6 +293,27 @@ private:
     SilentPrompt m_prompt;
 };
 
+// A report builder as the Reports view makes one, writing into a folder of
+// its own.
+class ReportPages
+{
+public:
+    explicit ReportPages(CDatabaseManager& db)
+        : builder(
+              db, m_templates, [&db](const RegEntry& e) { return db.SetCurEntry(e); },
+              m_html.path() + QStringLiteral("/"))
+    {
+        m_templates.load();
+    }
+
+private:
+    QTemporaryDir m_html;
+    ReportTemplates m_templates;
+
+public:
+    ReportBuilder builder;
+};
+
 void BM_WriteEventPages(benchmark::State& state)
 {
     ReportSeason& season = ReportSeason::get();
@@ -305,12 +326,8 @@ void BM_WriteEventPages(benchmark::State& state)
     int index = 0;
     while (index < db.events().size() && db.events().at(index).id != eventId)
         ++index;
-    QTemporaryDir html;
-    ReportTemplates templates;
-    templates.load();
-    ReportBuilder builder(
-        db, templates, [&db](const RegEntry& e) { return db.SetCurEntry(e); },
-        html.path() + QStringLiteral("/"));
+    ReportPages reports(db);
+    ReportBuilder& builder = reports.builder;
     const quint32 key = ReportKey::make(ReportKey::Performance, index, 1, 1);
     qsizetype pages = 0;
     const bool withStandings = state.range(1) != 0;
@@ -345,12 +362,8 @@ void BM_ShowReports(benchmark::State& state)
         return;
     }
     CDatabaseManager& db = *season.db;
-    QTemporaryDir html;
-    ReportTemplates templates;
-    templates.load();
-    ReportBuilder builder(
-        db, templates, [&db](const RegEntry& e) { return db.SetCurEntry(e); },
-        html.path() + QStringLiteral("/"));
+    ReportPages reports(db);
+    ReportBuilder& builder = reports.builder;
     const quint32 key = ReportKey::make(ReportKey::Rodeo, 0, 0, 0);
     qsizetype pages = 0;
     for (auto _ : state) {
