@@ -183,6 +183,29 @@ TEST_F(ReportsTest, TimesAreCutToTheEventsPrecision)
     }
 }
 
+// A team whose roster row or whose member is gone from the season still
+// stands with its time; the parts that cannot be found are empty.
+TEST_F(ReportsTest, ATeamWithAPartMissingStillStands)
+{
+    const struct
+    {
+        const char* removal;
+        const char* competitor;
+    } cases[] = {
+        {"DELETE FROM Rosters WHERE PlrId = 6", "14 Lee,  "},
+        {"DELETE FROM Teams WHERE TmId = 1", " ,  "},
+    };
+    for (const auto& c : cases) {
+        exec(QString::fromLatin1(c.removal));
+        ASSERT_TRUE(builder->refresh());
+        builder->select(key(GoRound, QStringLiteral("TR"), 1));
+        const QList<QStringList> rows = dataRows(page(QStringLiteral("StandingGo.html")));
+        ASSERT_EQ(rows.size(), 1) << c.removal;
+        EXPECT_EQ(rows[0].mid(1).join(u'|').toStdString(), std::string(c.competitor) + "|8.5||8.5/1")
+            << c.removal;
+    }
+}
+
 TEST_F(ReportsTest, StatisticsAreAddedOncePerEvent)
 {
     builder->select(key(GoRound, QStringLiteral("SB"), 1));
