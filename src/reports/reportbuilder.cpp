@@ -3,6 +3,7 @@
 #include "app/log.h"
 #include "db/databasemanager.h"
 #include "platform/xml/xmlchildrenaside.h"
+#include "platform/xml/xsltstylesheet.h"
 #include "reporttemplates.h"
 #include "standingcells.h"
 
@@ -184,6 +185,8 @@ QStringList ReportBuilder::select(quint32 key)
         if (other.attribute(QStringLiteral("id")) != eventId)
             others.take(other);
     }
+    // The document stays as it is until the last page is written.
+    XsltInPlaceBatch batch(m_doc);
     writeRecord(QStringLiteral("Index"), m_doc, written);
     // Each registration list leads to the next: one that fails takes the
     // narrower ones with it.

@@ -315,6 +315,47 @@ TEST(XsltTest, StylesheetsInTurnOnOneDocumentEachSeeItWhole)
     }
 }
 
+// Pages written in a batch see what each would see alone, and the document
+// is left with no order of the batch's behind.
+TEST(XsltTest, StylesheetsInABatchSeeTheDocumentAsAloneAndLeaveNoOrderBehind)
+{
+    XmlDocument doc = parsed(QStringLiteral("<!DOCTYPE r [<!ENTITY who 'Rod\u00e9o'>]>"
+                                            "<r><e id='2'>&who;</e><e id='1'> </e><x/></r>"));
+    const QString order = QStringLiteral("<xsl:for-each select='//*'><xsl:value-of select='name()'/>"
+                                         "<xsl:value-of select='@id'/></xsl:for-each>");
+    XsltStylesheet names;
+    XsltStylesheet text;
+    XsltStylesheet stripped;
+    ASSERT_TRUE(names.loadXml(textStylesheet(order)));
+    ASSERT_TRUE(text.loadXml(textStylesheet(QStringLiteral("<xsl:value-of select='count(//text())'/>|"
+                                                           "<xsl:value-of select='/r/e'/>"))));
+    ASSERT_TRUE(stripped.loadXml(textStylesheet(QStringLiteral("<xsl:value-of select='count(//text())'/>"),
+                                                QStringLiteral("<xsl:strip-space elements='*'/>"))));
+    QByteArray out[4];
+    {
+        XsltInPlaceBatch batch(doc);
+        XsltInPlaceBatch inner(doc); // does nothing
+        ASSERT_TRUE(names.transformInPlaceToUtf8(doc, out[0]));
+        ASSERT_TRUE(text.transformInPlaceToUtf8(doc, out[1]));
+        ASSERT_TRUE(stripped.transformInPlaceToUtf8(doc, out[2]));
+        ASSERT_TRUE(names.transformInPlaceToUtf8(doc, out[3]));
+    }
+    EXPECT_EQ(out[0], "re2e1x");
+    EXPECT_EQ(QString::fromUtf8(out[1]), QStringLiteral("2|Rod\u00e9o"));
+    EXPECT_EQ(out[2], "1");
+    EXPECT_EQ(out[3], out[0]);
+
+    // After a move, both a selection and the next transform come in the
+    // order the document has now.
+    ASSERT_TRUE(doc.root().appendChild(doc.root().firstChildElement()));
+    QStringList selected;
+    for (const XmlNode& n : doc.selectNodes(QStringLiteral("//*")))
+        selected << n.localName() + n.attribute(QStringLiteral("id"));
+    EXPECT_EQ(selected, (QStringList{"r", "e1", "x", "e2"}));
+    ASSERT_TRUE(names.transformInPlaceToUtf8(doc, out[0]));
+    EXPECT_EQ(out[0], "re1xe2");
+}
+
 TEST(XsltTest, ElementsSetAsideForTransformsGoBackAndTheDocumentKeepsItsOrder)
 {
     XmlDocument doc;

@@ -70,6 +70,7 @@ public:
 private:
     friend class XmlDocument;
     friend class XsltStylesheet;
+    friend class XsltInPlaceBatch;
     friend class XmlChildrenAside;
     XmlNode(std::shared_ptr<XmlDocumentData> doc, void* node) : m_doc(std::move(doc)), m_node(node) {}
 

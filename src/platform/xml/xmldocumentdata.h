@@ -29,6 +29,9 @@ struct XmlDocumentData
     QString lastError;
     QList<QPair<QByteArray, QByteArray>> namespaces; // XPath prefix -> URI
     std::unordered_set<xmlNodePtr> detached;
+    // Inside an XsltInPlaceBatch that has expanded the entities: transforms in
+    // place neither expand them again nor clear the order libxslt numbers.
+    bool preparedForXslt = false;
 };
 
 namespace xmlsupport {

@@ -247,8 +247,10 @@ void forgetDocumentOrder(xmlDocPtr doc)
 // Runs the stylesheet on a private copy of source: libxslt marks the input
 // (document order, xsl:strip-space), and a node's subtree is processed as a
 // document of its own, starting with the "/" template. With inPlace, a whole
-// document is transformed itself unless the stylesheet strips whitespace.
-xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNode, bool inPlace = false)
+// document is transformed itself unless the stylesheet strips whitespace;
+// prepared: an XsltInPlaceBatch has expanded its entities and clears its order.
+xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNode, bool inPlace = false,
+                bool prepared = false)
 {
     data.lastError.clear();
     if (!data.style) {
@@ -263,8 +265,11 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
     const auto node = static_cast<xmlNodePtr>(sourceNode);
     // Whitespace stripped for one stylesheet would be missing for the next.
     const bool own = inPlace && node->type == XML_DOCUMENT_NODE && !strips(data.style);
+    const bool batched = own && prepared;
     xmlDocPtr input = own ? reinterpret_cast<xmlDocPtr>(node) : copyToNewDocument(node);
-    const auto release = [own](xmlDocPtr doc) {
+    const auto release = [own, batched](xmlDocPtr doc) {
+        if (batched)
+            return;
         if (own)
             forgetDocumentOrder(doc);
         else
@@ -274,7 +279,7 @@ xmlDocPtr apply(XsltStylesheetData& data, const XmlNode& source, void* sourceNod
         data.lastError = QStringLiteral("Only a document or an element can be transformed.");
         return nullptr;
     }
-    if (!expandEntities(input)) {
+    if (!batched && !expandEntities(input)) {
         release(input);
         data.lastError = QStringLiteral("The source's entities expand too far.");
         return nullptr;
@@ -329,7 +334,28 @@ bool XsltStylesheet::transformToText(const XmlNode& source, QString& out)
 bool XsltStylesheet::transformInPlaceToUtf8(XmlDocument& source, QByteArray& out)
 {
     const XmlNode node = source.documentNode();
-    return toUtf8(apply(*m_data, node, node.m_node, true), out);
+    const bool prepared = node.m_doc && node.m_doc->preparedForXslt;
+    return toUtf8(apply(*m_data, node, node.m_node, true, prepared), out);
+}
+
+XsltInPlaceBatch::XsltInPlaceBatch(XmlDocument& source) : m_doc(source.documentNode().m_doc)
+{
+    if (!m_doc || !m_doc->doc || m_doc->preparedForXslt) {
+        m_doc.reset();
+        return;
+    }
+    initialise();
+    // When the entities cannot be expanded, each transform tries and fails itself.
+    m_doc->preparedForXslt = expandEntities(m_doc->doc);
+}
+
+XsltInPlaceBatch::~XsltInPlaceBatch()
+{
+    if (!m_doc)
+        return;
+    if (m_doc->preparedForXslt)
+        forgetDocumentOrder(m_doc->doc);
+    m_doc->preparedForXslt = false;
 }
 
 bool XsltStylesheet::toUtf8(void* resultDocument, QByteArray& out)
