@@ -8,8 +8,11 @@
 #include "standingcells.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSaveFile>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -37,6 +40,7 @@ QString ReportBuilder::pathParameter(const QString& htmlFolder)
 
 bool ReportBuilder::refresh()
 {
+    m_kept.clear();
     XmlDocument doc;
     if (!doc.load(kReportTemplate)) {
         logReport("Failed to create the report data.  CViewReports::OnShow  Error:%s", doc.lastError());
@@ -152,14 +156,37 @@ XmlNode ReportBuilder::tableRow(const QString& table, const QString& eventId) co
 
 bool ReportBuilder::writeRecord(const QString& name, XmlDocument& input, QStringList& written)
 {
+    const QString file = name + QStringLiteral(".html");
+    const QString path = m_folder + file;
+    const bool keep = m_templates.sameForEveryNode(name);
+    if (keep) {
+        const auto it = m_kept.constFind(name);
+        if (it != m_kept.cend() && *it == FileStamp::of(path)) {
+            written << file;
+            return true;
+        }
+        m_kept.remove(name); // replaced or removed by someone else: made again
+    }
     QByteArray html;
     if (!m_templates.transform(name, input, html))
         return false;
-    const QString file = name + QStringLiteral(".html");
-    if (!writePage(m_folder + file, html))
+    if (!writePage(path, html))
         return true; // a page that cannot be written is skipped; the next ones still follow
+    if (keep) {
+        const FileStamp stamp = FileStamp::of(path);
+        if (stamp.size >= 0)
+            m_kept.insert(name, stamp);
+    }
     written << file;
     return true;
+}
+
+ReportBuilder::FileStamp ReportBuilder::FileStamp::of(const QString& path)
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 QStringList ReportBuilder::select(quint32 key)

@@ -3,6 +3,7 @@
 #include "platform/xml/xmldocument.h"
 #include "reporttree.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,7 +21,9 @@ struct RegEntry;
 // An event's result rows and its standings are put into the document the
 // first time one of its nodes is chosen (the standings through
 // selectCompetition, which makes the event the current one), and kept until
-// the next refresh; the other tables are read by refresh. Pages are written as UTF-8
+// the next refresh; the other tables are read by refresh. A page whose record
+// is the same for every node (the rodeo's registration list) is written once
+// per document and kept while its file is the one written. Pages are written as UTF-8
 // under a temporary name and renamed into place, so a browser never reads
 // half a page. User-interface thread only (it uses the database manager).
 class ReportBuilder
@@ -67,9 +70,22 @@ private:
     XmlNode tableRow(const QString& table, const QString& eventId) const;
     bool writeRecord(const QString& name, XmlDocument& input, QStringList& written);
 
+    // A written file as the file system tells it apart from another.
+    struct FileStamp
+    {
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modifiedNs = 0;
+        bool operator==(const FileStamp&) const = default;
+        static FileStamp of(const QString& path); // size -1 when it cannot be read
+    };
+
     CDatabaseManager& m_db;
     ReportTemplates& m_templates;
     SelectCompetition m_select;
     QString m_folder;
     XmlDocument m_doc;
+    // The pages of this document that are the same for every node, by
+    // record name, with their files as written.
+    QHash<QString, FileStamp> m_kept;
 };

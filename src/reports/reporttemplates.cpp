@@ -42,6 +42,9 @@ bool ReportTemplates::load(const QString& path)
     for (const XmlNode& record : records.selectNodes(QStringLiteral("./Records/Record"))) {
         const QString name = record.selectSingleNode(QStringLiteral("./@name")).text();
         const QString parameters = record.selectSingleNode(QStringLiteral("./@parameters")).text();
+        // Only a record without parameters: a parameter set later would change its page.
+        const bool sameForEveryNode = parameters.trimmed().isEmpty() &&
+                                      record.attribute(QStringLiteral("sameForEveryNode")) == QLatin1String("yes");
         QString sheetText = record.firstChildElement().xml();
         const qsizetype end = sheetText.lastIndexOf(kStylesheetEnd);
         auto sheet = std::make_shared<XsltStylesheet>();
@@ -52,7 +55,8 @@ bool ReportTemplates::load(const QString& path)
             continue;
         }
         static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-        m_records.insert(name, {parameters.split(separators, Qt::SkipEmptyParts), std::move(sheet)});
+        m_records.insert(name,
+                         {parameters.split(separators, Qt::SkipEmptyParts), std::move(sheet), sameForEveryNode});
     }
     return all && !m_records.isEmpty();
 }
@@ -75,6 +79,13 @@ QStringList ReportTemplates::names() const
 {
     QMutexLocker locker(&m_lock);
     return m_records.keys();
+}
+
+bool ReportTemplates::sameForEveryNode(const QString& name) const
+{
+    QMutexLocker locker(&m_lock);
+    const auto it = m_records.constFind(name);
+    return it != m_records.cend() && it->sameForEveryNode;
 }
 
 bool ReportTemplates::transform(const QString& name, XmlDocument& database, QByteArray& out)

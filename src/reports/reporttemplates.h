@@ -40,6 +40,9 @@ public:
 
     bool contains(const QString& name) const;
     QStringList names() const;
+    // Whether the record says its page is the same whichever node is chosen
+    // (sameForEveryNode="yes": it reads no root attribute and no results).
+    bool sameForEveryNode(const QString& name) const;
 
     // The page of one record for the Database document, in UTF-8; false (and
     // out empty) when there is no such record or the transform fails. The
@@ -52,6 +55,7 @@ private:
     {
         QStringList parameters;
         std::shared_ptr<XsltStylesheet> sheet;
+        bool sameForEveryNode = false;
     };
 
     mutable QMutex m_lock;

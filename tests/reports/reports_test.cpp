@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 namespace {
 
 using namespace ReportKey;
@@ -295,6 +297,34 @@ TEST_F(ReportsTest, PagesAreUtf8WithTheirCharsetAndReplaceWhole)
                                "e")); // Côté, Renée
     EXPECT_FALSE(bytes.contains("xxxxxxxx"));
     EXPECT_EQ(QDir(html).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
+// The rodeo's registration list is the same for every node: made once per
+// report document, and again after a refresh or when its file was removed or
+// replaced meanwhile.
+TEST_F(ReportsTest, TheRodeoRegistrationListIsMadeOncePerReportDocument)
+{
+    const QString list = html + QStringLiteral("RegRodeo.html");
+    const auto inode = [&list] {
+        struct stat st = {};
+        return ::stat(QFile::encodeName(list).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+    };
+    ASSERT_EQ(builder->select(key(Rodeo)).size(), 2);
+    const ino_t made = inode();
+    EXPECT_TRUE(builder->select(key(Performance, QStringLiteral("SB"), 1, 1)).contains(QStringLiteral("RegRodeo.html")));
+    EXPECT_EQ(inode(), made);
+
+    exec(QStringLiteral("UPDATE Rosters SET PlrLastName = 'Renamed' WHERE PlrId = 6"));
+    ASSERT_TRUE(builder->refresh());
+    builder->select(key(Event, QStringLiteral("SB"), 4));
+    EXPECT_TRUE(page(QStringLiteral("RegRodeo.html")).contains(QStringLiteral("Renamed, ")));
+
+    ASSERT_TRUE(QFile::remove(list));
+    builder->select(key(Rodeo));
+    EXPECT_TRUE(page(QStringLiteral("RegRodeo.html")).contains(QStringLiteral("Renamed, ")));
+    ASSERT_TRUE(ReportBuilder::writePage(list, QStringLiteral("another page")));
+    EXPECT_TRUE(builder->select(key(Rodeo)).contains(QStringLiteral("RegRodeo.html")));
+    EXPECT_TRUE(page(QStringLiteral("RegRodeo.html")).contains(QStringLiteral("Renamed, ")));
 }
 
 TEST_F(ReportsTest, AFolderThatCannotBeMadeWritesNothingAndSaysWhy)
