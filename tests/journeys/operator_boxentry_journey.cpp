@@ -114,6 +114,12 @@ TEST(OperatorJourney, BoxEntryCatchesUpAndTheReportsShowIt)
         << page->toPlainText().left(400).toStdString();
     for (const char* shown : {"16.51", "17.04", "21.20", "Cervi, "})
         EXPECT_TRUE(page->toPlainText().contains(QString::fromLatin1(shown))) << shown;
+    // The rodeo's registration list, written when the view was shown, is the
+    // one the event's index links to.
+    ASSERT_TRUE(clickTree(tree, {QStringLiteral("Demo Days Rodeo"), QStringLiteral("Barrel Racing")}));
+    ASSERT_TRUE(clickLink(page, QStringLiteral("Rodeo Registration List")));
+    EXPECT_TRUE(waitFor([&] { return page->toPlainText().contains(QStringLiteral("This Year Earnings")); }));
+    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("Cervi, "))) << page->toPlainText().left(400).toStdString();
 
     // The result history of Cervi's go-round 2: typed in Box Entry, then the
     // penalty, each with its source.
