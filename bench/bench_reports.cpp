@@ -418,8 +418,9 @@ void BM_RawSqliteEventRowsAsText(benchmark::State& state)
             .arg(season.info.rodeoId)
             .arg(eventId)};
     if (contestants)
-        statements.prepend(QStringLiteral("SELECT PlrBib, PlrLastName, PlrFirstName, PlrHomeTown, PlrEarnLast, "
-                                          "PlrEarnCur FROM Rosters"));
+        statements.prepend(
+            QStringLiteral("SELECT PlrBib, PlrLastName, PlrFirstName, PlrHomeTown, PlrEarnLast, "
+                           "PlrEarnCur FROM Rosters"));
     if (!raw.open(database) || !raw.prepare(statements)) {
         state.SkipWithError(qPrintable(raw.error()));
         return;

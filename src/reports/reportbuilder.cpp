@@ -186,7 +186,8 @@ ReportBuilder::FileStamp ReportBuilder::FileStamp::of(const QString& path)
     struct stat st = {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
-    return {quint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return {quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 QStringList ReportBuilder::select(quint32 key)

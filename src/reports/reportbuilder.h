@@ -23,9 +23,9 @@ struct RegEntry;
 // selectCompetition, which makes the event the current one), and kept until
 // the next refresh; the other tables are read by refresh. A page whose record
 // is the same for every node (the rodeo's registration list) is written once
-// per document and kept while its file is the one written. Pages are written as UTF-8
-// under a temporary name and renamed into place, so a browser never reads
-// half a page. User-interface thread only (it uses the database manager).
+// per document and kept while its file is the one written. Pages are written
+// as UTF-8 under a temporary name and renamed into place, so a browser never
+// reads half a page. User-interface thread only (it uses the database manager).
 class ReportBuilder
 {
 public:

@@ -43,8 +43,9 @@ bool ReportTemplates::load(const QString& path)
         const QString name = record.selectSingleNode(QStringLiteral("./@name")).text();
         const QString parameters = record.selectSingleNode(QStringLiteral("./@parameters")).text();
         // Only a record without parameters: a parameter set later would change its page.
-        const bool sameForEveryNode = parameters.trimmed().isEmpty() &&
-                                      record.attribute(QStringLiteral("sameForEveryNode")) == QLatin1String("yes");
+        const bool sameForEveryNode =
+            parameters.trimmed().isEmpty() &&
+            record.attribute(QStringLiteral("sameForEveryNode")) == QLatin1String("yes");
         QString sheetText = record.firstChildElement().xml();
         const qsizetype end = sheetText.lastIndexOf(kStylesheetEnd);
         auto sheet = std::make_shared<XsltStylesheet>();
@@ -55,8 +56,8 @@ bool ReportTemplates::load(const QString& path)
             continue;
         }
         static const QRegularExpression separators(QStringLiteral("[\\s,;]+"));
-        m_records.insert(name,
-                         {parameters.split(separators, Qt::SkipEmptyParts), std::move(sheet), sameForEveryNode});
+        m_records.insert(
+            name, {parameters.split(separators, Qt::SkipEmptyParts), std::move(sheet), sameForEveryNode});
     }
     return all && !m_records.isEmpty();
 }

@@ -119,7 +119,8 @@ TEST(OperatorJourney, BoxEntryCatchesUpAndTheReportsShowIt)
     ASSERT_TRUE(clickTree(tree, {QStringLiteral("Demo Days Rodeo"), QStringLiteral("Barrel Racing")}));
     ASSERT_TRUE(clickLink(page, QStringLiteral("Rodeo Registration List")));
     EXPECT_TRUE(waitFor([&] { return page->toPlainText().contains(QStringLiteral("This Year Earnings")); }));
-    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("Cervi, "))) << page->toPlainText().left(400).toStdString();
+    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("Cervi, ")))
+        << page->toPlainText().left(400).toStdString();
 
     // The result history of Cervi's go-round 2: typed in Box Entry, then the
     // penalty, each with its source.

@@ -311,7 +311,8 @@ TEST_F(ReportsTest, TheRodeoRegistrationListIsMadeOncePerReportDocument)
     };
     ASSERT_EQ(builder->select(key(Rodeo)).size(), 2);
     const ino_t made = inode();
-    EXPECT_TRUE(builder->select(key(Performance, QStringLiteral("SB"), 1, 1)).contains(QStringLiteral("RegRodeo.html")));
+    EXPECT_TRUE(builder->select(key(Performance, QStringLiteral("SB"), 1, 1))
+                    .contains(QStringLiteral("RegRodeo.html")));
     EXPECT_EQ(inode(), made);
 
     exec(QStringLiteral("UPDATE Rosters SET PlrLastName = 'Renamed' WHERE PlrId = 6"));
